@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of the Release build in full and prints the
+# results. Builds build/release first (packages must be installed: run
+# scripts/test.sh or scripts/run.sh once). Extra arguments go to every
+# benchmark program, e.g. --benchmark_filter=Tick or
+# --benchmark_repetitions=5.
+set -euo pipefail
+# shellcheck source=scripts/common.sh
+. "$(dirname "$0")/common.sh"
+
+build=$OSTRA_ROOT/build/release
+ostra_build "$build" Release -DOSTRA_SANITIZE=OFF -DOSTRA_BUILD_BENCH=ON >&2
+
+export QT_QPA_PLATFORM=offscreen
+mapfile -t programs < <(find "$build/bench" -maxdepth 1 -type f -executable -name 'bench_*' 2>/dev/null | sort)
+if ((${#programs[@]} == 0)); then
+  echo "No benchmark programs in $build/bench." >&2
+  exit 1
+fi
+
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+echo "Date:    $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$OSTRA_ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+status=0
+for p in "${programs[@]}"; do
+  echo
+  echo "=== $(basename "$p") ==="
+  "$p" "$@" || status=1
+done
+exit "$status"

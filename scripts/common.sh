@@ -1,0 +1,53 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # OSTRA_XVFB_* are read by the caller
+# Helpers shared by the scripts in this folder. Source it; it sets
+# OSTRA_ROOT to the checkout's top folder.
+
+OSTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/packages.sh
+. "$OSTRA_ROOT/scripts/packages.sh"
+
+# ostra_build DIR BUILD_TYPE [cmake options...]
+# Configures DIR (Ninja when ninja is installed, else Unix Makefiles; an
+# already configured folder keeps its generator) and builds it with -j2.
+ostra_build() {
+  local dir=$1 type=$2
+  shift 2
+  local gen=()
+  if [[ ! -f $dir/CMakeCache.txt ]]; then
+    if command -v ninja >/dev/null; then
+      gen=(-G Ninja)
+    else
+      gen=(-G "Unix Makefiles")
+    fi
+  fi
+  cmake -S "$OSTRA_ROOT" -B "$dir" "${gen[@]}" -DCMAKE_BUILD_TYPE="$type" "$@" &&
+    cmake --build "$dir" -j2
+}
+
+# ostra_start_xvfb: starts a private Xvfb on the first free display number
+# (one with neither /tmp/.XN-lock nor /tmp/.X11-unix/XN) from 90 on, waits
+# until it answers and sets OSTRA_XVFB_PID and OSTRA_XVFB_DISPLAY (":N").
+# Returns non-zero when no server could be started.
+ostra_start_xvfb() {
+  local n tries
+  for ((n = 90; n < 400; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    OSTRA_XVFB_PID=$!
+    for ((tries = 0; tries < 100; tries++)); do
+      if ! kill -0 "$OSTRA_XVFB_PID" 2>/dev/null; then
+        break # lost a race for this number, or it failed: try the next
+      fi
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        OSTRA_XVFB_DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$OSTRA_XVFB_PID" 2>/dev/null || true
+    wait "$OSTRA_XVFB_PID" 2>/dev/null || true
+  done
+  OSTRA_XVFB_PID=
+  return 1
+}

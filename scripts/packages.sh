@@ -1,0 +1,63 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # the lists are read by the scripts that source this
+# The Debian packages Ostra needs, in one place. Sourced by scripts/run.sh
+# (build and run) and scripts/test.sh (everything).
+#
+# qt6-svg-dev also answers to the virtual name libqt6svg6-dev; only the real
+# name is listed, because dpkg-query never reports a virtual name installed.
+
+# To build and run the program.
+OSTRA_BUILD_PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
+  libcanberra-dev libcanberra-pulse sound-theme-freedesktop
+  libgtest-dev libbenchmark-dev
+)
+
+# To run the program on a machine without a display (scripts/run.sh starts
+# a private X server then).
+OSTRA_HEADLESS_PACKAGES=(xvfb xauth x11-utils)
+
+# To run the tests: X server and tools, window manager, tray hosts, sound
+# server, D-Bus and the helpers the end-to-end scripts call.
+OSTRA_TEST_PACKAGES=(
+  xvfb xauth xdotool x11-utils imagemagick openbox trayer
+  pulseaudio pulseaudio-utils sox
+  dbus-daemon dbus-x11 python3 python3-dbus python3-gi
+  haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
+  time
+)
+
+# Prints the given packages that are not installed, one a line.
+ostra_missing_packages() {
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q ' installed$'; then
+      echo "$p"
+    fi
+  done
+}
+
+# Installs whichever of the given packages are missing. Does not touch apt
+# at all when everything is there.
+ostra_install_packages() {
+  local missing
+  mapfile -t missing < <(ostra_missing_packages "$@")
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}" >&2
+  local sudo=()
+  if ((EUID != 0)); then
+    if command -v sudo >/dev/null; then
+      sudo=(sudo)
+    else
+      echo "error: not root and no sudo; install these packages first: ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
+}
