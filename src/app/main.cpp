@@ -1,0 +1,82 @@
+// Ostra: one running copy, five windows, and the once-a-second monitor.
+
+#include "app/ostra_app.h"
+#include "platform/instance_guard.h"
+#include "platform/linux/linux_platform.h"
+#include "ui/artwork.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int sig) {
+    char c = static_cast<char>(sig);
+    // Only async-signal-safe calls here.
+    [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+void installSessionEndSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
+}
+
+QString executableName(const char* argv0) {
+    QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (exe.isEmpty()) exe = QString::fromLocal8Bit(argv0);
+    return QFileInfo(exe).fileName();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Before anything else: the one-copy guard, named after the executable.
+    ostra::InstanceGuard guard(executableName(argv[0]));
+    if (!guard.acquire()) {
+        // A second copy: ask the running one to show itself and end, with no
+        // window, no sound and no file touched.
+        QCoreApplication core(argc, argv);
+        guard.askRunningCopyToShow();
+        return 0;
+    }
+    installSessionEndSignals();
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ostra::ui::installToolTipStyle(app);
+    QApplication::setWindowIcon(ostra::ui::programIcon());
+
+    const QString folder = QCoreApplication::applicationDirPath();
+    ostra::LinuxPlatform platform;
+    ostra::OstraApp ostraApp(platform, folder);
+
+    QObject::connect(&guard, &ostra::InstanceGuard::showRequested, &ostraApp,
+                     &ostra::OstraApp::showRequested);
+    guard.listen();
+
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &ostraApp, [&] {
+        char c;
+        [[maybe_unused]] ssize_t n = ::read(signalPipe[0], &c, 1);
+        ostraApp.shutdown();
+    });
+    // The session manager's end of the session, like a signal.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &ostraApp,
+                     [&](QSessionManager&) { ostraApp.shutdown(); });
+
+    QTimer::singleShot(0, &ostraApp, &ostra::OstraApp::start);
+    return app.exec();
+}

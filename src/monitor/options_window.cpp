@@ -1,0 +1,151 @@
+#include "monitor/options_window.h"
+
+#include "ui/gauge.h"
+#include "ui/limitslider.h"
+#include "ui/shape.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+
+namespace ostra {
+
+OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions& options,
+                             QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
+      platform_(platform),
+      ini_(std::move(iniPath)),
+      options_(options) {
+    setObjectName(QStringLiteral("TForm3"));
+    setWindowTitle(QStringLiteral("Resource Emergency Warning Option"));
+    setFixedSize(391, 307);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    auto frame = [this](const char* name, const QRect& r) {
+        auto* s = new ui::Shape(ui::Shape::Form::Frame, this);
+        s->setObjectName(QLatin1String(name));
+        s->setGeometry(r);
+        s->setPenColor(QColor(0, 0, 128));
+        s->setBrushColor(Qt::white);
+    };
+    frame("Shape1", {23, 15, 337, 107});
+    frame("Shape2", {23, 135, 337, 114});
+
+    check1_ = new QCheckBox(QStringLiteral("Use Resource Emergency"), this);
+    check1_->setObjectName(QStringLiteral("CheckBox1"));
+    check1_->setGeometry(55, 22, 249, 17);
+    xx1_ = new ui::LimitSlider(this);
+    xx1_->setObjectName(QStringLiteral("xx1"));
+    xx1_->setGeometry(48, 43, 249, 25);
+    xx2_ = new ui::Gauge(ui::Gauge::Kind::Bar, this);
+    xx2_->setObjectName(QStringLiteral("xx2"));
+    xx2_->setGeometry(55, 71, 238, 19);
+    xx2_->setBackColor(QColor(0, 0, 255));
+    xx2_->setForeColor(QColor(0, 0, 128));
+    auto* l1 = new QLabel(QStringLiteral("This will protect your system  not to be down accidently ."), this);
+    l1->setObjectName(QStringLiteral("Label1"));
+    l1->move(54, 96);
+
+    check2_ = new QCheckBox(QStringLiteral("Use speedy rising of Resource Emergency"), this);
+    check2_->setObjectName(QStringLiteral("CheckBox2"));
+    check2_->setGeometry(55, 144, 249, 17);
+    yy1_ = new ui::LimitSlider(this);
+    yy1_->setObjectName(QStringLiteral("yy1"));
+    yy1_->setGeometry(49, 163, 249, 25);
+    yy2_ = new ui::Gauge(ui::Gauge::Kind::Bar, this);
+    yy2_->setObjectName(QStringLiteral("yy2"));
+    yy2_->setGeometry(56, 191, 238, 19);
+    yy2_->setBackColor(QColor(255, 0, 0));
+    yy2_->setForeColor(QColor(128, 0, 0));
+    auto* l2 = new QLabel(QStringLiteral("It will warn you that your system has any viruse or bad software\n"
+                                         "having the possiblity to get rid of your system resources.   "),
+                          this);
+    l2->setObjectName(QStringLiteral("Label2"));
+    l2->move(54, 216);
+    for (QLabel* l : {l1, l2}) {
+        QFont f = l->font();
+        f.setPixelSize(11);
+        l->setFont(f);
+        l->adjustSize();
+    }
+
+    auto* def = new QPushButton(QStringLiteral("Default"), this);
+    def->setObjectName(QStringLiteral("Button2"));
+    def->setGeometry(23, 263, 73, 32);
+    def->setAutoDefault(false);
+    sound_ = new QCheckBox(QStringLiteral("Use Sound"), this);
+    sound_->setObjectName(QStringLiteral("SoundCheck"));
+    sound_->setGeometry(144, 272, 89, 17);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setGeometry(287, 263, 72, 32);
+    ok->setDefault(true);
+
+    // Each change takes effect at the next tick, even while the window is open.
+    connect(xx1_, &QSlider::valueChanged, this, [this](int v) {
+        options_.loadLimit = v;
+        xx2_->setProgress(v);
+    });
+    connect(yy1_, &QSlider::valueChanged, this, [this](int v) {
+        options_.riseLimit = v;
+        yy2_->setProgress(v);
+    });
+    connect(check1_, &QCheckBox::toggled, this, [this](bool on) { options_.useLoadLimit = on; });
+    connect(check2_, &QCheckBox::toggled, this, [this](bool on) { options_.useRiseLimit = on; });
+    connect(sound_, &QCheckBox::toggled, this, [this](bool on) { options_.useSound = on; });
+    connect(def, &QPushButton::clicked, this, &OptionsWindow::setDefaults);
+    connect(ok, &QPushButton::clicked, this, &QDialog::close);
+    syncFromOptions();
+}
+
+void OptionsWindow::loadOptions() {
+    options_.read(platform_, ini_);
+    syncFromOptions();
+}
+
+void OptionsWindow::syncFromOptions() {
+    WarningOptions o = options_;  // setting a control writes back into the options
+    xx1_->setValue(o.loadLimit);
+    yy1_->setValue(o.riseLimit);
+    check1_->setChecked(o.useLoadLimit);
+    check2_->setChecked(o.useRiseLimit);
+    sound_->setChecked(o.useSound);
+    options_ = o;
+    xx2_->setProgress(o.loadLimit);
+    yy2_->setProgress(o.riseLimit);
+}
+
+void OptionsWindow::setDefaults() {
+    xx1_->setValue(WarningOptions::kDefaultLoadLimit);
+    yy1_->setValue(WarningOptions::kDefaultRiseLimit);
+    yy2_->setProgress(yy1_->value());
+    xx2_->setProgress(xx1_->value());
+}
+
+void OptionsWindow::showEvent(QShowEvent* e) {
+    yy2_->setProgress(yy1_->value());
+    xx2_->setProgress(xx1_->value());
+    findChild<QPushButton*>(QStringLiteral("Button1"))->setFocus();
+    QDialog::showEvent(e);
+}
+
+bool OptionsWindow::writeOnClose() {
+    if (options_.write(platform_, ini_)) return true;
+    platform_.dialogs().error(QStringLiteral("Unable to write to %1").arg(ini_) + QLatin1Char('.'));
+    return false;
+}
+
+void OptionsWindow::done(int r) {
+    // Every way of closing ends here (the close box, OK, Escape): the options
+    // are written, and a failed write keeps the window open.
+    if (isVisible() && !writeOnClose()) return;
+    QDialog::done(r);
+}
+
+}  // namespace ostra

@@ -1,0 +1,56 @@
+#include "monitor/res_list.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace ostra {
+
+void ResList::append(const QString& priorText, const QString& elapsedHms) {
+    if (entries_.size() > 100) {
+        for (int i = 0; i <= 50; ++i) entries_.removeAt(i);
+    }
+    entries_.append(QStringLiteral("%1 [%2] DATETIME:%3").arg(priorText).arg(entries_.size()).arg(elapsedHms));
+}
+
+QStringList ResList::parse(const QByteArray& bytes) {
+    QStringList out;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            out << QString::fromLocal8Bit(bytes.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < n) out << QString::fromLocal8Bit(bytes.mid(start));
+    return out;
+}
+
+QByteArray ResList::serialize(const QStringList& entries) {
+    QByteArray out;
+    for (const QString& e : entries) {
+        out += e.toLocal8Bit();
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool ResList::load(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    entries_ = parse(f.readAll());
+    return true;
+}
+
+bool ResList::save(const QString& path) const {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(serialize(entries_));
+    return f.commit();
+}
+
+}  // namespace ostra

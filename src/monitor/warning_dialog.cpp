@@ -1,0 +1,87 @@
+#include "monitor/warning_dialog.h"
+
+#include "ui/shape.h"
+#include "ui/speedbutton.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace ostra {
+
+WarningDialog::WarningDialog(QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool) {
+    setObjectName(QStringLiteral("TWarn1"));
+    setWindowTitle(QStringLiteral("Ostra"));
+    setFixedSize(387, 137);
+    auto* back = new ui::Shape(ui::Shape::Form::Rectangle, this);
+    back->setObjectName(QStringLiteral("Shape1"));
+    back->setGeometry(0, 0, 387, 137);
+    back->setBrushColor(QColor(0, 125, 251));
+    back->setPenColor(QColor(0, 125, 251));
+    auto* shadow = new ui::Shape(ui::Shape::Form::Rectangle, this);
+    shadow->setObjectName(QStringLiteral("Shape3"));
+    shadow->setGeometry(44, 19, 314, 72);
+    shadow->setBrushColor(QColor(192, 192, 192));
+    shadow->setPenColor(QColor(192, 192, 192));
+    panel_ = new ui::Shape(ui::Shape::Form::Rectangle, this);
+    panel_->setObjectName(QStringLiteral("Shape2"));
+    panel_->setGeometry(40, 12, 313, 74);
+    panel_->setBrushColor(kRed);
+    panel_->setPenColor(kBlack);
+    message_ = new QLabel(QString::fromLatin1(kLoadLimitMessage), this);
+    message_->setObjectName(QStringLiteral("Label1"));
+    message_->setGeometry(48, 18, 305, 65);
+    message_->setWordWrap(true);
+    QFont f = message_->font();
+    f.setPixelSize(13);
+    f.setBold(true);
+    message_->setFont(f);
+    QPalette pal = message_->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    message_->setPalette(pal);
+
+    auto* reset = new ui::SpeedButton(ui::Glyph::LimitReset, QStringLiteral("Resource Emergency Warning Option"), this);
+    reset->setObjectName(QStringLiteral("RxSpeedButton13"));
+    reset->setCaption(QStringLiteral("Limit Reset"));
+    reset->setGeometry(42, 96, 100, 33);
+    auto* ok = new ui::SpeedButton(ui::Glyph::Ok, QString(), this);
+    ok->setObjectName(QStringLiteral("BitBtn1"));
+    ok->setCaption(QStringLiteral("OK"));
+    ok->setGeometry(148, 96, 99, 33);
+    auto* exit = new ui::SpeedButton(ui::Glyph::Exit, QStringLiteral("Resource Emergency Warning Option"), this);
+    exit->setObjectName(QStringLiteral("RxSpeedButton1"));
+    exit->setCaption(QStringLiteral("Exit Program"));
+    exit->setGeometry(253, 95, 100, 34);
+    connect(ok, &QAbstractButton::clicked, this, [this] {
+        if (onOk) onOk();
+        close();
+    });
+    connect(reset, &QAbstractButton::clicked, this, [this] {
+        if (onLimitReset) onLimitReset();
+    });
+    connect(exit, &QAbstractButton::clicked, this, [this] {
+        if (onExit) onExit();
+    });
+}
+
+QString WarningDialog::message() const { return message_->text(); }
+void WarningDialog::setMessage(const QString& text) { message_->setText(text); }
+QColor WarningDialog::panelColor() const { return panel_->brushColor(); }
+void WarningDialog::setPanelColor(const QColor& c) { panel_->setBrushColor(c); }
+
+void WarningDialog::showModeless() {
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->geometry().center() - rect().center());
+    show();
+    raise();
+}
+
+void WarningDialog::showModal() {
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->geometry().center() - rect().center());
+    findChild<QWidget*>(QStringLiteral("BitBtn1"))->setFocus();
+    exec();
+}
+
+}  // namespace ostra

@@ -1,0 +1,59 @@
+#include "restalarm/rest_timer.h"
+
+namespace ostra {
+
+QString formatHms(const LocalTime& t) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(t.hour, 2, 10, QLatin1Char('0'))
+        .arg(t.minute, 2, 10, QLatin1Char('0'))
+        .arg(t.second, 2, 10, QLatin1Char('0'));
+}
+
+RestTimer::RestTimer(Platform& platform) : platform_(platform), poll_(platform.createTimer()) {
+    poll_->setCallback([this] { poll(); });
+}
+
+void RestTimer::start() {
+    running_ = true;
+    reference_ = platform_.localTime();
+    poll_->setInterval(250);
+    redraw();
+}
+
+void RestTimer::stop() {
+    running_ = false;
+    poll_->setInterval(0);
+    redraw();
+}
+
+void RestTimer::reset() {
+    elapsed_ = 0;
+    reference_ = platform_.localTime();
+    redraw();
+}
+
+LocalTime RestTimer::elapsedTime() const {
+    qint64 s = elapsed_ % 86400;
+    return {static_cast<int>(s / 3600), static_cast<int>((s / 60) % 60), static_cast<int>(s % 60)};
+}
+
+QString RestTimer::elapsedText() const { return formatHms(elapsedTime()); }
+
+void RestTimer::poll() {
+    if (!running_) return;
+    LocalTime now = platform_.localTime();
+    int delta = now.secondOfDay() - reference_.secondOfDay();
+    if (delta < 0) delta += 86400;  // midnight passed
+    if (delta == 0) return;
+    LocalTime old = reference_;
+    elapsed_ += delta;
+    reference_ = now;
+    redraw();
+    if (old.minute != now.minute && onMinuteChange) onMinuteChange();
+}
+
+void RestTimer::redraw() {
+    if (onDisplayChanged) onDisplayChanged();
+}
+
+}  // namespace ostra
