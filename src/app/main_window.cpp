@@ -41,9 +41,11 @@ const QColor kWhite(255, 255, 255);
 // them reaches the window and moves it.
 void passMouse(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseEvents, true); }
 
+// The captions are laid out for a small, narrow face.
 QFont smallFont() {
-    QFont f = QApplication::font();
-    f.setPixelSize(11);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStretch(QFont::SemiCondensed);
+    f.setPixelSize(10);
     return f;
 }
 
@@ -369,14 +371,6 @@ void MainWindow::buildLayout() {
     controller_->restTimer().onDisplayChanged = [this] {
         stopwatch_->setSeconds(controller_->restTimer().elapsedSeconds());
     };
-    connect(control<QAbstractButton>("RxSpeedButton3"), &QAbstractButton::clicked, this, [this] {
-        controller_->cue().play(QStringLiteral("click.wav"));
-        close();
-    });
-    connect(control<QAbstractButton>("RxSpeedButton15"), &QAbstractButton::clicked, this, [this] {
-        controller_->cue().play(QStringLiteral("click.wav"));
-        platform_.minimizeApplication();
-    });
 }
 
 void MainWindow::buildShape() {
@@ -462,6 +456,7 @@ void MainWindow::settingsChanged() {
     switch1_->setOn(s.autoRefreshAtStart);
     switch2_->setOn(controller_->restAlarm().alarmOn);
     led3_->setValue(controller_->restAlarm().restInterval);
+    emit settingsApplied();
 }
 
 void MainWindow::setFavorites(const QStringList& names) {

@@ -61,6 +61,8 @@ public:
 signals:
     void trayHintTextChanged(const QString& hint);
     void shutdownDone();
+    // The settings were (re)read and applied.
+    void settingsApplied();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -1,6 +1,7 @@
 // The program's five windows, created once in order and living until the
-// end: the main window, the information window, the warning options, the
-// warning window and the test report.
+// end (the main window, the information window, the warning options, the
+// warning window and the test report), the tray icon with the popup menu,
+// and the commands that act across them.
 #pragma once
 
 #include "monitor/warning_options.h"
@@ -10,14 +11,25 @@
 
 #include <memory>
 
+class QAction;
+class QMenu;
+
 namespace ostra {
 
 class MainWindow;
+class MainController;
 class InfoWindow;
 class OptionsWindow;
 class WarningDialog;
 class ReportWindow;
 class LateWarningWindow;
+class TrayIcon;
+
+inline const char* const kHomepage = "https://ostra.example.org/";
+inline const char* const kRefreshQuestion =
+    "Will you close all windows on your desktop and \r\rrefresh your memory doing restart windows?";
+inline const char* const kRefreshProtectionMessage =
+    "Some protection software is detected. \r\rDo this after turn off that.";
 
 class OstraApp : public QObject {
     Q_OBJECT
@@ -33,14 +45,38 @@ public:
     void shutdown();
 
     MainWindow& mainWindow() { return *form1_; }
+    MainController& controller();
     InfoWindow& infoWindow() { return *form2_; }
     OptionsWindow& optionsWindow() { return *form3_; }
     WarningDialog& warningWindow() { return *warn1_; }
     ReportWindow& reportWindow() { return *softTest_; }
     WarningOptions& options() { return options_; }
+    QMenu& popupMenu() { return *menu_; }
+    TrayIcon& tray() { return *tray_; }
+    QAction* action(const char* name) const;
+
+    // Commands of the main window and the popup menu.
+    void stickToRightEnd();        // "Stick to the right end"
+    void takeOutMainForm();        // "Take out the main form"
+    void minimize();               // "Minimize"
+    void closeProgram();           // "Close", "Exit Program"
+    void show1();                  // "Show"
+    void hide1();                  // "Hide"
+    void openInformation();        // the information window
+    void openWarningOptions();     // "Resource Emergency Warning Option"
+    void refreshWarningState();    // "Refresh Limit Warning State"
+    void refreshMemory();          // "Refresh Memory"
+    void runStartupList();         // open every program of "startup"
+    void runStartupCommand();      // "Run all auto startup softwares "
+    void openHelp();               // "Help"
+    void openHomepage();           // the maker's homepage
+    void toggleAutoUpgrade();      // "Auto connect the online upgrade"
 
 private:
+    void buildMenu();
     void wire();
+    void closeOtherWindows();
+    void play(const char* cue);
 
     Platform& platform_;
     WarningOptions options_;
@@ -50,6 +86,8 @@ private:
     std::unique_ptr<OptionsWindow> form3_;
     std::unique_ptr<WarningDialog> warn1_;
     std::unique_ptr<ReportWindow> softTest_;
+    std::unique_ptr<QMenu> menu_;
+    TrayIcon* tray_ = nullptr;
 };
 
 }  // namespace ostra

@@ -1,0 +1,51 @@
+// The notification-area icon: two pictures alternating every 150 ms, the
+// monitor's hint as its tip (cut to 63 characters, passed on only when it
+// changes), the popup menu, and "Show" on a double-click.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QTimer>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace ostra {
+
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTipLength = 63;
+    static constexpr int kFrameMs = 150;
+
+    explicit TrayIcon(QMenu* menu, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    void show();
+    void hide();
+    void setHint(const QString& hint);
+    QString tip() const { return tip_; }
+    int frame() const { return frame_; }
+    void setAnimated(bool on);
+    bool animated() const { return animation_.isActive(); }
+    QSystemTrayIcon* icon() const { return tray_; }
+
+    static QString cutTip(const QString& hint) { return hint.left(kTipLength); }
+
+signals:
+    // The default entry of the menu should run.
+    void defaultRequested();
+
+private:
+    void step();
+
+    QSystemTrayIcon* tray_;
+    QMenu* menu_;
+    QIcon pictures_[2];
+    int frame_ = 0;
+    QTimer animation_;
+    QString tip_;
+    bool statusNotifier_ = false;
+};
+
+}  // namespace ostra
