@@ -6,12 +6,14 @@
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "softtest/report_window.h"
+#include "ui/twostateswitch.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
 
@@ -83,15 +85,20 @@ void OstraApp::buildMenu() {
     add(m, "LogIn1", QStringLiteral("Run all auto startup softwares "), &OstraApp::runStartupCommand);
     add(m, "N3", QStringLiteral("Setting auto startup softwares after refresh memory"));
     sep("N7");
-    add(m, "Restartthetimer1", QStringLiteral("Restart the timer"));
-    add(m, "Stopthetimer1", QStringLiteral("Stop the timer"));
-    add(m, "Startthetimer1", QStringLiteral("Start the timer"));
+    add(m, "Restartthetimer1", QStringLiteral("Restart the timer"), &OstraApp::restartTimer);
+    add(m, "Stopthetimer1", QStringLiteral("Stop the timer"), &OstraApp::stopTimer);
+    add(m, "Startthetimer1", QStringLiteral("Start the timer"), &OstraApp::startTimer);
     QMenu* sound = m->addMenu(QStringLiteral("Change Sound Setting"));
     sound->setObjectName(QStringLiteral("ChangeSoundSetting1"));
     sound->menuAction()->setObjectName(QStringLiteral("ChangeSoundSetting1"));
-    add(sound, "Changethealarmsound1", QStringLiteral("Alarm sound"));
-    add(sound, "Emergencysound1", QStringLiteral("Resource emergency sound"));
-    add(sound, "StartSound1", QStringLiteral("Start sound"));
+    connect(add(sound, "Changethealarmsound1", QStringLiteral("Alarm sound")), &QAction::triggered, this,
+            [this] { changeSound(QStringLiteral("alarm.wav"), QStringLiteral("File not found. ^^ ")); });
+    connect(add(sound, "Emergencysound1", QStringLiteral("Resource emergency sound")), &QAction::triggered,
+            this, [this] {
+                changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again."));
+            });
+    connect(add(sound, "StartSound1", QStringLiteral("Start sound")), &QAction::triggered, this,
+            [this] { changeSound(QStringLiteral("start.wav"), QStringLiteral("Fail to set sound. Try again.")); });
     sep("N9");
     add(m, "Startsoftwaretest1", QStringLiteral("Software test"));
     sep("N10");
@@ -158,6 +165,14 @@ void OstraApp::wire() {
     button("RxSpeedButton9", &OstraApp::runStartupCommand);
     button("RxSpeedButton6", &OstraApp::openHelp);
     button("RxSpeedButton14", &OstraApp::openHomepage);
+    button("RxSpeedButton26", &OstraApp::startTimer);
+    button("RxSpeedButton25", &OstraApp::stopTimer);
+    button("RxSpeedButton23", &OstraApp::restartTimer);
+    button("RxSpeedButton24", &OstraApp::restartInterval);
+    button("RxSpeedButton22", &OstraApp::increaseInterval);
+    button("RxSpeedButton21", &OstraApp::decreaseInterval);
+    if (auto* sw = form1_->findChild<ui::TwoStateSwitch*>(QStringLiteral("RxSwitch2")))
+        connect(sw, &ui::TwoStateSwitch::clicked, this, &OstraApp::alarmSwitchClicked);
 }
 
 void OstraApp::start() {
@@ -282,6 +297,72 @@ void OstraApp::openHomepage() {
 
 void OstraApp::toggleAutoUpgrade() {
     controller().settings().autoUpgradeCheck = action("Autoconnecttheonlinupgrade1")->isChecked();
+}
+
+void OstraApp::startTimer() {
+    play("click.wav");
+    controller().restTimer().start();
+}
+
+void OstraApp::stopTimer() {
+    play("click.wav");
+    controller().restTimer().stop();
+    controller().restAlarm().passedMinutes = 0;
+    form1_->figuresChanged();
+}
+
+void OstraApp::restartTimer() {
+    play("click.wav");
+    controller().restTimer().reset();
+    controller().restTimer().start();
+    controller().restAlarm().passedMinutes = 0;
+    form1_->figuresChanged();
+}
+
+void OstraApp::restartInterval() {
+    play("click.wav");
+    controller().restAlarm().passedMinutes = 0;
+    form1_->figuresChanged();
+}
+
+void OstraApp::increaseInterval() {
+    play("click.wav");
+    RestAlarm& a = controller().restAlarm();
+    if (a.restInterval < 100) ++a.restInterval;
+    form1_->figuresChanged();
+}
+
+void OstraApp::decreaseInterval() {
+    play("click.wav");
+    RestAlarm& a = controller().restAlarm();
+    if (a.restInterval > 1) --a.restInterval;
+    form1_->figuresChanged();
+}
+
+void OstraApp::alarmSwitchClicked() {
+    play("button.wav");
+    if (controller().restAlarm().alarmOn)
+        controller().restTimer().start();
+    else
+        controller().restTimer().stop();
+}
+
+void OstraApp::changeSound(const QString& target, const QString& missingMessage) {
+    play("click.wav");
+    const QString path = controller().path(target);
+    std::optional<QString> chosen = platform_.dialogs().openFile(
+        QStringLiteral("Set my alarm sound"), QStringLiteral("*.wav|*.wav"), lastSoundChoice_);
+    if (chosen) {
+        lastSoundChoice_ = *chosen;
+        // Choosing the file itself leaves it as it is.
+        const QString from = QFileInfo(*chosen).canonicalFilePath();
+        if (from.isEmpty() || from != QFileInfo(path).canonicalFilePath())
+            platform_.copyFile(*chosen, path);
+    }
+    if (platform_.fileExists(path))
+        controller().cue().preview(target);
+    else
+        platform_.dialogs().message(missingMessage);
 }
 
 }  // namespace ostra

@@ -71,6 +71,16 @@ public:
     void openHelp();               // "Help"
     void openHomepage();           // the maker's homepage
     void toggleAutoUpgrade();      // "Auto connect the online upgrade"
+    // The rest timer and the alarm interval.
+    void startTimer();             // "Start the timer"
+    void stopTimer();              // "Stop the timer"
+    void restartTimer();           // "Restart the timer"
+    void restartInterval();        // "Restart the alarm time interval"
+    void increaseInterval();       // "Increase the rest time interval"
+    void decreaseInterval();       // "Decrease the rest time interval"
+    void alarmSwitchClicked();     // the alarm switch, after its press
+    // "Change Sound Setting": replace one cue file and preview it.
+    void changeSound(const QString& target, const QString& missingMessage);
 
 private:
     void buildMenu();
@@ -88,6 +98,7 @@ private:
     std::unique_ptr<ReportWindow> softTest_;
     std::unique_ptr<QMenu> menu_;
     TrayIcon* tray_ = nullptr;
+    QString lastSoundChoice_;
 };
 
 }  // namespace ostra
