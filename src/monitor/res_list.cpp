@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <unistd.h>
+
 namespace ostra {
 
 void ResList::append(const QString& priorText, const QString& elapsedHms) {
@@ -47,9 +49,15 @@ bool ResList::load(const QString& path) {
 }
 
 bool ResList::save(const QString& path) const {
+    // QSaveFile alone may commit a file cut short by a full disk: check the
+    // write, the flush and the sync before the rename.
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(serialize(entries_));
+    const QByteArray data = serialize(entries_);
+    if (f.write(data) != data.size() || !f.flush() || ::fsync(f.handle()) != 0) {
+        f.cancelWriting();
+        return false;
+    }
     return f.commit();
 }
 

@@ -221,6 +221,12 @@ bool LinuxPlatform::copyFile(const QString& from, const QString& to) {
             return false;
         }
     }
+    // A full disk can leave QSaveFile's data short without an error from
+    // commit(): check the flush and the sync first.
+    if (!out.flush() || ::fsync(out.handle()) != 0) {
+        out.cancelWriting();
+        return false;
+    }
     return out.commit();
 }
 
