@@ -184,10 +184,13 @@ void OstraApp::start() {
 void OstraApp::showRequested() {
     if (platform_.isApplicationMinimized()) {
         platform_.restoreApplication();
-    } else {
-        form1_->raise();
-        form1_->activateWindow();
+    } else if (!form1_->isVisible()) {
+        // Hidden with "Hide": without a tray to show it from, starting the
+        // program again is the way back, so it shows it.
+        form1_->show();
     }
+    form1_->raise();
+    form1_->activateWindow();
 }
 
 void OstraApp::shutdown() {
