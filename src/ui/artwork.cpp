@@ -1,0 +1,103 @@
+#include "ui/artwork.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <map>
+#include <cmath>
+#include <memory>
+
+// Resources compiled into a static library are only linked in when
+// something refers to them; this does, and registers them once.
+static void ensureOstraResources() {
+    static const bool once = [] {
+        Q_INIT_RESOURCE(ostra);
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+namespace ostra::ui {
+
+namespace {
+
+QSvgRenderer& renderer(const QString& path) {
+    ensureOstraResources();
+    // One renderer per picture for the life of the program.
+    static std::map<QString, std::unique_ptr<QSvgRenderer>> cache;
+    auto& slot = cache[path];
+    if (!slot) slot = std::make_unique<QSvgRenderer>(path);
+    return *slot;
+}
+
+QPixmap renderSvg(const QString& path, QSize logical, qreal dpr) {
+    const QSize device(std::max(1, static_cast<int>(std::ceil(logical.width() * dpr))),
+                       std::max(1, static_cast<int>(std::ceil(logical.height() * dpr))));
+    QPixmap pm(device);
+    pm.fill(Qt::transparent);
+    QSvgRenderer& r = renderer(path);
+    if (r.isValid()) {
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        QSizeF pic = r.defaultSize();
+        pic.scale(QSizeF(device), Qt::KeepAspectRatio);
+        const QRectF target((device.width() - pic.width()) / 2.0,
+                            (device.height() - pic.height()) / 2.0, pic.width(), pic.height());
+        r.render(&p, target);
+    }
+    pm.setDevicePixelRatio(dpr);
+    return pm;
+}
+
+QIcon iconFrom(const QString& path) {
+    QIcon icon;
+    for (int side : {16, 20, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(renderSvg(path, QSize(side, side), 1.0));
+    return icon;
+}
+
+}  // namespace
+
+QIcon programIcon() {
+    static const QIcon icon = iconFrom(QStringLiteral(":/icons/ostra.svg"));
+    return icon;
+}
+
+QPixmap programPicture(int w, int h, qreal dpr) {
+    if (dpr <= 0) dpr = 1.0;
+    return renderSvg(QStringLiteral(":/icons/ostra.svg"), QSize(std::max(1, w), std::max(1, h)), dpr);
+}
+
+QIcon trayPicture(int index) {
+    static const QIcon frames[2] = {iconFrom(QStringLiteral(":/icons/tray0.svg")),
+                                    iconFrom(QStringLiteral(":/icons/tray1.svg"))};
+    return frames[((index % 2) + 2) % 2];
+}
+
+QPixmap displayBackground(int w, int h, qreal dpr) {
+    if (dpr <= 0) dpr = qApp ? qApp->devicePixelRatio() : 1.0;
+    w = std::max(1, w);
+    h = std::max(1, h);
+    QPixmap pm(QSize(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr))));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(QColor(246, 249, 253));
+    QPainter p(&pm);
+    // Faint one-pixel grid every 8 pixels, a little stronger every 32.
+    const QColor fine(226, 233, 243);
+    const QColor coarse(208, 219, 234);
+    for (int x = 0; x < w; x += 8) p.fillRect(QRect(x, 0, 1, h), x % 32 == 0 ? coarse : fine);
+    for (int y = 0; y < h; y += 8) p.fillRect(QRect(0, y, w, 1), y % 32 == 0 ? coarse : fine);
+    // Soft light in the middle keeps the dial area calm.
+    QRadialGradient glow(QPointF(w / 2.0, h / 2.0), std::max(w, h) * 0.6);
+    glow.setColorAt(0.0, QColor(255, 255, 255, 150));
+    glow.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.fillRect(QRect(0, 0, w, h), glow);
+    return pm;
+}
+
+}  // namespace ostra::ui

@@ -1,0 +1,32 @@
+// The program's own pictures (program emblem, the two tray frames, the
+// display background) and the look of its tool tips.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+class QApplication;
+
+namespace ostra::ui {
+
+// The program emblem (a memory chip with a load ring) as a window icon.
+QIcon programIcon();
+// The emblem scaled into w x h logical pixels (aspect kept, centred, clear
+// around), rendered for the given device pixel ratio.
+QPixmap programPicture(int w, int h, qreal dpr = 1.0);
+// Frame 0 or 1 of the tray animation (other indexes wrap); the two frames
+// differ clearly in colour and layout.
+QIcon trayPicture(int index);
+// Background of the display area: a faint grid on a light ground. A dpr of 0
+// renders for the application's device pixel ratio.
+QPixmap displayBackground(int w, int h, qreal dpr = 0.0);
+
+// Tool tips of the whole application: background RGB(0,255,64), the usual
+// tool-tip text colour, 12-pixel sans-serif font and rounded corners (a
+// window mask, so the shape holds without a compositor).
+void installToolTipStyle(QApplication& app);
+
+// Corner radius of the rounded tool tips, in logical pixels.
+constexpr int kToolTipRadius = 5;
+
+}  // namespace ostra::ui

@@ -1,0 +1,37 @@
+// Elapsed-time display "hh:mm:ss" in seven-segment digits. It is an
+// ordinary window-like control: it takes the mouse and shows its tool tip.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace ostra::ui {
+
+class StopwatchDisplay : public QWidget {
+    Q_OBJECT
+public:
+    explicit StopwatchDisplay(QWidget* parent = nullptr);
+
+    // Shown modulo 86400 as a time of day (negative counts wrap backwards).
+    void setSeconds(qint64 s);
+    qint64 seconds() const { return m_seconds; }
+    // "hh:mm:ss" of the value shown.
+    QString text() const;
+
+    void setLitColor(const QColor& c);
+    void setUnlitColor(const QColor& c);
+    void setBackColor(const QColor& c);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qint64 m_seconds = 0;
+    QColor m_lit{0, 235, 0};
+    QColor m_unlit{0, 44, 0};
+    QColor m_back{Qt::black};
+};
+
+}  // namespace ostra::ui
