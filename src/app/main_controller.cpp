@@ -40,8 +40,10 @@ void MainController::readSettings() {
     using namespace settings;
     const QString ini = iniPath();
     Platform& p = platform_;
-    settings_.startCounter = readInt(p, ini, "my11", "SpinEdit1", settings_.startCounter) + 1;
-    if (settings_.startCounter > 5) settings_.startCounter = 0;
+    // Stepped and wrapped: anything that would pass 5 becomes 0 (tested
+    // before adding, so a stored maximum integer cannot overflow).
+    const int stored = readInt(p, ini, "my11", "SpinEdit1", settings_.startCounter);
+    settings_.startCounter = stored >= 5 ? 0 : stored + 1;
     settings_.historyOn = readBool(p, ini, "W", "checkbox1", settings_.historyOn);
     settings_.analysisPanelOpen = readBool(p, ini, "W", "RxSpeedButton11", settings_.analysisPanelOpen);
     applyAnalysisPanel();
