@@ -352,6 +352,14 @@ void MainWindow::buildLayout() {
     label30_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
     for (QLabel* l : {label27_, label28_, label30_}) l->resize(44, l->height());
     for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
+    // Controls with their own windows keep the mouse: a press that they (or
+    // the LEDs and captions on a panel) leave unused must not fall through
+    // to the window and start moving it.
+    for (QObject* o : children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents))
+            w->setAttribute(Qt::WA_NoMousePropagation, true);
+    }
 
     // Commands wired here belong to this window; the others come with
     // their subsystems.
