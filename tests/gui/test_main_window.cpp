@@ -1,0 +1,562 @@
+// The main window's behaviour inside the whole application: docking and
+// taking out, the analysis panel, the window shape, moving by the mouse,
+// "Show"/"Hide", the popup menu and the tray icon. The application runs on
+// the fake platform (a 1280x1024 screen) with a temporary program folder.
+#include "app/info_window.h"
+#include "app/main_window.h"
+#include "app/ostra_app.h"
+#include "app/tray_icon.h"
+#include "monitor/options_window.h"
+#include "platform/fake/fake_platform.h"
+#include "softtest/report_window.h"
+#include "ui/gauge.h"
+#include "ui/shape.h"
+#include "ui/speedbutton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace ostra;
+
+// Readable failure messages for the geometry types.
+void PrintTo(const QPoint& p, std::ostream* os) { *os << "(" << p.x() << "," << p.y() << ")"; }
+void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << "x" << s.height(); }
+void PrintTo(const QRect& r, std::ostream* os) {
+    *os << "(" << r.x() << "," << r.y() << " " << r.width() << "x" << r.height() << ")";
+}
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // No StatusNotifier host may answer from the machine's session: the
+        // icon behaves as in a plain XEmbed tray.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
+        ASSERT_TRUE(dir.isValid());
+        platform.loads = {40};
+        // No warnings interfere with the window's commands.
+        platform.profile[QStringLiteral("x/checkbox1")] = QStringLiteral("0");
+        platform.profile[QStringLiteral("x/checkbox2")] = QStringLiteral("0");
+    }
+
+    void TearDown() override { app.reset(); }
+
+    // Creates the application (and so the windows) with the profile as set up
+    // so far.
+    OstraApp& create() {
+        app = std::make_unique<OstraApp>(platform, dir.path());
+        return *app;
+    }
+
+    OstraApp& started() {
+        create().start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&app->mainWindow()));
+        return *app;
+    }
+
+    MainWindow& win() { return app->mainWindow(); }
+    QWidget* child(const char* name) { return win().control<QWidget>(name); }
+    QRect geometryOf(const char* name) {
+        QWidget* w = child(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w ? w->geometry() : QRect();
+    }
+    // The control's rectangle in main window coordinates (also for controls
+    // on panels).
+    QRect windowRectOf(const char* name) {
+        QWidget* w = child(name);
+        EXPECT_NE(w, nullptr) << name;
+        if (!w) return {};
+        return QRect(w->mapTo(&win(), QPoint(0, 0)), w->size());
+    }
+    void click(const char* name) {
+        auto* b = win().control<QAbstractButton>(name);
+        ASSERT_NE(b, nullptr) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    FakeTimer& monitorTimer() { return static_cast<FakeTimer&>(app->controller().monitor().timer()); }
+    int countLog(const QString& entry) const { return platform.profileLog.count(entry); }
+
+    // A left-button drag through the window system: press at `from` (window
+    // coordinates), move the pointer by `by` in small steps, release. Events
+    // go to whatever control is under the pointer, as for a real mouse.
+    void drag(QPoint from, QPoint by) {
+        QWindow* w = win().windowHandle();
+        ASSERT_NE(w, nullptr);
+        const QPoint startGlobal = win().mapToGlobal(from);
+        QTest::mousePress(w, Qt::LeftButton, {}, from);
+        const int steps = 10;
+        for (int i = 1; i <= steps; ++i) {
+            const QPoint g = startGlobal + by * i / steps;
+            QTest::mouseMove(w, w->mapFromGlobal(g));
+        }
+        const QPoint end = startGlobal + by;
+        QTest::mouseRelease(w, Qt::LeftButton, {}, w->mapFromGlobal(end));
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir dir;
+    FakePlatform platform;
+    std::unique_ptr<OstraApp> app;
+};
+
+// ---------------------------------------------------------------- docking
+
+TEST_F(MainWindowTest, StickToTheRightEndThenTakeOutKeepTheTop) {
+    started();
+    EXPECT_EQ(win().geometry(), QRect(201, 116, 390, 756));
+
+    click("RxSpeedButton4");  // "Stick to the right end"
+    EXPECT_EQ(win().x(), 1280 - 37);
+    EXPECT_EQ(win().width(), 39);
+    EXPECT_EQ(win().y(), 116);
+    EXPECT_EQ(win().height(), 756);
+    // Only the dock tab column shows: the buttons are still inside.
+    EXPECT_TRUE(QRect(0, 0, 39, 756).contains(windowRectOf("RxSpeedButton7")));
+
+    click("RxSpeedButton7");  // "Take out the main form"
+    EXPECT_EQ(win().width(), 392);
+    EXPECT_EQ(win().x(), 1280 - 390);
+    EXPECT_EQ(win().y(), 116);
+    EXPECT_EQ(win().height(), 756);
+}
+
+TEST_F(MainWindowTest, DockingFollowsTheScreenWidthOfThePlatform) {
+    platform.screen = QSize(1600, 900);
+    started();
+    app->stickToRightEnd();
+    EXPECT_EQ(win().geometry(), QRect(1600 - 37, 116, 39, 756));
+    app->takeOutMainForm();
+    EXPECT_EQ(win().geometry(), QRect(1600 - 390, 116, 392, 756));
+}
+
+TEST_F(MainWindowTest, DockedWidthIsNotStored) {
+    started();
+    app->stickToRightEnd();
+    win().close();
+    const QString left = platform.profile.value(QStringLiteral("w/left"));
+    EXPECT_EQ(left, QString::number(1280 - 37));
+    EXPECT_FALSE(platform.profile.contains(QStringLiteral("w/width")));
+}
+
+// ---------------------------------------------------------- analysis panel
+
+TEST_F(MainWindowTest, AnalysisButtonTogglesTheHeight) {
+    started();
+    auto* b = win().control<ui::SpeedButton>("RxSpeedButton11");
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->isChecked());
+    EXPECT_EQ(win().height(), 756);
+
+    click("RxSpeedButton11");
+    EXPECT_FALSE(b->isChecked());
+    EXPECT_EQ(win().height(), 341);
+    EXPECT_EQ(win().width(), 390);
+    EXPECT_EQ(win().pos(), QPoint(201, 116));
+
+    click("RxSpeedButton11");
+    EXPECT_TRUE(b->isChecked());
+    EXPECT_EQ(win().height(), 756);
+
+    // The state is what the next start finds.
+    click("RxSpeedButton11");
+    win().close();
+    EXPECT_EQ(platform.profile.value(QStringLiteral("w/rxspeedbutton11")), QStringLiteral("0"));
+}
+
+TEST_F(MainWindowTest, StoredClosedAnalysisPanelGivesTheShortWindowAtStart) {
+    platform.profile[QStringLiteral("w/rxspeedbutton11")] = QStringLiteral("0");
+    started();
+    EXPECT_EQ(win().height(), 341);
+    EXPECT_FALSE(win().control<ui::SpeedButton>("RxSpeedButton11")->isChecked());
+    // The short window ends just above the analysis panel's background.
+    EXPECT_EQ(win().height(), geometryOf("LMDShapeControl6").top() - 3);
+}
+
+// ------------------------------------------------------------------ shape
+
+TEST_F(MainWindowTest, ShapeIsTheUnionOfTheDirectChildren) {
+    create();
+    const QRegion shape = win().shapeRegion();
+    ASSERT_FALSE(shape.isEmpty());
+    int children = 0;
+    QRegion all;
+    for (QObject* o : win().children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w->isWindow()) continue;
+        ++children;
+        all += w->geometry();
+        EXPECT_TRUE(shape.contains(w->geometry()) || w->geometry().isEmpty())
+            << w->objectName().toStdString() << " is outside the shape";
+    }
+    EXPECT_GT(children, 60);
+    // Nothing but the children: the shape is exactly their union.
+    EXPECT_TRUE((shape - all).isEmpty());
+    EXPECT_EQ(win().mask(), shape);
+    // The controls on panels are covered by their panels.
+    EXPECT_TRUE(shape.contains(windowRectOf("RxSpeedButton16")));
+    EXPECT_TRUE(shape.contains(windowRectOf("Gauge3")));
+}
+
+TEST_F(MainWindowTest, WhiteGapsAreNotPartOfTheShape) {
+    create();
+    const QRegion shape = win().shapeRegion();
+    const QPoint gaps[] = {
+        {340, 150},  // between the display frame and the right column
+        {345, 200},  // same gap, lower
+        {382, 150},  // right of the right column
+        {20, 200},   // below the dock tab column
+        {5, 5},      // top left corner, above the dock tab
+        {200, 10},   // above the title bar
+        {20, 500},   // left of the analysis panel
+        {100, 340},  // between the command row and the analysis panel
+    };
+    for (QPoint p : gaps) EXPECT_FALSE(shape.contains(p)) << p.x() << "," << p.y();
+    // Points on controls are inside.
+    EXPECT_TRUE(shape.contains(QPoint(120, 97)));  // "Used Res" caption
+    EXPECT_TRUE(shape.contains(QPoint(360, 150))); // right column
+    EXPECT_TRUE(shape.contains(QPoint(20, 40)));   // dock tab
+}
+
+TEST_F(MainWindowTest, ShapeIsBuiltOnceFromTheDesignLayout) {
+    started();
+    const QRegion before = win().shapeRegion();
+    app->stickToRightEnd();
+    click("RxSpeedButton11");
+    EXPECT_EQ(win().shapeRegion(), before);
+    // The analysis panel stays in the shape although the window is short.
+    EXPECT_TRUE(before.contains(QPoint(200, 600)));
+}
+
+// ------------------------------------------------------------------ mouse
+
+TEST_F(MainWindowTest, ElementsDrawnOnTheSurfaceTakeNoClicks) {
+    create();
+    for (const char* name : {"Label6", "Label7", "Label33", "Label21", "Label10", "Gauge1", "Gauge6",
+                             "LMDShapeControl4", "Image2", "Image4", "Gauge8", "Gauge7", "Gauge10",
+                             "Shape30"}) {
+        const QRect r = geometryOf(name);
+        EXPECT_EQ(win().childAt(r.center()), nullptr) << name << " takes the mouse";
+    }
+    // The title strip left of its button panel.
+    EXPECT_EQ(win().childAt(QPoint(36, 45)), nullptr);
+    // Controls with their own windows take it.
+    for (const char* name : {"Panel1", "Panel5", "Panel2", "dxfTimer1", "RxSwitch1", "ComboBox2",
+                             "dxfPictureButton1"}) {
+        const QRect r = geometryOf(name);
+        EXPECT_NE(win().childAt(r.center()), nullptr) << name << " does not take the mouse";
+    }
+}
+
+TEST_F(MainWindowTest, DragFromALabelMovesTheWindowByTheMousesWay) {
+    started();
+    const QPoint start = win().pos();
+    drag({120, 97}, {50, 30});  // the "Used Res" caption
+    EXPECT_EQ(win().pos(), start + QPoint(50, 30));
+    EXPECT_EQ(win().size(), QSize(390, 756));
+
+    // From the centre pie and the diamond around it, and back again.
+    const QPoint second = win().pos();
+    drag(geometryOf("Gauge1").center(), {-73, 11});
+    EXPECT_EQ(win().pos(), second + QPoint(-73, 11));
+
+    const QPoint third = win().pos();
+    drag({geometryOf("LMDShapeControl4").left() + 5, geometryOf("LMDShapeControl4").center().y()}, {-3, -40});
+    EXPECT_EQ(win().pos(), third + QPoint(-3, -40));
+}
+
+TEST_F(MainWindowTest, MovedPositionIsStored) {
+    started();
+    drag(geometryOf("Label33").center(), {-100, 20});
+    EXPECT_EQ(win().pos(), QPoint(101, 136));
+    win().close();
+    EXPECT_EQ(platform.profile.value(QStringLiteral("w/left")), QStringLiteral("101"));
+    EXPECT_EQ(platform.profile.value(QStringLiteral("w/top")), QStringLiteral("136"));
+}
+
+TEST_F(MainWindowTest, PressOnControlsWithTheirOwnWindowsDoesNotMoveTheWindow) {
+    started();
+    const QPoint start = win().pos();
+    // Panel1 between the favourites buttons and the timer buttons.
+    const QRect panel1 = windowRectOf("Panel1");
+    const QPoint emptyPanel(panel1.center().x(), panel1.top() + 88);
+    ASSERT_EQ(win().childAt(emptyPanel), child("Panel1"));
+    drag(emptyPanel, {-40, 25});
+    EXPECT_EQ(win().pos(), start);
+
+    // The "RES" caption lies on Panel5 and belongs to it.
+    const QRect res = windowRectOf("Label32");
+    ASSERT_EQ(win().childAt(res.center()), child("Panel5"));
+    drag(res.center(), {30, 30});
+    EXPECT_EQ(win().pos(), start);
+
+    // The rest timer display and the LED number on Panel7.
+    drag(geometryOf("dxfTimer1").center(), {-30, 30});
+    EXPECT_EQ(win().pos(), start);
+    drag(windowRectOf("LMDLEDLabel2").center(), {-30, 30});
+    EXPECT_EQ(win().pos(), start);
+
+    // A drag from the surface still works afterwards.
+    drag({120, 97}, {10, 10});
+    EXPECT_EQ(win().pos(), start + QPoint(10, 10));
+}
+
+TEST_F(MainWindowTest, ContextMenuIsThePopupMenu) {
+    started();
+    const QPoint at(120, 97);
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, at, win().mapToGlobal(at));
+    QApplication::sendEvent(&win(), &ev);
+    EXPECT_TRUE(app->popupMenu().isVisible());
+    app->popupMenu().hide();
+    EXPECT_EQ(app->tray().icon()->contextMenu(), &app->popupMenu());
+}
+
+// ---------------------------------------------------------------- Show/Hide
+
+TEST_F(MainWindowTest, HideClosesTheOtherWindowsAndWritesTheOptions) {
+    started();
+    app->optionsWindow().show();
+    app->reportWindow().show();
+    ASSERT_TRUE(app->optionsWindow().isVisible());
+    platform.profileLog.clear();
+
+    app->action("hide1")->trigger();
+
+    EXPECT_FALSE(win().isVisible());
+    EXPECT_FALSE(app->optionsWindow().isVisible());
+    EXPECT_FALSE(app->reportWindow().isVisible());
+    for (const char* entry : {"W x/xx1=95", "W x/yy1=30", "W x/checkbox1=0", "W x/checkbox2=0"})
+        EXPECT_EQ(countLog(QLatin1String(entry)), 1) << entry << "\n"
+                                                     << platform.profileLog.join('\n').toStdString();
+    EXPECT_TRUE(platform.profileLog.filter(QStringLiteral("W x/SoundCheck=")).size() == 1);
+    // The options window is closed before anything else is written.
+    EXPECT_TRUE(platform.profileLog.first().startsWith(QStringLiteral("W x/")));
+}
+
+TEST_F(MainWindowTest, HiddenWindowStopsSamplingAndKeepsTheTrayTip) {
+    started();
+    ASSERT_TRUE(monitorTimer().fire());
+    const QString tip = app->tray().tip();
+    ASSERT_TRUE(tip.startsWith(QStringLiteral("Ostra60%/")));
+
+    app->hide1();
+    const int reads = platform.loadReads;
+    platform.loads = {10};
+    monitorTimer().fire();
+    monitorTimer().fire();
+    EXPECT_EQ(platform.loadReads, reads);
+    EXPECT_EQ(app->tray().tip(), tip);
+}
+
+TEST_F(MainWindowTest, ShowAfterHideReplaysTheStartUpSequence) {
+    // A stored counter of 1 makes every showing the one that checks for
+    // an upgrade, so each replay is visible.
+    platform.profile[QStringLiteral("my11/spinedit1")] = QStringLiteral("1");
+    create();
+    int upgradeChecks = 0;
+    app->controller().hooks().upgradeCheck = [&] { ++upgradeChecks; };
+    platform.loads = {30};
+    app->start();
+    EXPECT_EQ(upgradeChecks, 1);
+    EXPECT_EQ(app->controller().settings().startCounter, 2);
+    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 1);
+    EXPECT_EQ(win().control<QLabel>("Label22")->text(), QStringLiteral("30%"));
+
+    // "Show" on a shown window only brings it to the front.
+    app->action("Show1")->trigger();
+    EXPECT_EQ(upgradeChecks, 1);
+    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 1);
+
+    app->action("hide1")->trigger();
+    ASSERT_FALSE(win().isVisible());
+    platform.loads = {70};
+    app->action("Show1")->trigger();
+    EXPECT_TRUE(win().isVisible());
+    EXPECT_EQ(upgradeChecks, 2);
+    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 2);
+    EXPECT_EQ(app->controller().settings().startCounter, 2);
+    // The start point is read afresh.
+    EXPECT_EQ(win().control<QLabel>("Label22")->text(), QStringLiteral("70%"));
+    EXPECT_EQ(app->controller().monitor().figures().gauge1, 70);
+    EXPECT_EQ(monitorTimer().interval(), 1000);
+}
+
+TEST_F(MainWindowTest, DoubleClickOnTheIconRunsShow) {
+    started();
+    app->hide1();
+    app->infoWindow().show();
+    ASSERT_FALSE(win().isVisible());
+
+    QSystemTrayIcon* icon = app->tray().icon();
+    // A single click does nothing on a plain tray.
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(win().isVisible());
+    EXPECT_TRUE(app->infoWindow().isVisible());
+
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(win().isVisible());
+    EXPECT_FALSE(app->infoWindow().isVisible());
+
+    // The default entry runs only while it is enabled.
+    app->hide1();
+    app->action("Show1")->setEnabled(false);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(win().isVisible());
+    app->action("Show1")->setEnabled(true);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(win().isVisible());
+}
+
+// -------------------------------------------------------------- popup menu
+
+TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
+    create();
+    QMenu& m = app->popupMenu();
+    EXPECT_EQ(m.objectName(), QStringLiteral("PopupMenu1"));
+    // A null text: a separator; an empty text: any caption.
+    struct Entry {
+        const char* name;
+        const char* text;
+    };
+    const Entry expected[] = {
+        {"N1", "Refresh Memory"},
+        {"Show1", "Show"},
+        {"hide1", "Hide"},
+        {"LogIn1", "Run all auto startup softwares "},
+        {"N3", "Setting auto startup softwares after refresh memory"},
+        {"N7", nullptr},
+        {"Restartthetimer1", "Restart the timer"},
+        {"Stopthetimer1", "Stop the timer"},
+        {"Startthetimer1", "Start the timer"},
+        {"ChangeSoundSetting1", "Change Sound Setting"},
+        {"N9", nullptr},
+        {"Startsoftwaretest1", "Software test"},
+        {"N10", nullptr},
+        {"N2", ""},  // named after the information window
+        {"Onlineupgrade1", "On line upgrade"},
+        {"Autoconnecttheonlinupgrade1", "Auto connect the online upgrade"},
+        {"N6", ""},  // the maker's homepage
+        {"N8", "Help"},
+        {"N4", nullptr},
+        {"N5", "Exit Program"},
+    };
+    const QList<QAction*> actions = m.actions();
+    ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const Entry& e = expected[i];
+        QAction* a = actions[i];
+        EXPECT_EQ(a->objectName(), QLatin1String(e.name)) << "entry " << i;
+        EXPECT_EQ(a->isSeparator(), e.text == nullptr) << e.name;
+        if (e.text && *e.text) {
+            EXPECT_EQ(a->text(), QLatin1String(e.text)) << e.name;
+        } else if (e.text) {
+            EXPECT_FALSE(a->text().isEmpty()) << e.name;
+        }
+    }
+    EXPECT_EQ(app->action("N2")->text(), app->infoWindow().windowTitle());
+
+    QMenu* sound = actions[9]->menu();
+    ASSERT_NE(sound, nullptr);
+    QStringList soundEntries;
+    for (QAction* a : sound->actions()) soundEntries << a->objectName() + QLatin1Char('=') + a->text();
+    EXPECT_EQ(soundEntries, QStringList({QStringLiteral("Changethealarmsound1=Alarm sound"),
+                                         QStringLiteral("Emergencysound1=Resource emergency sound"),
+                                         QStringLiteral("StartSound1=Start sound")}));
+
+    EXPECT_EQ(app->action("N1")->shortcut(), QKeySequence(Qt::Key_F7));
+    EXPECT_EQ(app->action("N8")->shortcut(), QKeySequence(Qt::Key_F1));
+    for (QAction* a : actions) {
+        if (a != app->action("N1") && a != app->action("N8")) {
+            EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(m.defaultAction(), app->action("Show1"));
+    QAction* autoUpgrade = app->action("Autoconnecttheonlinupgrade1");
+    EXPECT_TRUE(autoUpgrade->isCheckable());
+    EXPECT_TRUE(autoUpgrade->isChecked());
+}
+
+TEST_F(MainWindowTest, FunctionKeysRunTheirEntriesFromTheMainWindow) {
+    started();
+    QApplication::setActiveWindow(&win());
+    platform.fakeDialogs.answers = {Answer::No};
+    QTest::keyClick(&win(), Qt::Key_F7);
+    ASSERT_EQ(platform.fakeDialogs.shown.size(), 1u);
+    EXPECT_EQ(platform.fakeDialogs.shown[0].kind, QStringLiteral("confirm"));
+    EXPECT_EQ(platform.fakeDialogs.shown[0].text, QString::fromLatin1(kRefreshQuestion));
+    EXPECT_FALSE(platform.calls.contains(QStringLiteral("logoff")));
+
+    QTest::keyClick(&win(), Qt::Key_F1);
+    EXPECT_EQ(platform.opened, QStringList{dir.path() + QStringLiteral("/help.htm")});
+}
+
+// --------------------------------------------------------------- tray tip
+
+TEST_F(MainWindowTest, TrayTipIsTheMonitorsHintCutTo63Characters) {
+    EXPECT_EQ(TrayIcon::cutTip(QString(63, QLatin1Char('a'))), QString(63, QLatin1Char('a')));
+    EXPECT_EQ(TrayIcon::cutTip(QString(64, QLatin1Char('b'))), QString(63, QLatin1Char('b')));
+    EXPECT_EQ(TrayIcon::cutTip(QStringLiteral("Ostra53%/00:12:07")), QStringLiteral("Ostra53%/00:12:07"));
+
+    started();
+    // No tip before the first sample.
+    EXPECT_TRUE(app->tray().tip().isEmpty());
+    EXPECT_TRUE(app->tray().icon()->toolTip().isEmpty());
+
+    ASSERT_TRUE(monitorTimer().fire());
+    EXPECT_EQ(app->tray().tip(), QStringLiteral("Ostra60%/00:00:00"));
+    EXPECT_EQ(app->tray().icon()->toolTip(), app->tray().tip());
+
+    const QString longHint = QStringLiteral("Ostra") + QString(70, QLatin1Char('7')) + QStringLiteral("%/00:00:01");
+    app->tray().setHint(longHint);
+    EXPECT_EQ(app->tray().tip(), longHint.left(63));
+    EXPECT_EQ(app->tray().icon()->toolTip().size(), 63);
+}
+
+TEST_F(MainWindowTest, TrayPicturesAlternateEvery150Ms) {
+    if (!qEnvironmentVariableIsEmpty("OSTRA_TRAY_STILL")) GTEST_SKIP() << "animation switched off";
+    create();
+    TrayIcon& tray = app->tray();
+    ASSERT_TRUE(tray.animated());
+    // Watch the picture for a second: it steps about every 150 ms and only
+    // ever between the two frames.
+    QElapsedTimer clock;
+    clock.start();
+    int last = tray.frame();
+    int changes = 0;
+    QSet<int> frames{last};
+    QList<QImage> pictures{tray.icon()->icon().pixmap(16, 16).toImage()};
+    while (clock.elapsed() < 1050) {
+        QTest::qWait(5);
+        if (tray.frame() != last) {
+            last = tray.frame();
+            frames << last;
+            ++changes;
+            if (pictures.size() < 2) pictures << tray.icon()->icon().pixmap(16, 16).toImage();
+        }
+    }
+    EXPECT_GE(changes, 4);
+    EXPECT_LE(changes, 8);
+    EXPECT_EQ(frames, QSet<int>({0, 1}));
+    ASSERT_EQ(pictures.size(), 2);
+    EXPECT_NE(pictures[0], pictures[1]);
+    tray.setAnimated(false);
+    const int still = tray.frame();
+    QTest::qWait(400);
+    EXPECT_EQ(tray.frame(), still);
+}
+
+}  // namespace
