@@ -304,6 +304,7 @@ void MainWindow::buildLayout() {
               kGrey);
     auto* test = new ui::PictureButton(QStringLiteral("Software test"), this);
     test->setObjectName(QStringLiteral("dxfPictureButton2"));
+    test->setGlyph(Glyph::SoftwareTest);
     test->setGeometry(264, 347, 111, 37);
     makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48, 366,
               kNavy, true);
