@@ -30,11 +30,12 @@ OSTRA_TEST_PACKAGES=(
 
 # Prints the given packages that are not installed, one a line.
 ostra_missing_packages() {
-  local p
+  local installed p
+  # One dpkg-query for all; unknown names are simply not listed.
+  installed=" $(dpkg-query -W -f='${Package}:${Status}\n' "$@" 2>/dev/null |
+    awk -F: '/ installed$/ {printf "%s ", $1}' || true)"
   for p in "$@"; do
-    if ! dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q ' installed$'; then
-      echo "$p"
-    fi
+    [[ $installed == *" $p "* ]] || echo "$p"
   done
 }
 
