@@ -227,17 +227,24 @@ e2e__start_session_bus() {
   e2e_track "${out##*$'\n'}"
 }
 
+# e2e_wm_running: true while a window manager manages the display (the
+# window named by _NET_SUPPORTING_WM_CHECK on the root window exists; the
+# property itself outlives a manager that ended).
+e2e_wm_running() {
+  local id
+  id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -o '0x[0-9a-fA-F]*' | head -n 1)
+  [[ -n $id ]] && xwininfo -id "$id" >/dev/null 2>&1
+}
+
 # e2e_start_openbox: runs openbox on the test's display and waits until it
-# manages the screen (_NET_SUPPORTING_WM_CHECK set on the root window).
+# manages the screen.
 e2e_start_openbox() {
   local i
   openbox >"$E2E_TMP/openbox.log" 2>&1 &
   E2E_WM_PID=$!
   e2e_track "$E2E_WM_PID"
   for ((i = 0; i < 100; i++)); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-      return 0
-    fi
+    e2e_wm_running && return 0
     e2e_alive "$E2E_WM_PID" || e2e_fail "openbox ended at start: $(cat "$E2E_TMP/openbox.log")"
     sleep 0.1
   done
@@ -247,11 +254,7 @@ e2e_start_openbox() {
 # e2e_stop_openbox: ends the window manager again.
 e2e_stop_openbox() {
   e2e__stop "$E2E_WM_PID"
-  local i
-  for ((i = 0; i < 50; i++)); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || return 0
-    sleep 0.1
-  done
+  ! e2e_wm_running || e2e_fail "the window manager still runs after it was stopped"
 }
 
 # e2e_start_pulse: a private PulseAudio server with a null sink "test_null"
@@ -359,7 +362,7 @@ e2e_wait_position() {
 # with WM_DELETE_WINDOW sent directly.
 e2e_close_window() {
   local mode=delete
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+  if e2e_wm_running; then
     mode=net
   fi
   python3 "$E2E_LIB_DIR/xclose.py" "$mode" "$1" || e2e_fail "could not send the close request to window $1"
