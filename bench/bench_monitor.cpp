@@ -1,0 +1,114 @@
+// Cost of the monitor's sampling: one memory-load reading through the Linux
+// platform next to the cheapest reading of /proc/meminfo we know of, and one
+// tick of the monitor at an unchanged load (no gauge re-fill).
+#include "app/main_controller.h"
+#include "monitor/monitor.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/linux_platform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void BM_ReadLoad(benchmark::State& state) {
+    ostra::LinuxPlatform platform;
+    for (auto _ : state) benchmark::DoNotOptimize(platform.memoryLoad());
+}
+BENCHMARK(BM_ReadLoad);
+
+// The floor: a kept descriptor, pread into a stack buffer, and a scan for
+// the two fields only.
+unsigned long long fieldValue(const char* buf, const char* end, const char* name, std::size_t n) {
+    const char* p = buf;
+    while (p < end) {
+        if (static_cast<std::size_t>(end - p) > n && std::memcmp(p, name, n) == 0)
+            return std::strtoull(p + n, nullptr, 10);
+        const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (!nl) break;
+        p = static_cast<const char*>(nl) + 1;
+    }
+    return 0;
+}
+
+void BM_PreadBaseline(benchmark::State& state) {
+    int fd = ::open("/proc/meminfo", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        state.SkipWithError("cannot open /proc/meminfo");
+        return;
+    }
+    for (auto _ : state) {
+        char buf[4096];
+        ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+        if (n <= 0) {
+            state.SkipWithError("read failed");
+            break;
+        }
+        buf[n] = '\0';
+        const char* end = buf + n;
+        unsigned long long total = fieldValue(buf, end, "MemTotal:", 9);
+        unsigned long long avail = fieldValue(buf, end, "MemAvailable:", 13);
+        int load = total ? static_cast<int>((200 * (total - avail) + total) / (2 * total)) : -1;
+        benchmark::DoNotOptimize(load);
+    }
+    ::close(fd);
+}
+BENCHMARK(BM_PreadBaseline);
+
+// The main window's logic with windows that do nothing.
+class NullView : public ostra::MainView {
+public:
+    bool mainShown() const override { return true; }
+    void figuresChanged() override {}
+    void loadGaugesStep() override {}
+    void historyChanged() override {}
+    void trayHintChanged(const QString& hint) override { benchmark::DoNotOptimize(hint.size()); }
+    int left() const override { return 201; }
+    int top() const override { return 116; }
+    void setLeft(int) override {}
+    void setTop(int) override {}
+    void setHeight(int) override {}
+    void settingsChanged() override {}
+    void setFavorites(const QStringList&) override {}
+    void closeMain() override {}
+};
+
+class NullWarning : public ostra::WarningWindow {
+public:
+    bool isShown() const override { return false; }
+    QString message() const override { return text_; }
+    void setMessage(const QString& t) override { text_ = t; }
+    QColor panelColor() const override { return color_; }
+    void setPanelColor(const QColor& c) override { color_ = c; }
+    void showModeless() override {}
+    void showModal() override {}
+
+private:
+    QString text_;
+    QColor color_;
+};
+
+void BM_TickNoRefill(benchmark::State& state) {
+    ostra::FakePlatform platform;
+    NullView view;
+    NullWarning warning;
+    ostra::WarningOptions options;
+    ostra::MainController controller(platform, QStringLiteral("/nonexistent"), view, warning, options);
+    platform.loads = {47};
+    controller.formShow();
+    ostra::Monitor& monitor = controller.monitor();
+    monitor.tick();  // the figures settle; from here on nothing changes
+    for (auto _ : state) monitor.tick();
+    if (monitor.figures().label7 != QStringLiteral("47%") || warning.message() != QString())
+        state.SkipWithError("the tick did not run as expected");
+}
+BENCHMARK(BM_TickNoRefill);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,486 @@
+// The once-a-second tick: figures, history, tray hint, gauge re-fill and
+// the three warning decisions, driven through the main window's logic on
+// the fake platform.
+#include "fakes.h"
+
+#include <gtest/gtest.h>
+
+using namespace ostra;
+using ostra::test::Rig;
+
+namespace {
+
+const QString kLoadMsg = QString::fromLatin1(kLoadLimitMessage);
+const QString kRiseMsg = QString::fromLatin1(kRiseMessage);
+const QString kRestMsg = QString::fromLatin1(kRestMessage);
+
+int countOf(const QStringList& l, const char* s) { return l.count(QString::fromLatin1(s)); }
+
+}  // namespace
+
+// --- figures ------------------------------------------------------------
+
+TEST(MonitorFigures, ShowTakesEachFigureFromItsOwnReading) {
+    Rig rig;
+    rig.platform.loads = {30, 31, 32, 33, 34};
+    rig.ctl->formShow();
+    const Figures& f = rig.fig();
+    EXPECT_EQ(f.gauge8, 30);
+    EXPECT_EQ(f.label22, QStringLiteral("30%"));
+    EXPECT_EQ(f.gauge9, 31);
+    EXPECT_EQ(f.gauge1, 32);
+    EXPECT_EQ(f.gauge2, 33);
+    EXPECT_EQ(f.gauge3, 34);
+    EXPECT_EQ(f.label24, QStringLiteral("32%"));
+    EXPECT_EQ(rig.platform.loadReads, 5);
+    // The tick's labels keep their design captions until the first tick.
+    EXPECT_EQ(f.label5, QStringLiteral("20%"));
+    EXPECT_EQ(f.label7, QStringLiteral("20%"));
+    EXPECT_EQ(f.label27, QStringLiteral("-qq%"));
+    EXPECT_EQ(f.label30, QStringLiteral("-qq%"));
+    EXPECT_TRUE(f.trayHint.isEmpty());
+}
+
+TEST(MonitorFigures, EveryStepTakesAFreshReading) {
+    Rig rig;
+    rig.showAt(50);
+    rig.platform.loadReads = 0;
+    rig.platform.loads = {60, 61, 62, 63, 64, 65, 66};
+    rig.monitor().tick();
+    const Figures& f = rig.fig();
+    EXPECT_EQ(rig.platform.loadReads, 7);
+    EXPECT_EQ(f.gauge9, 50);  // step 1: the old level became the prior one
+    EXPECT_EQ(f.label24, QStringLiteral("50%"));
+    EXPECT_EQ(f.trayHint, QStringLiteral("Ostra39%/00:00:00"));  // step 2: 100 - 61
+    EXPECT_EQ(f.label7, QStringLiteral("62%"));                  // step 3
+    EXPECT_EQ(f.label31, QStringLiteral("62%"));
+    EXPECT_EQ(f.label5, QStringLiteral("37%"));  // step 4: 100 - 63
+    EXPECT_EQ(f.gauge4, 14);                     // step 5: 64 - 50
+    EXPECT_EQ(f.label27, QStringLiteral("14%"));
+    EXPECT_EQ(f.label34, QStringLiteral("14%"));
+    EXPECT_EQ(f.gauge10, 15);  // step 6: 65 - 50
+    EXPECT_EQ(f.label28, QStringLiteral("15%"));
+    EXPECT_EQ(f.gauge7, 66);  // step 7: 66 - 0
+    EXPECT_EQ(f.label30, QStringLiteral("66%"));
+    // Step 8: the reading of step 4 is the new load.
+    EXPECT_EQ(f.nowLoad(), 63);
+    EXPECT_EQ(f.gauge2, 63);
+    EXPECT_EQ(f.gauge3, 63);
+}
+
+TEST(MonitorFigures, PriorLevelAndHistoryMoveOnlyOnAChange) {
+    Rig rig;
+    rig.ctl->settings().historyOn = true;
+    rig.showAt(50);
+    rig.platform.advanceSeconds(615);
+    rig.platform.timers.at(0)->fire();  // rest timer at 00:10:15
+
+    rig.tickAt(50);
+    EXPECT_EQ(rig.ctl->history().count(), 0);
+    EXPECT_EQ(rig.view.historyChangedCount, 0);
+    EXPECT_EQ(rig.fig().gauge9, 50);
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("50%"));  // labels rewritten anyway
+    EXPECT_EQ(rig.fig().label28, QStringLiteral("0%"));
+
+    rig.tickAt(47);
+    ASSERT_EQ(rig.ctl->history().count(), 1);
+    EXPECT_EQ(rig.ctl->history().entries()[0], QStringLiteral("50% [0] DATETIME:00:10:15"));
+    EXPECT_EQ(rig.fig().gauge9, 50);
+    EXPECT_EQ(rig.fig().label24, QStringLiteral("50%"));
+    EXPECT_EQ(rig.fig().label28, QStringLiteral("-3%"));
+    EXPECT_EQ(rig.fig().gauge10, 0);
+
+    rig.tickAt(47);  // unchanged: prior and history stay
+    EXPECT_EQ(rig.ctl->history().count(), 1);
+    EXPECT_EQ(rig.fig().label24, QStringLiteral("50%"));
+    EXPECT_EQ(rig.fig().label28, QStringLiteral("-3%"));
+
+    rig.tickAt(52);
+    ASSERT_EQ(rig.ctl->history().count(), 2);
+    EXPECT_EQ(rig.ctl->history().entries()[1], QStringLiteral("47% [1] DATETIME:00:10:15"));
+    EXPECT_EQ(rig.fig().label24, QStringLiteral("47%"));
+    EXPECT_EQ(rig.fig().label28, QStringLiteral("5%"));
+    EXPECT_EQ(rig.fig().gauge10, 5);
+
+    // With history off a change still moves the prior level.
+    rig.ctl->settings().historyOn = false;
+    int changed = rig.view.historyChangedCount;
+    rig.tickAt(40);
+    EXPECT_EQ(rig.ctl->history().count(), 2);
+    EXPECT_EQ(rig.view.historyChangedCount, changed);
+    EXPECT_EQ(rig.fig().label24, QStringLiteral("52%"));
+}
+
+TEST(MonitorFigures, LabelsGaugesAndDifferences) {
+    Rig rig;
+    rig.platform.profile[QStringLiteral("w/gauge5")] = QStringLiteral("250");
+    rig.showAt(50);
+    ASSERT_EQ(rig.fig().gauge5, 100);  // a stored 250 counts as 100
+
+    rig.tickAt(47);  // below the start point
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("47%"));
+    EXPECT_EQ(rig.fig().label5, QStringLiteral("53%"));
+    EXPECT_EQ(rig.fig().label27, QStringLiteral("-3%"));
+    EXPECT_EQ(rig.fig().label34, QStringLiteral("-3%"));
+    EXPECT_EQ(rig.fig().gauge4, 0);
+    EXPECT_EQ(rig.fig().label30, QStringLiteral("-53%"));
+    EXPECT_EQ(rig.fig().gauge7, 0);
+
+    rig.tickAt(50);
+    EXPECT_EQ(rig.fig().label27, QStringLiteral("0%"));
+    EXPECT_EQ(rig.fig().gauge4, 0);
+
+    rig.tickAt(100);
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("100%"));
+    EXPECT_EQ(rig.fig().label5, QStringLiteral("0%"));
+    EXPECT_TRUE(rig.fig().trayHint.startsWith(QStringLiteral("Ostra0%/")));
+    EXPECT_EQ(rig.fig().gauge4, 50);
+    EXPECT_EQ(rig.fig().label30, QStringLiteral("0%"));
+
+    rig.tickAt(5);
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("5%"));
+    EXPECT_EQ(rig.fig().label31, QStringLiteral("5%"));
+    EXPECT_EQ(rig.fig().label5, QStringLiteral("95%"));
+
+    // Readings outside 0..100 are held at the nearer bound everywhere.
+    rig.tickAt(150);
+    EXPECT_EQ(rig.fig().nowLoad(), 100);
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("100%"));
+    EXPECT_EQ(rig.fig().label5, QStringLiteral("0%"));
+    rig.tickAt(-20);
+    EXPECT_EQ(rig.fig().nowLoad(), 0);
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("0%"));
+    EXPECT_EQ(rig.fig().label27, QStringLiteral("-50%"));
+    EXPECT_EQ(rig.fig().trayHint.left(9), QStringLiteral("Ostra100%"));
+}
+
+TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
+    Rig rig;
+    rig.showAt(47);
+    rig.platform.advanceSeconds(12 * 60 + 7);
+    rig.platform.timers.at(0)->fire();
+    rig.tickAt(47);
+    EXPECT_EQ(rig.fig().trayHint, QStringLiteral("Ostra53%/00:12:07"));
+    ASSERT_FALSE(rig.view.hints.isEmpty());
+    EXPECT_EQ(rig.view.hints.last(), QStringLiteral("Ostra53%/00:12:07"));
+}
+
+TEST(MonitorFigures, HiddenMainWindowTickDoesNothing) {
+    Rig rig;
+    rig.ctl->settings().historyOn = true;
+    rig.showAt(50);
+    rig.tickAt(60);
+    const Figures before = rig.fig();
+    const int reads = rig.platform.loadReads;
+    const int hints = rig.view.hints.size();
+    rig.options.loadLimit = 10;  // would warn
+    rig.view.shown = false;
+    rig.tickAt(90);
+    EXPECT_EQ(rig.platform.loadReads, reads);
+    EXPECT_EQ(rig.view.hints.size(), hints);
+    EXPECT_EQ(rig.fig().trayHint, before.trayHint);
+    EXPECT_EQ(rig.fig().label7, before.label7);
+    EXPECT_EQ(rig.fig().nowLoad(), 60);
+    EXPECT_EQ(rig.ctl->history().count(), 1);
+    EXPECT_EQ(rig.warning.modalCount, 0);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+}
+
+// --- re-fill --------------------------------------------------------------
+
+TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
+    Rig rig;
+    rig.showAt(20);
+    ASSERT_EQ(rig.monitorTimer().interval(), 1000);
+    std::vector<int> seen;
+    bool timerStopped = true, inStep = true;
+    rig.view.onGaugeStep = [&] {
+        const Figures& f = rig.fig();
+        seen.push_back(f.gauge1);
+        inStep = inStep && f.gauge1 == f.gauge2 && f.gauge2 == f.gauge3;
+        timerStopped = timerStopped && rig.monitorTimer().interval() == 0;
+    };
+    rig.tickAt(45);
+    EXPECT_EQ(rig.view.gaugeSteps, 46);
+    ASSERT_EQ(seen.size(), 46u);
+    for (int i = 0; i <= 45; ++i) EXPECT_EQ(seen[i], i);
+    EXPECT_TRUE(inStep);
+    EXPECT_TRUE(timerStopped);
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+    EXPECT_EQ(rig.fig().nowLoad(), 45);
+
+    // Unchanged: no re-fill.
+    rig.tickAt(45);
+    EXPECT_EQ(rig.view.gaugeSteps, 46);
+
+    // A change to 0 sets the gauges to 0 and raises nothing.
+    seen.clear();
+    rig.tickAt(0);
+    EXPECT_EQ(seen, std::vector<int>{0});
+    EXPECT_EQ(rig.fig().gauge2, 0);
+    EXPECT_EQ(rig.fig().gauge3, 0);
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+}
+
+TEST(MonitorRefill, RefillStartsAStoppedTimer) {
+    Rig rig;
+    rig.platform.existingFiles << rig.platform.marker;  // sequence stops before the timer
+    rig.showAt(20);
+    ASSERT_EQ(rig.monitorTimer().interval(), 0);
+    EXPECT_FALSE(rig.monitorTimer().fire());
+    rig.tickAt(30);  // a direct tick, as "Move to the start point" runs
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+}
+
+// --- limit warnings -------------------------------------------------------
+
+TEST(MonitorWarning, LoadLimitIsPassedOnlyAboveTheLimit) {
+    Rig rig;
+    rig.showAt(90);
+    rig.tickAt(95);  // equal to the limit
+    EXPECT_EQ(rig.warning.modalCount, 0);
+    EXPECT_TRUE(rig.warning.colors.empty());
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+
+    rig.tickAt(96);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(rig.warning.text, kLoadMsg);
+    EXPECT_EQ(rig.warning.panel, kBlue);  // the red design colour toggled
+    EXPECT_EQ(rig.soundNames(), QStringList{QStringLiteral("dingdong.wav")});
+    EXPECT_EQ(rig.platform.sounds.last(), QStringLiteral("/prog/dingdong.wav"));
+
+    // While the window stays up every tick blinks and rings, never a second window.
+    rig.tickAt(96);
+    EXPECT_EQ(rig.warning.panel, kRed);
+    rig.tickAt(97);
+    EXPECT_EQ(rig.warning.panel, kBlue);
+    rig.tickAt(97);
+    EXPECT_EQ(rig.warning.panel, kRed);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
+
+    // Without "Use Resource Emergency" nothing happens.
+    rig.options.useLoadLimit = false;
+    rig.tickAt(99);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
+    EXPECT_EQ(rig.warning.panel, kRed);
+}
+
+TEST(MonitorWarning, RiseWarningUsesTheNeedleAndBlinksRedBlack) {
+    Rig rig;
+    rig.options.loadLimit = 100;
+    rig.showAt(20);
+    rig.tickAt(50);  // rise 30: at the limit
+    EXPECT_EQ(rig.fig().gauge10, 30);
+    EXPECT_EQ(rig.warning.modalCount, 0);
+
+    rig.tickAt(10);
+    rig.tickAt(60);  // a fall of 40 then a rise of 50 from the prior level 10
+    EXPECT_EQ(rig.fig().gauge10, 50);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(rig.warning.text, kRiseMsg);
+    EXPECT_EQ(rig.warning.panel, kBlack);  // red design colour toggled
+    rig.tickAt(60);  // unchanged: the prior level stays 10
+    EXPECT_EQ(rig.warning.panel, kRed);
+    rig.tickAt(60);
+    EXPECT_EQ(rig.warning.panel, kBlack);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 3);
+
+    rig.options.useRiseLimit = false;
+    rig.tickAt(60);
+    EXPECT_EQ(rig.warning.panel, kBlack);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 3);
+}
+
+TEST(MonitorWarning, LoadTestComesBeforeRiseTestInOneTick) {
+    Rig rig;
+    rig.showAt(60);
+    rig.tickAt(96);  // over the load limit and a rise of 36
+    EXPECT_EQ(rig.warning.messages, (QStringList{kLoadMsg, kRiseMsg}));
+    ASSERT_EQ(rig.warning.colors.size(), 2u);
+    EXPECT_EQ(rig.warning.colors[0], kBlue);  // red -> blue by the load test
+    EXPECT_EQ(rig.warning.colors[1], kRed);   // blue -> red by the rise test
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 2);
+}
+
+TEST(MonitorWarning, RiseTestFollowsAnAcknowledgedLoadWarningInTheSameTick) {
+    // "OK" on the load warning sets the acknowledged state and closes the
+    // window; the rise test of that tick does not look at the state again.
+    Rig rig;
+    rig.warning.closeAfterModal = true;
+    rig.warning.onModal = [&] { rig.monitor().setExceedLimitState(true); };
+    rig.showAt(60);
+    rig.tickAt(96);
+    EXPECT_EQ(rig.warning.modalCount, 2);
+    EXPECT_EQ(rig.warning.maxModalDepth, 1);  // one after the other
+    EXPECT_EQ(rig.warning.text, kRiseMsg);
+    // From now on the state keeps both warnings quiet.
+    rig.tickAt(99);
+    EXPECT_EQ(rig.warning.modalCount, 2);
+}
+
+TEST(MonitorWarning, AcknowledgedStateSilencesUntilBackWithinBothLimits) {
+    Rig rig;
+    rig.showAt(50);
+    rig.monitor().setExceedLimitState(true);
+    EXPECT_EQ(rig.fig().stateColor(), kRed);
+
+    rig.tickAt(90);  // within the load limit, but a rise of 40: kept, and quiet
+    EXPECT_EQ(rig.fig().gauge10, 40);
+    EXPECT_TRUE(rig.fig().exceedLimitState);
+    rig.tickAt(99);  // over the load limit: kept, and quiet
+    EXPECT_TRUE(rig.fig().exceedLimitState);
+    EXPECT_EQ(rig.warning.modalCount, 0);
+    EXPECT_TRUE(rig.warning.colors.empty());
+    EXPECT_TRUE(rig.warning.messages.isEmpty());
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+
+    // The use boxes do not matter for the clearing.
+    rig.options.useLoadLimit = false;
+    rig.options.useRiseLimit = false;
+    rig.tickAt(96);  // still over the load limit: kept
+    EXPECT_TRUE(rig.fig().exceedLimitState);
+    rig.tickAt(95);  // load at the limit, no rise
+    EXPECT_FALSE(rig.fig().exceedLimitState);
+    EXPECT_EQ(rig.fig().stateColor(), kBlue);
+    EXPECT_EQ(rig.warning.modalCount, 0);
+
+    // Cleared, the warnings come back.
+    rig.options.useLoadLimit = true;
+    rig.tickAt(97);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+}
+
+// --- rest reminder ---------------------------------------------------------
+
+TEST(MonitorRest, ReminderTakesPrecedenceOverLimitWarnings) {
+    Rig rig;
+    rig.showAt(50);
+    RestAlarm& a = rig.ctl->restAlarm();
+    a.alarmOn = true;
+    a.restInterval = 5;
+    a.passedMinutes = 5;  // equal: not yet
+    rig.tickAt(50);
+    EXPECT_EQ(rig.warning.modelessCount, 0);
+
+    a.passedMinutes = 6;
+    rig.tickAt(99);  // both limits passed as well
+    EXPECT_EQ(a.passedMinutes, 0);
+    EXPECT_EQ(rig.warning.modelessCount, 1);
+    EXPECT_EQ(rig.warning.modalCount, 0);
+    EXPECT_EQ(rig.warning.messages, QStringList{kRestMsg});
+    EXPECT_EQ(rig.warning.panel, kBlue);  // red design colour: not blue, so blue
+    EXPECT_EQ(rig.soundNames(), QStringList{QStringLiteral("alarm.wav")});
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("99%"));  // the figures were updated first
+
+    // The next tick runs the limit warnings.
+    rig.tickAt(99);
+    EXPECT_EQ(rig.warning.modelessCount, 1);
+    EXPECT_EQ(rig.warning.text, kRiseMsg);
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 2);
+    EXPECT_EQ(countOf(rig.soundNames(), "alarm.wav"), 1);
+}
+
+TEST(MonitorRest, ReminderOverAShownWindowBlinksBlueBlackWithoutSound) {
+    Rig rig;
+    rig.showAt(50);
+    RestAlarm& a = rig.ctl->restAlarm();
+    a.alarmOn = true;
+    a.restInterval = 1;
+    rig.warning.shown = true;
+    rig.warning.panel = kBlue;
+    a.passedMinutes = 2;
+    rig.tickAt(50);
+    EXPECT_EQ(rig.warning.panel, kBlack);
+    EXPECT_EQ(rig.warning.text, kRestMsg);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+    a.passedMinutes = 2;
+    rig.tickAt(50);
+    EXPECT_EQ(rig.warning.panel, kBlue);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+    EXPECT_EQ(rig.warning.modalCount, 0);
+
+    // With the switch off the counter means nothing.
+    a.alarmOn = false;
+    a.passedMinutes = 50;
+    rig.tickAt(50);
+    EXPECT_EQ(a.passedMinutes, 50);
+    EXPECT_EQ(rig.warning.panel, kBlue);
+}
+
+TEST(MonitorSound, UseSoundOffSilencesEveryCue) {
+    Rig rig;
+    rig.options.useSound = false;
+    rig.showAt(60);
+    rig.ctl->formActivate();
+    rig.tickAt(99);  // load and rise warnings
+    RestAlarm& a = rig.ctl->restAlarm();
+    a.alarmOn = true;
+    a.restInterval = 0;
+    a.passedMinutes = 1;
+    rig.warning.shown = false;
+    rig.tickAt(99);  // rest reminder with the window closed
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(rig.warning.modelessCount, 1);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+}
+
+// --- re-entrancy ----------------------------------------------------------
+
+TEST(MonitorReentrancy, NestedTicksUpdateFiguresButOpenNoSecondWindow) {
+    Rig rig;
+    rig.options.useRiseLimit = false;
+    rig.ctl->settings().historyOn = true;
+    rig.showAt(90);
+    rig.warning.closeAfterModal = true;
+    QStringList nestedLabels;
+    std::vector<QColor> nestedColors;
+    rig.warning.onModal = [&] {
+        // Ticks keep coming while the modal window waits for "OK".
+        for (int load : {97, 98, 80, 99}) {
+            rig.platform.loads = {load};
+            EXPECT_TRUE(rig.monitorTimer().fire());
+            nestedLabels << rig.fig().label7;
+            nestedColors.push_back(rig.warning.panel);
+        }
+    };
+    rig.tickAt(96);
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(rig.warning.maxModalDepth, 1);
+    EXPECT_EQ(nestedLabels, (QStringList{"97%", "98%", "80%", "99%"}));
+    // Blue from the outer tick, then a toggle for every nested tick over the limit.
+    EXPECT_EQ(nestedColors, (std::vector<QColor>{kRed, kBlue, kBlue, kRed}));
+    EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
+    EXPECT_EQ(rig.ctl->history().count(), 5);  // 90, 96, 97, 98, 80
+    EXPECT_EQ(rig.fig().nowLoad(), 99);
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+    EXPECT_FALSE(rig.warning.shown);
+
+    // Once closed, the next tick over the limit opens it again.
+    rig.warning.onModal = nullptr;
+    rig.tickAt(99);
+    EXPECT_EQ(rig.warning.modalCount, 2);
+}
+
+TEST(MonitorReentrancy, RiseTestAfterTheModalWaitSeesTheNestedFigures) {
+    Rig rig;
+    rig.showAt(60);
+    rig.warning.closeAfterModal = true;
+    rig.warning.onModal = [&] {
+        if (rig.warning.modalCount > 1) return;
+        // A nested tick at an unchanged load: the rise since the prior level stays.
+        rig.platform.loads = {96};
+        rig.monitorTimer().fire();
+        // Another where the load falls back: the needle drops to 0.
+        rig.platform.loads = {70};
+        rig.monitorTimer().fire();
+    };
+    rig.tickAt(96);
+    EXPECT_EQ(rig.fig().gauge10, 0);
+    // The outer tick's rise test ran on the needle as it is now: no warning
+    // beyond the outer load warning and the two of the first nested tick.
+    EXPECT_EQ(rig.warning.modalCount, 1);
+    EXPECT_EQ(rig.warning.messages, (QStringList{kLoadMsg, kLoadMsg, kRiseMsg}));
+}

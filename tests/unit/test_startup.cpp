@@ -1,0 +1,398 @@
+// The main window's creation, start-up sequence, activation and shutdown
+// sequence with the settings they read and write, on the fake platform.
+#include "fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ostra;
+using ostra::test::BasicRig;
+using ostra::test::FailingWritesPlatform;
+using ostra::test::Rig;
+
+namespace {
+
+const QStringList kReadOrder = {
+    "R my11/SpinEdit1", "R W/checkbox1", "R W/RxSpeedButton11", "R W/Autoconnecttheonlinupgrade1",
+    "R W/FFFF",         "R W/FFFF2",     "R W/left",            "R W/top",
+    "R W/Gauge5",       "R W/LMDLEDLabel3"};
+
+void store(FakePlatform& p, const char* section, const char* key, const char* value) {
+    p.profile[QString::fromLatin1(section).toLower() + QLatin1Char('/') + QString::fromLatin1(key).toLower()] =
+        QString::fromLatin1(value);
+}
+
+QStringList writes(const QStringList& log) {
+    QStringList out;
+    for (const QString& l : log)
+        if (l.startsWith(QLatin1String("W "))) out << l;
+    return out;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+    return f.readAll();
+}
+
+}  // namespace
+
+// --- start-up ---------------------------------------------------------------
+
+TEST(StartUp, FirstStartWithoutSettingsFile) {
+    Rig rig;
+    int upgrades = 0;
+    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.ctl->formCreate();
+    EXPECT_EQ(rig.ctl->history().count(), 0);
+    rig.showAt(40);
+
+    EXPECT_EQ(rig.platform.profileLog, kReadOrder);
+    const MainSettings& s = rig.ctl->settings();
+    EXPECT_EQ(s.startCounter, 1);
+    EXPECT_EQ(rig.view.left(), 201);
+    EXPECT_EQ(rig.view.top(), 116);
+    EXPECT_EQ(rig.fig().gauge5, 0);
+    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 60);
+    EXPECT_TRUE(s.analysisPanelOpen);
+    EXPECT_EQ(rig.view.height, 756);
+    EXPECT_TRUE(s.autoUpgradeCheck);
+    EXPECT_FALSE(s.historyOn);
+    EXPECT_FALSE(s.autoRefreshAtStart);
+    EXPECT_FALSE(rig.ctl->restAlarm().alarmOn);
+    EXPECT_EQ(upgrades, 0);
+    EXPECT_TRUE(rig.ctl->restTimer().running());
+    EXPECT_EQ(rig.platform.createdDirs,
+              (QStringList{"/prog/startup", "/prog/favorite", "/prog/desktopimage"}));
+    EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());
+    EXPECT_EQ(rig.view.favoritesSet, 1);
+    EXPECT_TRUE(rig.view.favorites.isEmpty());
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+
+    // Normal exit: everything written back, in order, PriorRunLoad afresh.
+    rig.platform.profileLog.clear();
+    rig.platform.loads = {63};
+    EXPECT_TRUE(rig.ctl->formClose());
+    EXPECT_EQ(rig.platform.profileLog,
+              (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
+                           "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116", "W W/Gauge5=63",
+                           "W W/LMDLEDLabel3=60", "W W/RxSpeedButton11=1"}));
+    EXPECT_EQ(rig.fig().gauge5, 63);
+    EXPECT_EQ(rig.monitorTimer().interval(), 0);
+    EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
+}
+
+TEST(StartUp, StoredValuesAreAppliedAsRead) {
+    Rig rig;
+    store(rig.platform, "W", "checkbox1", "7");
+    store(rig.platform, "W", "RxSpeedButton11", "0");
+    store(rig.platform, "W", "Autoconnecttheonlinupgrade1", "0");
+    store(rig.platform, "W", "FFFF", "2");
+    store(rig.platform, "W", "FFFF2", "1");
+    store(rig.platform, "W", "left", "0x20");
+    store(rig.platform, "W", "top", "-40");
+    store(rig.platform, "W", "Gauge5", "250");
+    store(rig.platform, "W", "LMDLEDLabel3", "0");
+    rig.platform.fakeDialogs.answers = {Answer::No};
+    rig.showAt(40);
+    const MainSettings& s = rig.ctl->settings();
+    EXPECT_TRUE(s.historyOn);
+    EXPECT_FALSE(s.analysisPanelOpen);
+    EXPECT_EQ(rig.view.height, 341);
+    EXPECT_FALSE(s.autoUpgradeCheck);
+    EXPECT_TRUE(s.autoRefreshAtStart);
+    EXPECT_TRUE(rig.ctl->restAlarm().alarmOn);
+    EXPECT_EQ(rig.view.left(), 32);
+    EXPECT_EQ(rig.view.top(), -40);
+    EXPECT_EQ(rig.fig().gauge5, 100);
+    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 0);  // used unchanged
+    EXPECT_EQ(rig.platform.profileLog, kReadOrder);   // reading order does not depend on values
+
+    // Garbage keeps what is in use: the position the view holds, 60 minutes,
+    // the switches as they are; "Gauge5" alone falls back to 0.
+    Rig junk;
+    junk.view.left_ = 300;
+    junk.view.top_ = 20;
+    for (const char* key : {"checkbox1", "RxSpeedButton11", "FFFF", "left", "top", "Gauge5", "LMDLEDLabel3"})
+        store(junk.platform, "W", key, "abc");
+    store(junk.platform, "my11", "SpinEdit1", "x1");
+    junk.showAt(40);
+    EXPECT_EQ(junk.view.left(), 300);
+    EXPECT_EQ(junk.view.top(), 20);
+    EXPECT_EQ(junk.ctl->restAlarm().restInterval, 60);
+    EXPECT_EQ(junk.fig().gauge5, 0);
+    EXPECT_FALSE(junk.ctl->settings().historyOn);
+    EXPECT_TRUE(junk.ctl->settings().analysisPanelOpen);
+    EXPECT_EQ(junk.ctl->settings().startCounter, 1);
+}
+
+TEST(StartUp, CounterWrapsAndDrivesTheUpgradeCheck) {
+    struct Case {
+        const char* stored;  // nullptr: key missing
+        bool autoUpgrade;
+        int counter;
+        bool upgrade;
+    };
+    const Case cases[] = {
+        {nullptr, true, 1, false}, {"0", true, 1, false}, {"1", true, 2, true},
+        {"1", false, 2, false},    {"2", true, 3, false}, {"4", true, 5, false},
+        {"5", true, 0, false},     {"6", true, 0, false}, {"-3", true, -2, false},
+        {"0x1", true, 2, true},    {"2147483647", true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(missing)");
+        Rig rig;
+        if (c.stored) store(rig.platform, "my11", "SpinEdit1", c.stored);
+        store(rig.platform, "W", "Autoconnecttheonlinupgrade1", c.autoUpgrade ? "1" : "0");
+        int upgrades = 0;
+        rig.ctl->hooks().upgradeCheck = [&] {
+            ++upgrades;
+            rig.view.events << QStringLiteral("upgrade");
+        };
+        rig.showAt(40);
+        EXPECT_EQ(rig.ctl->settings().startCounter, c.counter);
+        EXPECT_EQ(upgrades, c.upgrade ? 1 : 0);
+        if (c.upgrade) {
+            // The check runs before the favourites are listed.
+            EXPECT_EQ(rig.view.events, (QStringList{"upgrade", "favorites"}));
+        }
+    }
+}
+
+TEST(StartUp, UpgradeOfferThatClosesTheWindowEndsTheSequence) {
+    Rig rig;
+    store(rig.platform, "my11", "SpinEdit1", "1");
+    store(rig.platform, "W", "FFFF", "1");
+    rig.ctl->hooks().upgradeCheck = [&] { rig.view.closeMain(); };
+    rig.showAt(40);
+    EXPECT_TRUE(rig.ctl->closing());
+    EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());  // no refresh question
+    EXPECT_EQ(rig.view.favoritesSet, 0);
+    EXPECT_EQ(rig.monitorTimer().interval(), 0);
+    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
+}
+
+TEST(StartUp, ShowingAgainRereadsTheStoredValues) {
+    Rig rig;
+    int upgrades = 0;
+    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.showAt(40);
+    EXPECT_EQ(rig.ctl->settings().startCounter, 1);
+    rig.ctl->restAlarm().restInterval = 30;         // changed by the buttons
+    store(rig.platform, "W", "LMDLEDLabel3", "45");  // what the file holds
+    rig.ctl->restTimer().stop();
+
+    rig.view.shown = false;  // "Hide", then "Show"
+    rig.view.shown = true;
+    rig.platform.profileLog.clear();
+    rig.showAt(70);
+    EXPECT_EQ(rig.platform.profileLog, kReadOrder);
+    EXPECT_EQ(rig.ctl->settings().startCounter, 2);  // counted up from the value in use
+    EXPECT_EQ(upgrades, 1);
+    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 45);
+    EXPECT_TRUE(rig.ctl->restTimer().running());
+    EXPECT_EQ(rig.fig().gauge8, 70);
+    EXPECT_EQ(rig.fig().nowLoad(), 70);
+}
+
+TEST(StartUp, ProtectionMarkerStopsTheSequence) {
+    Rig rig;
+    store(rig.platform, "W", "FFFF", "1");
+    store(rig.platform, "my11", "SpinEdit1", "1");
+    rig.platform.existingFiles << rig.platform.marker;
+    int upgrades = 0;
+    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.showAt(40);
+    EXPECT_EQ(upgrades, 1);  // the upgrade check comes before the marker test
+    ASSERT_EQ(rig.platform.fakeDialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.platform.fakeDialogs.shown[0].kind, QStringLiteral("message"));
+    EXPECT_EQ(rig.platform.fakeDialogs.shown[0].text,
+              QStringLiteral("Some protection software is detected.\r\r Do this after turn off that."));
+    EXPECT_EQ(rig.view.favoritesSet, 0);
+    EXPECT_TRUE(rig.platform.sounds.isEmpty());
+    EXPECT_TRUE(rig.platform.calls.isEmpty());
+    EXPECT_EQ(rig.monitorTimer().interval(), 0);
+    // The monitor does not run: firing its timer ticks nothing.
+    rig.platform.loads = {80};
+    EXPECT_FALSE(rig.monitorTimer().fire());
+    EXPECT_EQ(rig.fig().label7, QStringLiteral("20%"));
+
+    // Once per showing.
+    rig.showAt(40);
+    EXPECT_EQ(rig.platform.fakeDialogs.shown.size(), 2u);
+}
+
+TEST(StartUp, RefreshOfferAnsweredYesLogsOffAndCloses) {
+    Rig rig;
+    store(rig.platform, "W", "FFFF", "1");
+    int startupRuns = 0;
+    rig.ctl->hooks().runStartupList = [&] { ++startupRuns; };
+    int soundsAtQuestion = -1;
+    rig.platform.fakeDialogs.onShow = [&] { soundsAtQuestion = rig.platform.sounds.size(); };
+    rig.platform.fakeDialogs.answers = {Answer::Yes};
+    rig.showAt(40);
+
+    ASSERT_EQ(rig.platform.fakeDialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.platform.fakeDialogs.shown[0].kind, QStringLiteral("confirm"));
+    EXPECT_EQ(rig.platform.fakeDialogs.shown[0].text,
+              QStringLiteral("Will you close all windows on your desktop and \r\rrefresh your memory doing "
+                             "restart windows? <<[YES] \r\ror run auto startup exe files you set <<[NO] \r\r "
+                             "[Ostra] "));
+    EXPECT_EQ(soundsAtQuestion, 1);  // "click.wav" before the question
+    EXPECT_EQ(rig.platform.sounds, QStringList{QStringLiteral("/prog/click.wav")});
+    // Log-off first, then the window closes, which runs the shutdown sequence.
+    EXPECT_EQ(rig.platform.calls, (QStringList{"logoff", "minimize"}));
+    EXPECT_TRUE(rig.view.events.contains(QStringLiteral("closeMain")));
+    EXPECT_TRUE(rig.ctl->closing());
+    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
+    EXPECT_EQ(startupRuns, 0);
+    // The monitor is not started behind a closed window.
+    EXPECT_EQ(rig.monitorTimer().interval(), 0);
+}
+
+TEST(StartUp, RefreshOfferAnsweredOtherwiseRunsTheStartupList) {
+    for (Answer answer : {Answer::No, Answer::Closed}) {
+        Rig rig;
+        store(rig.platform, "W", "FFFF", "1");
+        int startupRuns = 0;
+        rig.ctl->hooks().runStartupList = [&] {
+            ++startupRuns;
+            rig.view.events << QStringLiteral("startup");
+        };
+        rig.platform.fakeDialogs.answers = {answer};
+        rig.showAt(40);
+        EXPECT_EQ(startupRuns, 1);
+        EXPECT_TRUE(rig.platform.calls.isEmpty());  // no log-off
+        EXPECT_EQ(rig.view.events, (QStringList{"startup", "favorites"}));
+        EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+        EXPECT_FALSE(rig.ctl->closing());
+    }
+    // Switched off: no question, no cue, no startup list.
+    Rig off;
+    int startupRuns = 0;
+    off.ctl->hooks().runStartupList = [&] { ++startupRuns; };
+    off.showAt(40);
+    EXPECT_TRUE(off.platform.fakeDialogs.shown.empty());
+    EXPECT_TRUE(off.platform.sounds.isEmpty());
+    EXPECT_EQ(startupRuns, 0);
+}
+
+TEST(StartUp, FavouritesAreTheFilesOfTheFavoriteFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir prog(dir.path());
+    ASSERT_TRUE(prog.mkpath(QStringLiteral("favorite/sub")));
+    for (const char* name : {"favorite/b.desktop", "favorite/A.txt", "favorite/.hidden", "favorite/sub/x"}) {
+        QFile f(prog.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Rig rig(dir.path());
+    rig.showAt(40);
+    EXPECT_EQ(rig.view.favorites, (QStringList{"A.txt", "b.desktop"}));
+}
+
+// --- activation ---------------------------------------------------------------
+
+TEST(Activation, PullsAnOffScreenWindowBackAndPlaysTheStartCue) {
+    struct Case {
+        int left, top, wantLeft, wantTop;
+    };
+    const Case cases[] = {
+        {1280, 1025, 0, 0},      // beyond both edges
+        {1279, 1024, 1279, 1024},  // width - 1 and height exactly: they stay
+        {5000, 500, 0, 500},
+        {-40, -10, -40, -10},    // negative edges stay
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left);
+        Rig rig;
+        rig.view.left_ = c.left;
+        rig.view.top_ = c.top;
+        rig.ctl->formActivate();
+        EXPECT_EQ(rig.view.left(), c.wantLeft);
+        EXPECT_EQ(rig.view.top(), c.wantTop);
+        EXPECT_EQ(rig.platform.sounds, QStringList{QStringLiteral("/prog/start.wav")});
+    }
+    // A stored left edge beyond a smaller screen is pulled back at activation.
+    Rig rig;
+    rig.platform.screen = QSize(800, 600);
+    store(rig.platform, "W", "left", "1000");
+    store(rig.platform, "W", "top", "600");
+    rig.showAt(40);
+    EXPECT_EQ(rig.view.left(), 1000);
+    rig.ctl->formActivate();
+    EXPECT_EQ(rig.view.left(), 0);
+    EXPECT_EQ(rig.view.top(), 600);
+}
+
+// --- creation and shutdown ----------------------------------------------------
+
+TEST(Shutdown, HistoryRoundTripsThroughResList) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString list = dir.filePath(QStringLiteral("res.list"));
+    {
+        QFile f(list);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("50% [0] DATETIME:00:00:05\n60% [1] DATETIME:00:01:00");
+    }
+    Rig rig(dir.path());
+    rig.platform.existingFiles << list;
+    rig.ctl->formCreate();
+    ASSERT_EQ(rig.ctl->history().count(), 2);
+    EXPECT_EQ(rig.view.historyChangedCount, 1);  // the count display at creation
+    store(rig.platform, "W", "checkbox1", "1");
+    rig.showAt(70);
+    rig.tickAt(75);
+    rig.ctl->formClose();
+    EXPECT_EQ(readAll(list),
+              QByteArray("50% [0] DATETIME:00:00:05\r\n60% [1] DATETIME:00:01:00\r\n70% [2] DATETIME:00:00:00\r\n"));
+}
+
+TEST(Shutdown, FailedSettingsWriteAbandonsTheRestButNotTheHistory) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Rig rig(dir.path());
+    rig.ctl->settings().historyOn = true;
+    rig.showAt(40);
+    rig.tickAt(45);
+    rig.platform.failWrites = true;
+    rig.platform.profileLog.clear();
+    const int reads = rig.platform.loadReads;
+    EXPECT_FALSE(rig.ctl->formClose());
+    EXPECT_TRUE(writes(rig.platform.profileLog).isEmpty());
+    // Abandoned at the first key: no fresh reading for PriorRunLoad either.
+    EXPECT_EQ(rig.platform.loadReads, reads);
+    EXPECT_EQ(rig.fig().gauge5, 0);
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("res.list"))), QByteArray("40% [0] DATETIME:00:00:00\r\n"));
+    EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
+    EXPECT_EQ(rig.monitorTimer().interval(), 0);
+}
+
+TEST(Shutdown, WritesBeforeAFailureStayWritten) {
+    BasicRig<FailingWritesPlatform> rig;
+    rig.platform.writesLeft = 7;  // "SpinEdit1" to "top"
+    rig.showAt(40);
+    rig.platform.loads = {88};
+    EXPECT_FALSE(rig.ctl->formClose());
+    EXPECT_EQ(writes(rig.platform.profileLog),
+              (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
+                           "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116"}));
+    EXPECT_EQ(rig.platform.attempts, 8);  // "Gauge5" failed, nothing tried after it
+    EXPECT_EQ(rig.fig().gauge5, 88);      // the fresh reading came before its write
+    EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
+}
+
+TEST(Shutdown, UnwritableProgramFolderStillWritesTheSettings) {
+    Rig rig(QStringLiteral("/nonexistent-ostra-folder"));
+    rig.ctl->formCreate();  // no res.list: an empty list, no message
+    EXPECT_EQ(rig.ctl->history().count(), 0);
+    rig.showAt(40);
+    EXPECT_TRUE(rig.ctl->formClose());
+    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
+    EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/nonexistent-ostra-folder/res.list")));
+}
