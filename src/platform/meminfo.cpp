@@ -44,7 +44,11 @@ Fields parse(const char* text, std::size_t len) {
                 any = true;
             }
             if (any) *target = v;
+            // The two fields that decide the load are near the top: stop
+            // once both are in, the fallback fields are then not needed.
+            if (f.total >= 0 && f.available >= 0) break;
         }
+        if (eol == end) break;
         p = eol + 1;
     }
     return f;
