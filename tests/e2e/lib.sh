@@ -409,3 +409,103 @@ e2e_memory_load() {
   awk '/^MemTotal:/ {t = $2} /^MemAvailable:/ {a = $2}
        END { printf "%d\n", (100 * (t - a) / t) + 0.5 }' /proc/meminfo
 }
+
+# ------------------------------------------------------------ tray hosts
+# (the host must run before the program starts: Qt looks for a tray once,
+# at start-up)
+
+# The system python, which has the dbus and gi modules (a python3 found
+# first on PATH may be another installation without them).
+E2E_SYS_PYTHON=/usr/bin/python3
+
+# e2e_tray_selection_owner: prints the X window that owns the XEmbed tray
+# selection _NET_SYSTEM_TRAY_S0 of the test's display (0: none).
+e2e_tray_selection_owner() {
+  "$E2E_SYS_PYTHON" -c '
+import ctypes, ctypes.util, sys
+x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit("no display")
+atom = x.XInternAtom(ctypes.c_void_p(d), b"_NET_SYSTEM_TRAY_S0", 0)
+print(x.XGetSelectionOwner(ctypes.c_void_p(d), ctypes.c_ulong(atom)))
+'
+}
+
+# e2e_start_trayer: the XEmbed tray "trayer" (200x30 at the top right of
+# the screen); waits until it owns the tray selection and its panel window
+# is mapped. Sets E2E_TRAYER_PID and E2E_TRAY_PANEL (the panel window).
+e2e_start_trayer() {
+  local i owner
+  trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 30 \
+    >"$E2E_TMP/trayer.log" 2>&1 &
+  E2E_TRAYER_PID=$!
+  e2e_track "$E2E_TRAYER_PID"
+  for ((i = 0; i < 100; i++)); do
+    e2e_alive "$E2E_TRAYER_PID" || e2e_fail "trayer ended at start: $(cat "$E2E_TMP/trayer.log")"
+    owner=$(e2e_tray_selection_owner 2>/dev/null || echo 0)
+    E2E_TRAY_PANEL=$(xdotool search --onlyvisible --classname '^panel$' 2>/dev/null | head -n 1 || true)
+    if [[ $owner != 0 && -n $E2E_TRAY_PANEL ]]; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  e2e_fail "trayer did not take the tray selection within 10 s"
+}
+
+# e2e_sni_watcher_ready: true when org.kde.StatusNotifierWatcher has an
+# owner on the session bus and a host has registered with it.
+e2e_sni_watcher_ready() {
+  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:IsStatusNotifierHostRegistered 2>/dev/null | grep -q 'boolean true'
+}
+
+# e2e_start_sni_host: the StatusNotifierItem host gtk-sni-tray-standalone
+# (with its own watcher) on the test's session bus; waits until the watcher
+# answers and the host has registered. Sets E2E_SNI_PID.
+e2e_start_sni_host() {
+  local i
+  [[ -n $DISPLAY ]] || e2e_fail "e2e_start_sni_host before e2e_start_xvfb"
+  NO_AT_BRIDGE=1 gtk-sni-tray-standalone --top --end --watcher >"$E2E_TMP/sni-host.log" 2>&1 &
+  E2E_SNI_PID=$!
+  e2e_track "$E2E_SNI_PID"
+  for ((i = 0; i < 150; i++)); do
+    e2e_alive "$E2E_SNI_PID" || e2e_fail "gtk-sni-tray-standalone ended: $(tail -n 5 "$E2E_TMP/sni-host.log")"
+    e2e_sni_watcher_ready && return 0
+    sleep 0.1
+  done
+  e2e_fail "no StatusNotifier watcher with a registered host within 15 s"
+}
+
+# e2e_map_state WID: prints IsViewable, IsUnMapped, IsUnviewable, or Gone
+# for a window that no longer exists.
+e2e_map_state() {
+  local info
+  if info=$(xwininfo -id "$1" 2>/dev/null); then
+    awk -F': *' '/Map State/ {print $2}' <<<"$info"
+  else
+    echo Gone
+  fi
+}
+
+# e2e_wait_map_state WID STATE [SECONDS]: waits until the window's map
+# state is STATE; fails with the last state seen.
+e2e_wait_map_state() {
+  local deadline=$((SECONDS + ${3:-5})) state
+  while :; do
+    state=$(e2e_map_state "$1")
+    [[ $state == "$2" ]] && return 0
+    ((SECONDS < deadline)) || e2e_fail "window $1 is '$state', expected $2"
+    sleep 0.05
+  done
+}
+
+# e2e_pixel X Y: prints the colour of the screen pixel at X,Y as six hex
+# digits RRGGBB.
+e2e_pixel() {
+  convert "x:root[1x1+$1+$2]" -depth 8 -format '%[hex:p{0,0}]' info: 2>/dev/null
+}
