@@ -39,7 +39,9 @@ ostra_start_xvfb() {
       if ! kill -0 "$OSTRA_XVFB_PID" 2>/dev/null; then
         break # lost a race for this number, or it failed: try the next
       fi
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      # The server on :N must be ours, not one that won the number meanwhile.
+      if [[ $(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock") == "$OSTRA_XVFB_PID" ]] &&
+        xdpyinfo -display ":$n" >/dev/null 2>&1; then
         OSTRA_XVFB_DISPLAY=":$n"
         return 0
       fi

@@ -204,7 +204,10 @@ e2e_start_xvfb() {
     pid=$!
     for ((tries = 0; tries < 100; tries++)); do
       e2e_alive "$pid" || break # lost this number to someone else
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      # The server on :N must be ours: another test may have won the
+      # number meanwhile, and its server would answer just the same.
+      if [[ $(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock") == "$pid" ]] &&
+        xdpyinfo -display ":$n" >/dev/null 2>&1; then
         e2e_track "$pid"
         export DISPLAY=":$n"
         E2E_XVFB_PID=$pid
