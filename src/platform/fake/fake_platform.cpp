@@ -29,20 +29,23 @@ Answer FakeDialogs::confirm(const QString& text) {
     return a;
 }
 
+std::optional<QString> FakeDialogs::nextFileAnswer() {
+    std::optional<QString> a;
+    if (!fileAnswers.empty()) {
+        a.swap(fileAnswers.front());
+        fileAnswers.pop_front();
+    }
+    return a;
+}
+
 std::optional<QString> FakeDialogs::openFile(const QString& title, const QString&, const QString&) {
     shown.push_back({QStringLiteral("open"), title});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto a = fileAnswers.front();
-    fileAnswers.pop_front();
-    return a;
+    return nextFileAnswer();
 }
 
 std::optional<QString> FakeDialogs::saveFile(const QString& title, const QString&) {
     shown.push_back({QStringLiteral("save"), title});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto a = fileAnswers.front();
-    fileAnswers.pop_front();
-    return a;
+    return nextFileAnswer();
 }
 
 FakePlatform::FakePlatform() = default;

@@ -31,6 +31,9 @@ public:
     std::deque<Answer> answers;                      // default Yes when empty
     std::deque<std::optional<QString>> fileAnswers;  // default cancel when empty
     std::function<void()> onShow;                    // runs inside every box, as a modal loop would
+
+private:
+    std::optional<QString> nextFileAnswer();
 };
 
 class FakePlatform : public Platform {
