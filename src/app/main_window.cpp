@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -62,6 +63,18 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x,
     l->adjustSize();
     l->move(x, y);
     passMouse(l);
+    return l;
+}
+
+// Narrows a caption's face, if need be, until its text ends within `room`
+// pixels, where the next control (its value, a button) begins.
+QLabel* fitWidth(QLabel* l, int room) {
+    QFont f = l->font();
+    const QString text = l->text().trimmed();
+    for (int stretch = f.stretch(); QFontMetrics(f).horizontalAdvance(text) > room && stretch > 70; --stretch)
+        f.setStretch(stretch - 1);
+    l->setFont(f);
+    l->adjustSize();
     return l;
 }
 
@@ -186,12 +199,12 @@ void MainWindow::buildLayout() {
               QColor(0, 128, 255));
     makeShape(this, "Shape4", ui::Shape::Form::Frame, {42, 72, 291, 221}, kWhite, kNavy);
     makePicture(this, "Image2", {43, 73, 289, 220}, ui::displayBackground(289, 220));
-    makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack)
+    fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setToolTip(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
-    makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack);
+    fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
     label5_ = makeLabel(this, "Label5", QStringLiteral("20%"), 261, 105, kSilver, true);
     gauge6_ = makeGauge(this, "Gauge6", Gauge::Kind::Pie, {121, 150, 55, 53}, QColor(0, 128, 255), kRed,
                         false);
@@ -214,6 +227,15 @@ void MainWindow::buildLayout() {
     stopwatch_->setGeometry(246, 181, 64, 16);
     stopwatch_->setToolTip(QStringLiteral("Timer "));
     makePicture(this, "Image1", {301, 143, 32, 34}, ui::programPicture(32, 34, devicePixelRatioF()));
+    // The figures run into the picture's place: they lie over it on a plate
+    // of their own text's size, so they stay readable.
+    for (QLabel* l : {label22_, label24_, label31_}) {
+        l->setAutoFillBackground(true);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, kWhite);
+        l->setPalette(pal);
+        l->raise();
+    }
     switch1_ = new ui::TwoStateSwitch(this);
     switch1_->setObjectName(QStringLiteral("RxSwitch1"));
     switch1_->setGeometry(272, 218, 25, 40);
@@ -306,8 +328,9 @@ void MainWindow::buildLayout() {
     test->setObjectName(QStringLiteral("dxfPictureButton2"));
     test->setGlyph(Glyph::SoftwareTest);
     test->setGeometry(264, 347, 111, 37);
-    makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48, 366,
-              kNavy, true);
+    fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48,
+                       366, kNavy, true),
+             214);
     struct BarRow {
         const char* gauge; int y; QColor back, fore; const char* caption; const char* captionName;
         const char* used; const char* free;
@@ -418,8 +441,9 @@ void MainWindow::figuresChanged() {
     label30_->setText(f.label30);
     label31_->setText(f.label31);
     label34_->setText(f.label34);
-    // A label that shows a whole history entry must not be cut.
-    if (label22_->sizeHint().width() > label22_->width()) label22_->resize(label22_->sizeHint());
+    // The figures beside the picture keep their text's size (a whole history
+    // entry in Label22 included).
+    for (QLabel* l : {label22_, label24_, label31_}) l->adjustSize();
     const QColor state = f.stateColor();
     gauge1_->setBackColor(state);
     gauge3_->setBackColor(state);
