@@ -242,6 +242,48 @@ TEST_F(MainWindowTest, ShapeIsBuiltOnceFromTheDesignLayout) {
     EXPECT_TRUE(before.contains(QPoint(200, 600)));
 }
 
+// ----------------------------------------------------------------- layout
+
+TEST_F(MainWindowTest, CaptionsEndBeforeTheirValuesAndFiguresStayReadable) {
+    platform.loads = {47, 47, 47, 47, 47, 100};
+    started();
+    ASSERT_TRUE(monitorTimer().fire());
+    // The painted text of each caption ends where its neighbour begins.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Label33", "Label34"}, {"Label6", "Label7"},   {"Label3", "Label5"},
+        {"Label21", "Label22"}, {"Label23", "Label24"}, {"Label4", "Label31"},
+        {"Label10", "dxfPictureButton2"}, {"Label15", "Gauge8"}, {"Label16", "Gauge5"},
+    };
+    for (const auto& [caption, next] : pairs) {
+        auto* l = win().control<QLabel>(caption);
+        ASSERT_NE(l, nullptr) << caption;
+        const int end = l->x() + l->fontMetrics().horizontalAdvance(l->text().trimmed());
+        EXPECT_LE(end, geometryOf(next).x()) << caption << " runs into " << next;
+    }
+    // Every caption lies inside the window's width.
+    for (QLabel* l : win().findChildren<QLabel*>()) {
+        if (l->text().isEmpty()) continue;
+        const QPoint at = l->mapTo(&win(), QPoint(0, 0));
+        EXPECT_LE(at.x() + l->fontMetrics().horizontalAdvance(l->text().trimmed()), 390)
+            << l->objectName().toStdString();
+    }
+    // The figures beside the picture are drawn over it, on a plate as wide
+    // as their text, which is never cut.
+    const QObjectList kids = win().children();
+    for (const char* name : {"Label22", "Label24", "Label31"}) {
+        auto* l = win().control<QLabel>(name);
+        EXPECT_GT(kids.indexOf(l), kids.indexOf(child("Image1"))) << name;
+        EXPECT_TRUE(l->autoFillBackground()) << name;
+        EXPECT_GE(l->width(), l->sizeHint().width()) << name;
+        EXPECT_LT(l->width(), geometryOf("Image1").right() - l->x()) << name << " hides the whole picture";
+    }
+    EXPECT_EQ(win().control<QLabel>("Label31")->text(), QStringLiteral("100%"));
+    app->controller().monitor().setStartLoad(47, QStringLiteral("47 %  3  00:10:00"));
+    auto* start = win().control<QLabel>("Label22");
+    EXPECT_EQ(start->text(), QStringLiteral("47 %  3  00:10:00"));
+    EXPECT_GE(start->width(), start->sizeHint().width());
+}
+
 // ------------------------------------------------------------------ mouse
 
 TEST_F(MainWindowTest, ElementsDrawnOnTheSurfaceTakeNoClicks) {
