@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
+# Sound cues of the real program through a real sound server: a private
+# PulseAudio with a null sink, whose monitor is recorded with parec while
+# the program plays; the recording is then cut into its sounding stretches
+# (wavsegments.py) and compared with the files that were played.
+#
+#   1. The first start plays "start.wav" (activation of the main window):
+#      the recording holds the file's beeps at the file's own offsets and
+#      lengths; the dock button "Stick to the right end" plays "click.wav"
+#      with the file's length (soxi -D, +-50 ms).
+#   2. A replaced "start.wav" (a 0.8 s tone) arrives with its full length.
+#   3. A second cue cuts off the first: "start.wav" is a quiet 2 s tone and
+#      the dock button is clicked 0.5 s after the window appears; the tone
+#      stops where the click starts and nothing sounds after the click.
+#   4. A missing "start.wav", and one that is no wave file, play the
+#      desktop's "bell" sound instead.
+#   5. With "Use Sound" off ([x] SoundCheck=0) neither the start nor the
+#      click makes a sound.
+# The resource warnings are switched off in every run so that no
+# "dingdong.wav" can sound in between.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+SEGMENTS=$E2E_LIB_DIR/wavsegments.py
+BELL=/usr/share/sounds/freedesktop/stereo/bell.oga
+
+e2e_start_xvfb
+e2e_start_pulse
+# A silent stream keeps the null sink running, so that its monitor delivers
+# a continuous signal and positions in a recording are times.
+pacat --raw /dev/zero &
+e2e_track "$!"
+
+# ------------------------------------------------------------- helpers
+
+# rec_start NAME: records the sink into $E2E_TMP/NAME.wav (REC_FILE).
+rec_start() {
+  REC_FILE=$E2E_TMP/$1.wav
+  parec -d test_null.monitor --file-format=wav "$REC_FILE" &
+  REC_PID=$!
+  e2e_track "$REC_PID"
+  sleep 0.4
+}
+
+rec_stop() {
+  kill -INT "$REC_PID" 2>/dev/null || true
+  e2e_wait_exit "$REC_PID" 5 || e2e_fail "parec did not stop"
+  [[ -s $REC_FILE ]] || e2e_fail "the recording $REC_FILE is empty"
+}
+
+# segments FILE [THRESHOLD]: "start length peak" lines of the sounding
+# stretches of FILE.
+segments() {
+  python3 "$SEGMENTS" --threshold "${2:-0.01}" "$1" || e2e_fail "cannot analyse $1"
+}
+
+# near ACTUAL EXPECTED TOLERANCE WHAT: |ACTUAL - EXPECTED| <= TOLERANCE.
+near() {
+  awk -v a="$1" -v e="$2" -v t="$3" 'BEGIN { d = a - e; if (d < 0) d = -d; exit !(d <= t) }' ||
+    e2e_fail "$4: expected $2 +- $3, got $1"
+}
+
+# less ACTUAL LIMIT WHAT: ACTUAL < LIMIT.
+less() {
+  awk -v a="$1" -v l="$2" 'BEGIN { exit !(a < l) }' || e2e_fail "$3: expected below $2, got $1"
+}
+
+# field LINES N COLUMN: column (1 start, 2 length, 3 peak) of line N.
+field() { awk -v n="$2" -v c="$3" 'NR == n { print $c }' <<<"$1"; }
+count() { [[ -z $1 ]] && echo 0 || wc -l <<<"$1"; }
+
+# prepare [SOUND]: a fresh program folder whose settings switch both
+# resource warnings off and "Use Sound" to SOUND (default 1).
+prepare() {
+  e2e_new_program_folder
+  printf '[x]\r\ncheckbox1=0\r\ncheckbox2=0\r\nSoundCheck=%s\r\n' "${1:-1}" >"$E2E_PROG/tevo.ini"
+}
+
+# run_program ACTION: starts the program while recording, waits for its
+# window, runs the shell function ACTION, and ends the program.
+run_program() {
+  e2e_start_program
+  e2e_wait_window Brisel 15
+  "$1"
+  kill -TERM "$E2E_PID"
+  e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM"
+}
+
+click_dock() { xdotool mousemove --window "$E2E_WID" 27 72 click 1; }
+
+# ------------------------------------------- 1. start and click, shipped
+
+# The dock click moves the window to the right edge of the 1280 pixel
+# screen, leaving only the dock tab (x 1280 + 1 - 38): proof that the click
+# reached the program.
+action_start_then_click() {
+  sleep 1.5
+  click_dock
+  e2e_wait_position "$E2E_WID" 1243 116
+  sleep 1
+}
+prepare
+rec_start shipped
+run_program action_start_then_click
+rec_stop
+rec=$(segments "$REC_FILE")
+file=$(segments "$E2E_PROG/start.wav")
+click_len=$(soxi -D "$E2E_PROG/click.wav")
+nfile=$(count "$file")
+e2e_assert_eq $((nfile + 1)) "$(count "$rec")" "sounding stretches recorded (start.wav's $nfile, then the click): $rec"
+t0=$(field "$rec" 1 1)
+f0=$(field "$file" 1 1)
+for ((i = 1; i <= nfile; i++)); do
+  near "$(awk -v a="$(field "$rec" "$i" 1)" -v b="$t0" 'BEGIN { print a - b }')" \
+    "$(awk -v a="$(field "$file" "$i" 1)" -v b="$f0" 'BEGIN { print a - b }')" 0.02 "start.wav beep $i offset"
+  near "$(field "$rec" "$i" 2)" "$(field "$file" "$i" 2)" 0.02 "start.wav beep $i length"
+done
+near "$(field "$rec" $((nfile + 1)) 2)" "$click_len" 0.05 "click.wav length (soxi -D $click_len)"
+e2e_note "start.wav: $nfile beeps as in the file; click.wav: $(field "$rec" $((nfile + 1)) 2) s (file $click_len s)"
+
+# --------------------------------------------- 2. a replaced start.wav
+
+action_wait() { sleep 2; }
+prepare
+sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 0.8 sine 660 vol 0.5
+tone_len=$(soxi -D "$E2E_PROG/start.wav")
+rec_start tone
+run_program action_wait
+rec_stop
+rec=$(segments "$REC_FILE")
+e2e_assert_eq 1 "$(count "$rec")" "sounding stretches of the 0.8 s start tone: $rec"
+near "$(field "$rec" 1 2)" "$tone_len" 0.05 "recorded start tone length (soxi -D $tone_len)"
+e2e_note "0.8 s start.wav: recorded $(field "$rec" 1 2) s"
+
+# ------------------------------------------ 3. the second cue cuts off
+
+action_click_during_tone() {
+  sleep 0.5
+  click_dock
+  sleep 2.5
+}
+prepare
+# Quiet enough (peak 0.3) to tell it from the click (peak 0.63).
+sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 2 sine 440 vol 0.3
+rec_start cut
+run_program action_click_during_tone
+rec_stop
+all=$(segments "$REC_FILE")
+loud=$(segments "$REC_FILE" 0.45)
+e2e_assert_eq 1 "$(count "$loud")" "clicks in the recording (stretches above 0.45): $loud"
+tone_start=$(field "$all" 1 1)
+tone_len=$(field "$all" 1 2)
+click_start=$(field "$loud" 1 1)
+last=$(count "$all")
+sound_end=$(awk -v s="$(field "$all" "$last" 1)" -v l="$(field "$all" "$last" 2)" 'BEGIN { print s + l }')
+click_end=$(awk -v s="$click_start" -v l="$(field "$loud" 1 2)" 'BEGIN { print s + l }')
+since_tone=$(awk -v c="$click_start" -v t="$tone_start" 'BEGIN { print c - t }')
+awk -v d="$since_tone" 'BEGIN { exit !(d > 0.1 && d < 1.8) }' ||
+  e2e_fail "the click did not come during the tone (tone at $tone_start, click at $click_start)"
+less "$tone_len" 1.9 "length of the 2 s tone's stretch (cut off by the click)"
+near "$sound_end" "$click_end" 0.03 "end of all sound vs end of the click (nothing of the tone after the click)"
+e2e_note "2 s tone cut after $since_tone s; sound ends at the click's end ($sound_end s)"
+
+# ----------------------------------------- 4. a missing file: the bell
+
+prepare
+rm "$E2E_PROG/start.wav"
+sox "$BELL" "$E2E_TMP/bell.wav"
+bell=$(segments "$E2E_TMP/bell.wav")
+rec_start bell
+run_program action_wait
+rec_stop
+rec=$(segments "$REC_FILE")
+e2e_assert_eq "$(count "$bell")" "$(count "$rec")" "sounding stretches for a missing start.wav (the bell has $(count "$bell")): $rec"
+near "$(field "$rec" 1 2)" "$(field "$bell" 1 2)" 0.03 "length of the default sound vs bell.oga"
+near "$(field "$rec" 1 3)" "$(field "$bell" 1 3)" 0.05 "peak of the default sound vs bell.oga"
+e2e_note "missing start.wav: the bell, $(field "$rec" 1 2) s"
+
+# An unreadable file (not a wave file at all) plays the bell too.
+prepare
+printf 'this is no wave file\n' >"$E2E_PROG/start.wav"
+rec_start corrupt
+run_program action_wait
+rec_stop
+rec=$(segments "$REC_FILE")
+e2e_assert_eq "$(count "$bell")" "$(count "$rec")" "sounding stretches for an unreadable start.wav: $rec"
+near "$(field "$rec" 1 2)" "$(field "$bell" 1 2)" 0.03 "length of the default sound for an unreadable file"
+e2e_note "unreadable start.wav: the bell, $(field "$rec" 1 2) s"
+
+# ------------------------------------------------ 5. "Use Sound" off
+
+prepare 0
+rec_start silent
+run_program action_start_then_click
+rec_stop
+rec=$(segments "$REC_FILE" 0.001)
+e2e_assert_eq "" "$rec" "sound recorded with SoundCheck=0"
+e2e_assert_ini "$E2E_PROG/tevo.ini" x SoundCheck 0
+e2e_note "SoundCheck=0: silence"
+
+e2e_pass
