@@ -1,0 +1,33 @@
+// Plays a wave file through the Linux platform's playSound each time a line
+// arrives on stdin and answers with the CLOCK_MONOTONIC time (seconds) taken
+// just before the call, so a recorder can time the path from the call to
+// the sound. Used by bench/cue_latency.sh.
+//
+//   cue_driver FILE.wav
+#include "platform/linux/linux_platform.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FILE.wav\n", argv[0]);
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    ostra::LinuxPlatform platform;
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        platform.playSound(file);
+        std::printf("%lld.%09ld\n", static_cast<long long>(ts.tv_sec), ts.tv_nsec);
+        std::fflush(stdout);
+    }
+    return 0;
+}
