@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2119 # helpers take optional arguments
-# First start from a fresh program folder (no tevo.ini): the main window
-# "Brisel" shows at its design place 201,116 with the design width 390 and,
-# the analysis panel being open, the height 756; the data folders are made
-# beside the executable (not in the current folder); the settings file is
-# not written before the program closes; the program keeps running.
+# First start from a fresh program folder (no tevo.ini): the main window,
+# titled exactly "Brisel" (in WM_NAME and in _NET_WM_NAME, which window
+# managers and task lists show), appears at its design place 201,116 with
+# the design width 390 and, the analysis panel being open, the height 756;
+# the data folders are made beside the executable (not in the current
+# folder); the settings file is not written before the program closes; the
+# program keeps running.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -12,6 +14,10 @@ e2e_start_xvfb
 e2e_new_program_folder
 e2e_start_program
 e2e_wait_window Brisel 15
+for prop in WM_NAME _NET_WM_NAME; do
+  title=$(xprop -id "$E2E_WID" "$prop" | sed -n 's/^[^=]*= "\(.*\)"$/\1/p')
+  e2e_assert_eq Brisel "$title" "window title ($prop)"
+done
 e2e_wait_position "$E2E_WID" 201 116
 e2e_assert_eq 390 "$E2E_W" "window width"
 e2e_assert_eq 756 "$E2E_H" "window height (analysis panel open)"

@@ -7,7 +7,9 @@
 #  2. two starts at the same moment leave exactly one copy running, the
 #     other ends with status 0;
 #  3. a copy killed with SIGKILL leaves no lock behind: the next start runs,
-#     and it again turns a further start away.
+#     and it again turns a further start away;
+#  4. a second start brings back a copy whose windows were minimized (its
+#     "Minimize" button), at the same place.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -79,5 +81,26 @@ sleep 1
 e2e_assert_alive "$next" "the start after SIGKILL"
 second_start_refused "second start after SIGKILL"
 e2e_assert_alive "$next" "the start after SIGKILL, after another start"
+
+e2e_note "4. a second start restores a minimized copy"
+wid=$(e2e_visible_windows Brisel)
+e2e_geometry "$wid"
+place="$E2E_X,$E2E_Y"
+# "Minimize" is the button at 120,0 of the title-bar button panel at 160,34.
+xdotool mousemove $((E2E_X + 160 + 129)) $((E2E_Y + 34 + 9)) click 1
+for ((i = 0; i < 50; i++)); do
+  [[ -z $(e2e_visible_windows Brisel) ]] && break
+  sleep 0.1
+done
+[[ -z $(e2e_visible_windows Brisel) ]] || e2e_fail "\"Minimize\" left the main window on the screen"
+e2e_assert_alive "$next" "the minimized copy"
+second_start_refused "second start while minimized"
+for ((i = 0; i < 50; i++)); do
+  [[ -n $(e2e_visible_windows Brisel) ]] && break
+  sleep 0.1
+done
+e2e_assert_eq "$wid" "$(e2e_visible_windows Brisel)" "the visible \"Brisel\" windows after the second start"
+e2e_geometry "$wid"
+e2e_assert_eq "$place" "$E2E_X,$E2E_Y" "place of the restored window"
 
 e2e_pass
