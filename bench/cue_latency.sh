@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
 # Latency of a sound cue, measured at a private PulseAudio null sink,
 # median over 20 cues (or the count given). The goal is under 100 ms.
 #   1. The real program: from a mouse click on the dock button "Stick to

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
 # The real program held in the Warning state: limit [x] xx1=0, so every tick
 # finds the load over the limit, blinks the open warning window and plays
 # "dingdong.wav" through a private PulseAudio; the warning is never

@@ -68,7 +68,7 @@ less() {
 
 # field LINES N COLUMN: column (1 start, 2 length, 3 peak) of line N.
 field() { awk -v n="$2" -v c="$3" 'NR == n { print $c }' <<<"$1"; }
-count() { [[ -z $1 ]] && echo 0 || wc -l <<<"$1"; }
+count() { if [[ -z $1 ]]; then echo 0; else wc -l <<<"$1"; fi; }
 
 # prepare [SOUND]: a fresh program folder whose settings switch both
 # resource warnings off and "Use Sound" to SOUND (default 1).
