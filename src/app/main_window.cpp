@@ -321,7 +321,7 @@ void MainWindow::buildLayout() {
     led1_->setToolTip(QStringLiteral("Res List Count"));
 
     // Analysis panel.
-    makeShape(this, "LMDShapeControl6", ui::Shape::Form::RoundRect, {40, 344, 347, 397}, kSilver, kGrey);
+    makeShape(this, "LMDShapeControl6", ui::Shape::Form::Rectangle, {40, 344, 347, 397}, kSilver, kGrey);
     makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383}, QColor(236, 236, 244),
               kGrey);
     auto* test = new ui::PictureButton(QStringLiteral("Software test"), this);

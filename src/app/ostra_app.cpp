@@ -36,7 +36,6 @@ public:
 OstraApp::OstraApp(Platform& platform, const QString& programFolder)
     : platform_(platform), warningProxy_(std::make_unique<LateWarningWindow>()) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Ostra"));
     form1_ = std::make_unique<MainWindow>(platform, programFolder, *warningProxy_, options_);
     form2_ = std::make_unique<InfoWindow>();
     form3_ = std::make_unique<OptionsWindow>(platform, form1_->controller().iniPath(), options_);

@@ -166,9 +166,10 @@ void paintGlyph(QPainter& p, Glyph glyph, const QRectF& box, bool enabled) {
         p.drawRect(QRectF(2.0, 13.0, 12.0, 2.2));
         break;
     case Glyph::Minimize:
-        p.setPen(Qt::NoPen);
-        p.setBrush(pal(kInk));
-        p.drawRect(QRectF(2.5, 11.0, 11.0, 2.6));
+        // Light with a dark rim, so it reads on the blue title bar too.
+        p.setPen(QPen(pal(kInk), 0.8));
+        p.setBrush(pal(kPaper));
+        p.drawRect(QRectF(2.5, 10.5, 11.0, 3.2));
         break;
     case Glyph::Close:
         stroke(p, {QPointF(3.2, 3.2), QPointF(12.8, 12.8)}, pal(kRed), 2.6);
