@@ -15,10 +15,7 @@ InfoWindow::InfoWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Information"));
     setFixedSize(340, 385);
     setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    ui::fillBackground(this, Qt::white);
 
     auto* upper = new ui::Shape(ui::Shape::Form::Rectangle, this);
     upper->setObjectName(QStringLiteral("Shape1"));

@@ -105,10 +105,7 @@ QFrame* makePanel(QWidget* parent, const char* name, const QRect& r, const QColo
     auto* p = new QFrame(parent);
     p->setObjectName(QLatin1String(name));
     p->setGeometry(r);
-    p->setAutoFillBackground(true);
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, color);
-    p->setPalette(pal);
+    ui::fillBackground(p, color);
     return p;
 }
 
@@ -139,10 +136,7 @@ MainWindow::MainWindow(Platform& platform, QString programFolder, WarningWindow&
     setWindowTitle(QStringLiteral("Brisel"));
     setWindowIcon(ui::programIcon());
     platform_.skipTaskbar(this);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWhite);
-    setPalette(pal);
+    ui::fillBackground(this, kWhite);
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, 747);
     controller_ = std::make_unique<MainController>(platform, std::move(programFolder), *this,
                                                    warning, options);
@@ -230,10 +224,7 @@ void MainWindow::buildLayout() {
     // The figures run into the picture's place: they lie over it on a plate
     // of their own text's size, so they stay readable.
     for (QLabel* l : {label22_, label24_, label31_}) {
-        l->setAutoFillBackground(true);
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::Window, kWhite);
-        l->setPalette(pal);
+        ui::fillBackground(l, kWhite);
         l->raise();
     }
     switch1_ = new ui::TwoStateSwitch(this);

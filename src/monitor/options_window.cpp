@@ -1,5 +1,6 @@
 #include "monitor/options_window.h"
 
+#include "ui/artwork.h"
 #include "ui/gauge.h"
 #include "ui/limitslider.h"
 #include "ui/shape.h"
@@ -22,10 +23,7 @@ OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Resource Emergency Warning Option"));
     setFixedSize(391, 307);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    ui::fillBackground(this, Qt::white);
 
     auto frame = [this](const char* name, const QRect& r) {
         auto* s = new ui::Shape(ui::Shape::Form::Frame, this);

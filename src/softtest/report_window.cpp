@@ -1,5 +1,7 @@
 #include "softtest/report_window.h"
 
+#include "ui/artwork.h"
+
 namespace ostra {
 
 ReportWindow::ReportWindow(QWidget* parent)
@@ -7,10 +9,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     setObjectName(QStringLiteral("TSoftTest"));
     setWindowTitle(QStringLiteral("Soft Test Report"));
     resize(606, 446);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    ui::fillBackground(this, Qt::white);
 }
 
 }  // namespace ostra

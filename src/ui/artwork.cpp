@@ -1,5 +1,8 @@
 #include "ui/artwork.h"
 
+#include <QPalette>
+#include <QWidget>
+
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -98,6 +101,13 @@ QPixmap displayBackground(int w, int h, qreal dpr) {
     glow.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(QRect(0, 0, w, h), glow);
     return pm;
+}
+
+void fillBackground(QWidget* w, const QColor& colour) {
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colour);
+    w->setPalette(pal);
 }
 
 }  // namespace ostra::ui

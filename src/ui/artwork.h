@@ -6,6 +6,8 @@
 #include <QPixmap>
 
 class QApplication;
+class QWidget;
+class QColor;
 
 namespace ostra::ui {
 
@@ -25,6 +27,8 @@ QPixmap displayBackground(int w, int h, qreal dpr = 0.0);
 // tool-tip text colour, 12-pixel sans-serif font and rounded corners (a
 // window mask, so the shape holds without a compositor).
 void installToolTipStyle(QApplication& app);
+// Fills the widget's background with one colour.
+void fillBackground(QWidget* w, const QColor& colour);
 
 // Corner radius of the rounded tool tips, in logical pixels.
 constexpr int kToolTipRadius = 5;
