@@ -54,6 +54,12 @@ int main(int argc, char** argv) {
     }
     installSessionEndSignals();
 
+    // On a Wayland session the window's place, shape and docking need X11:
+    // run through XWayland unless a platform was chosen.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ostra::ui::installToolTipStyle(app);
