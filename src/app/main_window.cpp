@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace ostra {
@@ -496,6 +497,17 @@ void MainWindow::showEvent(QShowEvent* e) {
     if (e->spontaneous() || platform_.isApplicationMinimized()) return;
     // Every showing from hidden runs the start-up sequence.
     controller_->formShow();
+    // A window manager that takes the window over just after it is mapped
+    // may leave it (or Qt's idea of it) elsewhere: put it back where the
+    // settings placed it, unless the user has moved it since.
+    const QPoint placed = pos();
+    const int presses = presses_;
+    QTimer::singleShot(150, this, [this, placed, presses] {
+        if (isVisible() && presses == presses_) {
+            move(placed + QPoint(0, 1));
+            move(placed);
+        }
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
@@ -515,6 +527,7 @@ bool MainWindow::event(QEvent* e) {
 
 void MainWindow::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return QWidget::mousePressEvent(e);
+    ++presses_;
     // Let the window manager move the window when it offers to; otherwise
     // follow the mouse ourselves.
     if (windowHandle() && windowHandle()->startSystemMove()) return;
@@ -530,7 +543,5 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* e) {
     dragging_ = false;
     QWidget::mouseReleaseEvent(e);
 }
-
-void MainWindow::paintEvent(QPaintEvent* e) { QWidget::paintEvent(e); }
 
 }  // namespace ostra

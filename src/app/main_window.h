@@ -71,7 +71,6 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
 
 private:
     void buildLayout();
@@ -85,6 +84,7 @@ private:
     bool shutdownRun_ = false;
     QPoint dragOffset_;
     bool dragging_ = false;
+    int presses_ = 0;  // left-button presses on the window, to spot a user move
 
     // The controls that the figures and settings drive.
     ui::Gauge *gauge1_ = nullptr, *gauge2_ = nullptr, *gauge3_ = nullptr, *gauge4_ = nullptr,
