@@ -9,7 +9,9 @@
 #   - the white gaps between the controls are not part of the window: the
 #     screen behind shows through, the pointer there is over the root
 #     window, and a drag from there does not move the window;
-#   - the moved place is what the program stores at its end.
+#   - the moved place is what the program stores at its end;
+#   - under openbox the window appears at its stored place and a drag moves
+#     it exactly too (the window manager does the move then).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -93,5 +95,19 @@ e2e_close_window "$MAIN"
 e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end after the close request"
 e2e_assert_ini "$E2E_PROG/tevo.ini" W left 200
 e2e_assert_ini "$E2E_PROG/tevo.ini" W top 116
+
+# Under a window manager (openbox) the program asks it to move the window:
+# the window still appears at its stored place and follows the mouse exactly.
+e2e_start_openbox
+e2e_start_program
+e2e_wait_window Brisel 15
+MAIN=$E2E_WID
+e2e_wait_position "$MAIN" 200 116
+sleep 1
+drag 120 97 50 30
+expect_at 250 146 "the window after a drag under openbox"
+e2e_close_window "$MAIN"
+e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end after the close request under openbox"
+e2e_assert_ini "$E2E_PROG/tevo.ini" W left 250
 
 e2e_pass
