@@ -44,17 +44,14 @@ InfoWindow::InfoWindow(QWidget* parent)
                        "health. \r\nFeel free from those kind of risks being with Ostra."),
         this);
     desc->setObjectName(QStringLiteral("Label4"));
-    desc->setGeometry(21, 50, 296, 62);
-    desc->setWordWrap(true);
+    desc->move(21, 52);
     auto* alarm = new QLabel(QStringLiteral("*Rest time alarm alarms at every interval for your health."), this);
     alarm->setObjectName(QStringLiteral("Label7"));
     alarm->move(24, 113);
-    for (QLabel* l : {desc, alarm, v, version_}) {
-        QFont f = l->font();
-        f.setPixelSize(11);
-        l->setFont(f);
-    }
-    alarm->adjustSize();
+    for (QLabel* l : {desc, alarm, v, version_}) l->setFont(ui::narrowFont(11));
+    // The text brings its own line breaks: each line ends inside the panel.
+    ui::fitWidth(desc, 325 - 21 - 4);
+    ui::fitWidth(alarm, 325 - 24 - 4);
 
     auto* middle = new ui::Shape(ui::Shape::Form::Rectangle, this);
     middle->setObjectName(QStringLiteral("Shape2"));

@@ -43,13 +43,7 @@ const QColor kWhite(255, 255, 255);
 // them reaches the window and moves it.
 void passMouse(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseEvents, true); }
 
-// The captions are laid out for a small, narrow face.
-QFont smallFont() {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setStretch(QFont::SemiCondensed);
-    f.setPixelSize(10);
-    return f;
-}
+QFont smallFont() { return ui::narrowFont(10); }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
                   const QColor& color, bool bold = false) {
@@ -67,17 +61,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x,
     return l;
 }
 
-// Narrows a caption's face, if need be, until its text ends within `room`
-// pixels, where the next control (its value, a button) begins.
-QLabel* fitWidth(QLabel* l, int room) {
-    QFont f = l->font();
-    const QString text = l->text().trimmed();
-    for (int stretch = f.stretch(); QFontMetrics(f).horizontalAdvance(text) > room && stretch > 70; --stretch)
-        f.setStretch(stretch - 1);
-    l->setFont(f);
-    l->adjustSize();
-    return l;
-}
 
 Gauge* makeGauge(QWidget* parent, const char* name, Gauge::Kind kind, const QRect& r,
                  const QColor& back, const QColor& fore, bool border = true) {
@@ -194,12 +177,12 @@ void MainWindow::buildLayout() {
               QColor(0, 128, 255));
     makeShape(this, "Shape4", ui::Shape::Form::Frame, {42, 72, 291, 221}, kWhite, kNavy);
     makePicture(this, "Image2", {43, 73, 289, 220}, ui::displayBackground(289, 220));
-    fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
+    ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setToolTip(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
-    fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
+    ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
     label5_ = makeLabel(this, "Label5", QStringLiteral("20%"), 261, 105, kSilver, true);
     gauge6_ = makeGauge(this, "Gauge6", Gauge::Kind::Pie, {121, 150, 55, 53}, QColor(0, 128, 255), kRed,
                         false);
@@ -320,7 +303,7 @@ void MainWindow::buildLayout() {
     test->setObjectName(QStringLiteral("dxfPictureButton2"));
     test->setGlyph(Glyph::SoftwareTest);
     test->setGeometry(264, 347, 111, 37);
-    fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48,
+    ui::fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48,
                        366, kNavy, true),
              214);
     struct BarRow {

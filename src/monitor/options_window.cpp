@@ -23,6 +23,7 @@ OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Resource Emergency Warning Option"));
     setFixedSize(391, 307);
+    setFont(ui::narrowFont(12));
     ui::fillBackground(this, Qt::white);
 
     auto frame = [this](const char* name, const QRect& r) {
@@ -66,11 +67,10 @@ OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions
                           this);
     l2->setObjectName(QStringLiteral("Label2"));
     l2->move(54, 216);
+    // Both notes end inside their frames.
     for (QLabel* l : {l1, l2}) {
-        QFont f = l->font();
-        f.setPixelSize(11);
-        l->setFont(f);
-        l->adjustSize();
+        l->setFont(ui::narrowFont(11));
+        ui::fitWidth(l, 360 - 54 - 4);
     }
 
     auto* def = new QPushButton(QStringLiteral("Default"), this);

@@ -1,5 +1,8 @@
 #include "ui/artwork.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -101,6 +104,28 @@ QPixmap displayBackground(int w, int h, qreal dpr) {
     glow.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(QRect(0, 0, w, h), glow);
     return pm;
+}
+
+QFont narrowFont(int pixelSize) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setStretch(QFont::SemiCondensed);
+    f.setPixelSize(pixelSize);
+    return f;
+}
+
+QLabel* fitWidth(QLabel* l, int room) {
+    QFont f = l->font();
+    auto widest = [&l](const QFont& font) {
+        QFontMetrics fm(font);
+        int w = 0;
+        for (const QString& line : l->text().split(QLatin1Char('\n')))
+            w = std::max(w, fm.horizontalAdvance(line.trimmed()));
+        return w;
+    };
+    for (int stretch = f.stretch(); widest(f) > room && stretch > 70; --stretch) f.setStretch(stretch - 1);
+    l->setFont(f);
+    l->adjustSize();
+    return l;
 }
 
 void fillBackground(QWidget* w, const QColor& colour) {

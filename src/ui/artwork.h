@@ -8,6 +8,8 @@
 class QApplication;
 class QWidget;
 class QColor;
+class QFont;
+class QLabel;
 
 namespace ostra::ui {
 
@@ -27,6 +29,11 @@ QPixmap displayBackground(int w, int h, qreal dpr = 0.0);
 // tool-tip text colour, 12-pixel sans-serif font and rounded corners (a
 // window mask, so the shape holds without a compositor).
 void installToolTipStyle(QApplication& app);
+// The small, narrow face the windows' captions are laid out for.
+QFont narrowFont(int pixelSize);
+// Narrows a caption's face, if need be, until its longest line ends within
+// `room` pixels, where the next control begins.
+QLabel* fitWidth(QLabel* label, int room);
 // Fills the widget's background with one colour.
 void fillBackground(QWidget* w, const QColor& colour);
 
