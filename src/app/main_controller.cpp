@@ -95,12 +95,13 @@ void MainController::formShow() {
     // 6. A protection program blocks the rest of the sequence.
     if (platform_.fileExists(platform_.protectionMarkerPath())) {
         platform_.dialogs().message(QString::fromLatin1(kProtectionMessage));
-        return;
+        return;  // neither the refresh offer, the favourites nor the monitor
     }
     // 7. The memory refresh offered at start.
     if (settings_.autoRefreshAtStart) {
         cue_.play(QStringLiteral("click.wav"));
         Answer a = platform_.dialogs().confirm(QString::fromLatin1(kStartupRefreshQuestion));
+        if (closing_) return;  // the session ended while the question was open
         if (a == Answer::Yes) {
             platform_.forceLogOff();
             view_.closeMain();
@@ -108,6 +109,7 @@ void MainController::formShow() {
         }
         if (hooks_.runStartupList) hooks_.runStartupList();
     }
+    if (closing_) return;
     // 8. The favourites.
     view_.setFavorites(programList(path(QStringLiteral("favorite"))));
     // 9. The monitor starts.
