@@ -60,10 +60,10 @@ QPixmap renderSvg(const QString& path, QSize logical, qreal dpr) {
     return pm;
 }
 
-QIcon iconFrom(const QString& path) {
+QIcon iconFrom(const QString& path, int largest = 256) {
     QIcon icon;
     for (int side : {16, 20, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(renderSvg(path, QSize(side, side), 1.0));
+        if (side <= largest) icon.addPixmap(renderSvg(path, QSize(side, side), 1.0));
     return icon;
 }
 
@@ -80,8 +80,10 @@ QPixmap programPicture(int w, int h, qreal dpr) {
 }
 
 QIcon trayPicture(int index) {
-    static const QIcon frames[2] = {iconFrom(QStringLiteral(":/icons/tray0.svg")),
-                                    iconFrom(QStringLiteral(":/icons/tray1.svg"))};
+    // Tray icons are small; a StatusNotifier host receives every size of
+    // the picture at each animation step, so big ones would only cost.
+    static const QIcon frames[2] = {iconFrom(QStringLiteral(":/icons/tray0.svg"), 64),
+                                    iconFrom(QStringLiteral(":/icons/tray1.svg"), 64)};
     return frames[((index % 2) + 2) % 2];
 }
 
