@@ -497,7 +497,6 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     if (!shutdownRun_) {
         shutdownRun_ = true;
         controller_->formClose();
-        emit shutdownDone();
     }
     e->accept();
     QApplication::quit();

@@ -60,7 +60,6 @@ public:
 
 signals:
     void trayHintTextChanged(const QString& hint);
-    void shutdownDone();
     // The settings were (re)read and applied.
     void settingsApplied();
 
@@ -80,7 +79,6 @@ private:
     std::unique_ptr<MainController> controller_;
     QString trayHint_;
     QRegion shape_;
-    bool shownOnce_ = false;
     bool shutdownRun_ = false;
     QPoint dragOffset_;
     bool dragging_ = false;
