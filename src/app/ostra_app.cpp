@@ -6,16 +6,15 @@
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "softtest/report_window.h"
+#include "ui/artwork.h"
 #include "ui/twostateswitch.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QFileInfo>
 #include <QMenu>
-#include <QScreen>
 
 namespace ostra {
 
@@ -248,16 +247,14 @@ void OstraApp::hide1() {
 void OstraApp::openInformation() {
     play("click.wav");
     form2_->setVersionText(form1_->control<QLabel>("Label2")->text());
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        form2_->move(s->geometry().center() - form2_->rect().center());
+    ui::centreOnScreen(form2_.get());
     form2_->exec();
 }
 
 void OstraApp::openWarningOptions() {
     if (form3_->isVisible()) return;
     play("click.wav");
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        form3_->move(s->geometry().center() - form3_->rect().center());
+    ui::centreOnScreen(form3_.get());
     form3_->exec();
 }
 

@@ -7,15 +7,6 @@ QString percentText(int v) { return QString::number(v) + QLatin1Char('%'); }
 namespace {
 int positiveOrZero(int d) { return d >= 1 ? clampPercent(d) : 0; }
 
-// The load's text form "%d %%" read back: the digits at its start.
-int fromLoadText(const QString& text) {
-    int v = 0;
-    for (QChar c : text) {
-        if (!c.isDigit()) break;
-        v = v * 10 + c.digitValue();
-    }
-    return v;
-}
 }  // namespace
 
 Monitor::Monitor(Deps deps) : d_(deps), timer_(deps.platform.createTimer()) {
@@ -23,10 +14,9 @@ Monitor::Monitor(Deps deps) : d_(deps), timer_(deps.platform.createTimer()) {
 }
 
 int Monitor::readLoad() {
-    // The platform answers 0..100; its text form round-trips to the same
-    // number, and anything out of range is held at the nearer bound.
-    int raw = clampPercent(d_.platform.memoryLoad());
-    return clampPercent(fromLoadText(QStringLiteral("%1 %").arg(raw)));
+    // The platform answers 0..100 (its "%d %" text form reads back as the
+    // same number); anything out of range is held at the nearer bound.
+    return clampPercent(d_.platform.memoryLoad());
 }
 
 void Monitor::initialiseAtShow() {
@@ -44,13 +34,6 @@ void Monitor::initialiseAtShow() {
 
 void Monitor::setExceedLimitState(bool on) {
     f_.exceedLimitState = on;
-    d_.view.figuresChanged();
-}
-
-void Monitor::resetStartLoad() {
-    startLoad_ = readLoad();
-    f_.gauge8 = startLoad_;
-    f_.label22 = percentText(startLoad_);
     d_.view.figuresChanged();
 }
 

@@ -119,9 +119,6 @@ public:
     const Figures& figures() const { return f_; }
 
     void setExceedLimitState(bool on);
-    // Start point := a fresh reading (the history and rest timer are the
-    // caller's).
-    void resetStartLoad();
     void setStartLoad(int v, const QString& label);
     void setPriorRunLoad(int v) { f_.gauge5 = clampPercent(v); }
 

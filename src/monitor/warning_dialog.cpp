@@ -1,11 +1,10 @@
 #include "monitor/warning_dialog.h"
 
+#include "ui/artwork.h"
 #include "ui/shape.h"
 #include "ui/speedbutton.h"
 
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 namespace ostra {
 
@@ -71,15 +70,13 @@ QColor WarningDialog::panelColor() const { return panel_->brushColor(); }
 void WarningDialog::setPanelColor(const QColor& c) { panel_->setBrushColor(c); }
 
 void WarningDialog::showModeless() {
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - rect().center());
+    ui::centreOnScreen(this);
     show();
     raise();
 }
 
 void WarningDialog::showModal() {
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->geometry().center() - rect().center());
+    ui::centreOnScreen(this);
     findChild<QWidget*>(QStringLiteral("BitBtn1"))->setFocus();
     exec();
 }

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPalette>
+#include <QScreen>
 #include <QWidget>
 
 #include <QApplication>
@@ -128,6 +129,10 @@ QLabel* fitWidth(QLabel* l, int room) {
     l->setFont(f);
     l->adjustSize();
     return l;
+}
+
+void centreOnScreen(QWidget* w) {
+    if (QScreen* s = QGuiApplication::primaryScreen()) w->move(s->geometry().center() - w->rect().center());
 }
 
 void fillBackground(QWidget* w, const QColor& colour) {

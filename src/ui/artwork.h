@@ -34,6 +34,8 @@ QFont narrowFont(int pixelSize);
 // Narrows a caption's face, if need be, until its longest line ends within
 // `room` pixels, where the next control begins.
 QLabel* fitWidth(QLabel* label, int room);
+// Puts a window in the middle of the primary screen.
+void centreOnScreen(QWidget* w);
 // Fills the widget's background with one colour.
 void fillBackground(QWidget* w, const QColor& colour);
 
