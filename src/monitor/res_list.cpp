@@ -1,9 +1,9 @@
 #include "monitor/res_list.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/atomic_file.h"
 
-#include <unistd.h>
+#include <QFile>
+
 
 namespace ostra {
 
@@ -48,17 +48,6 @@ bool ResList::load(const QString& path) {
     return true;
 }
 
-bool ResList::save(const QString& path) const {
-    // QSaveFile alone may commit a file cut short by a full disk: check the
-    // write, the flush and the sync before the rename.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    const QByteArray data = serialize(entries_);
-    if (f.write(data) != data.size() || !f.flush() || ::fsync(f.handle()) != 0) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
-}
+bool ResList::save(const QString& path) const { return replaceFile(path, serialize(entries_)); }
 
 }  // namespace ostra

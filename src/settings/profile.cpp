@@ -1,11 +1,8 @@
 #include "settings/profile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/atomic_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <QFile>
 
 #include <climits>
 #include <cstring>
@@ -224,16 +221,6 @@ ReadResult readFile(const QString& path, QByteArray* content) {
     return ReadResult::Ok;
 }
 
-// Makes the rename that replaced a file durable.
-void syncFolderOf(const QString& path) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 }  // namespace
 
 QString getValue(const QByteArray& content, const QString& section, const QString& key,
@@ -343,20 +330,7 @@ bool writeString(const QString& file, const QString& section, const QString& key
     if (read == ReadResult::Ok && updated == content)
         return true;  // the file already holds the value
 
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // Check the data reached the disk before the rename: commit() alone
-    // overlooks a short write while flushing (a full disk, a size limit)
-    // and ignores a failed sync.
-    if (out.write(updated) != updated.size() || !out.flush() || ::fsync(out.handle()) != 0) {
-        out.cancelWriting();
-        return false;
-    }
-    if (!out.commit())
-        return false;
-    syncFolderOf(file);
-    return true;
+    return replaceFile(file, updated);
 }
 
 int readInt(const QString& file, const QString& section, const QString& key, int def) {

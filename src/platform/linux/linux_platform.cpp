@@ -1,5 +1,6 @@
 #include "platform/linux/linux_platform.h"
 
+#include "platform/atomic_file.h"
 #include "settings/profile.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTime>
 #include <QTimer>
@@ -206,28 +206,9 @@ bool LinuxPlatform::fileExists(const QString& path) {
 bool LinuxPlatform::copyFile(const QString& from, const QString& to) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    char buf[65536];
-    for (;;) {
-        qint64 n = in.read(buf, sizeof buf);
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
-        if (n == 0) break;
-        if (out.write(buf, n) != n) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    // A full disk can leave QSaveFile's data short without an error from
-    // commit(): check the flush and the sync first.
-    if (!out.flush() || ::fsync(out.handle()) != 0) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    const QByteArray data = in.readAll();
+    if (in.error() != QFileDevice::NoError) return false;
+    return replaceFile(to, data);
 }
 
 bool LinuxPlatform::shellOpen(const QString& pathOrUrl) {
