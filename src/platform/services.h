@@ -1,0 +1,31 @@
+// The platform roles, one reference each, as the composition root hands
+// them out. A backend (Linux, or the fakes of the tests) provides them all.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/downloads.h"
+#include "platform/files.h"
+#include "platform/load_source.h"
+#include "platform/processes.h"
+#include "platform/session.h"
+#include "platform/shell.h"
+#include "platform/sound_player.h"
+#include "platform/window_services.h"
+
+namespace ostra {
+
+struct Services {
+    LoadSource& load;
+    SoundPlayer& sound;
+    Files& files;
+    Shell& shell;
+    Processes& processes;
+    Session& session;
+    Downloads& downloads;
+    Clock& clock;
+    WindowServices& windows;
+    Dialogs& dialogs;
+};
+
+}  // namespace ostra
