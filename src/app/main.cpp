@@ -2,7 +2,7 @@
 
 #include "app/ostra_app.h"
 #include "platform/instance_guard.h"
-#include "platform/linux/linux_platform.h"
+#include "platform/linux/linux_backend.h"
 #include "ui/artwork.h"
 
 #include <QApplication>
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(ostra::ui::programIcon());
 
     const QString folder = QCoreApplication::applicationDirPath();
-    ostra::LinuxPlatform platform;
-    ostra::OstraApp ostraApp(platform, folder);
+    ostra::LinuxBackend backend;
+    ostra::OstraApp ostraApp(backend.services(), folder);
 
     QObject::connect(&guard, &ostra::InstanceGuard::showRequested, &ostraApp,
                      &ostra::OstraApp::showRequested);

@@ -1,146 +1,135 @@
 #include "app/main_controller.h"
 
-#include "settings/settings.h"
-
-#include <QCollator>
-#include <QDir>
-#include <QFileInfo>
-
-#include <algorithm>
+#include "app/placement.h"
+#include "monitor/monitor.h"
+#include "monitor/res_list.h"
+#include "monitor/view_state.h"
+#include "refresh/program_lists.h"
+#include "restalarm/rest_alarm.h"
+#include "restalarm/rest_timer.h"
+#include "settings/settings_file.h"
+#include "sound/sound_cue.h"
 
 namespace ostra {
 
-MainController::MainController(Platform& platform, QString programFolder, MainView& view,
-                               WarningWindow& warning, WarningOptions& options)
-    : platform_(platform),
-      folder_(std::move(programFolder)),
-      view_(view),
-      options_(options),
-      restTimer_(platform),
-      cue_(platform, folder_, [&options] { return options.useSound; }),
-      monitor_(Monitor::Deps{platform, view, warning, options, history_, restTimer_, restAlarm_, cue_,
-                             settings_.historyOn}) {
-    restTimer_.onMinuteChange = [this] {
-        // Counted only while the main window shows and the options are closed;
-        // the options window reports itself through the view.
-        restAlarm_.minuteChanged(view_.mainShown(), hooks_.optionsShown ? hooks_.optionsShown() : false);
-        view_.figuresChanged();
-    };
+MainController::MainController(Deps deps, MainSettings& settings, QObject* parent)
+    : QObject(parent), d_(std::move(deps)), settings_(settings) {
+    connect(&d_.restTimer, &RestTimer::minuteChanged, this, [this] {
+        // Counted only while the main window shows and the options are closed.
+        d_.restAlarm.minuteChanged(d_.view.mainShown, d_.view.optionsShown);
+    });
 }
+
+QString MainController::iniPath() const { return path(QString::fromLatin1(kSettingsFileName)); }
 
 void MainController::formCreate() {
-    QString list = path(QStringLiteral("res.list"));
-    if (platform_.fileExists(list)) history_.load(list);
-    view_.historyChanged();
+    const QString list = path(QStringLiteral("res.list"));
+    if (d_.services.files.fileExists(list)) d_.history.load(d_.services.files, list);
 }
 
-void MainController::applyAnalysisPanel() { view_.setHeight(windowHeight()); }
+int MainController::windowHeight() const { return settings_.analysisPanelOpen ? kHeightOpen : kHeightClosed; }
+
+void MainController::setAnalysisPanelOpen(bool open) {
+    settings_.analysisPanelOpen = open;
+    d_.placement.setHeight(windowHeight());
+}
+
+void MainController::setAutoUpgradeCheck(bool on) {
+    if (settings_.autoUpgradeCheck == on) return;
+    settings_.autoUpgradeCheck = on;
+    emit settingsApplied();
+}
 
 void MainController::readSettings() {
-    using namespace settings;
-    const QString ini = iniPath();
-    Platform& p = platform_;
+    SettingsFile ini(d_.services.files, iniPath());
+    ini.load();
     // Stepped and wrapped: anything that would pass 5 becomes 0 (tested
     // before adding, so a stored maximum integer cannot overflow).
-    const int stored = readInt(p, ini, "my11", "SpinEdit1", settings_.startCounter);
+    const int stored = ini.readInt("my11", "SpinEdit1", settings_.startCounter);
     settings_.startCounter = stored >= 5 ? 0 : stored + 1;
-    settings_.historyOn = readBool(p, ini, "W", "checkbox1", settings_.historyOn);
-    settings_.analysisPanelOpen = readBool(p, ini, "W", "RxSpeedButton11", settings_.analysisPanelOpen);
-    applyAnalysisPanel();
-    settings_.autoUpgradeCheck =
-        readBool(p, ini, "W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck);
-    settings_.autoRefreshAtStart = readBool(p, ini, "W", "FFFF", settings_.autoRefreshAtStart);
-    restAlarm_.alarmOn = readBool(p, ini, "W", "FFFF2", restAlarm_.alarmOn);
-    view_.setLeft(readInt(p, ini, "W", "left", view_.left()));
-    view_.setTop(readInt(p, ini, "W", "top", view_.top()));
-    monitor_.setPriorRunLoad(readInt(p, ini, "W", "Gauge5", 0));
-    restAlarm_.restInterval = readInt(p, ini, "W", "LMDLEDLabel3", restAlarm_.restInterval);
-    view_.settingsChanged();
+    settings_.historyOn = ini.readBool("W", "checkbox1", settings_.historyOn);
+    settings_.analysisPanelOpen = ini.readBool("W", "RxSpeedButton11", settings_.analysisPanelOpen);
+    d_.placement.setHeight(windowHeight());
+    settings_.autoUpgradeCheck = ini.readBool("W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck);
+    settings_.autoRefreshAtStart = ini.readBool("W", "FFFF", settings_.autoRefreshAtStart);
+    d_.restAlarm.setAlarmOn(ini.readBool("W", "FFFF2", d_.restAlarm.alarmOn()));
+    d_.placement.setLeft(ini.readInt("W", "left", d_.placement.left()));
+    d_.placement.setTop(ini.readInt("W", "top", d_.placement.top()));
+    d_.monitor.setPriorRunLoad(ini.readInt("W", "Gauge5", 0));
+    d_.restAlarm.setRestInterval(ini.readInt("W", "LMDLEDLabel3", d_.restAlarm.restInterval()));
+    emit settingsApplied();
 }
 
 bool MainController::writeSettings() {
-    using namespace settings;
-    const QString ini = iniPath();
-    Platform& p = platform_;
-    // Each write reaches the disk at once; the first failure ends the step.
-    if (!writeInt(p, ini, "my11", "SpinEdit1", settings_.startCounter)) return false;
-    if (!writeBool(p, ini, "W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck)) return false;
-    if (!writeBool(p, ini, "W", "checkbox1", settings_.historyOn)) return false;
-    if (!writeBool(p, ini, "W", "FFFF", settings_.autoRefreshAtStart)) return false;
-    if (!writeBool(p, ini, "W", "FFFF2", restAlarm_.alarmOn)) return false;
-    if (!writeInt(p, ini, "W", "left", view_.left())) return false;
-    if (!writeInt(p, ini, "W", "top", view_.top())) return false;
-    monitor_.setPriorRunLoad(monitor_.readLoad());
-    view_.figuresChanged();
-    if (!writeInt(p, ini, "W", "Gauge5", monitor_.figures().gauge5)) return false;
-    if (!writeInt(p, ini, "W", "LMDLEDLabel3", restAlarm_.restInterval)) return false;
-    if (!writeBool(p, ini, "W", "RxSpeedButton11", settings_.analysisPanelOpen)) return false;
-    return true;
+    // One read and one replacement of the file: a kill at any moment leaves
+    // the whole old file or the whole new one.
+    SettingsFile ini(d_.services.files, iniPath());
+    ini.load();
+    ini.writeInt("my11", "SpinEdit1", settings_.startCounter);
+    ini.writeBool("W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck);
+    ini.writeBool("W", "checkbox1", settings_.historyOn);
+    ini.writeBool("W", "FFFF", settings_.autoRefreshAtStart);
+    ini.writeBool("W", "FFFF2", d_.restAlarm.alarmOn());
+    ini.writeInt("W", "left", d_.placement.left());
+    ini.writeInt("W", "top", d_.placement.top());
+    if (std::optional<int> now = d_.monitor.readLoad()) d_.monitor.setPriorRunLoad(*now);
+    ini.writeInt("W", "Gauge5", d_.monitor.figures().priorRunLoad);
+    ini.writeInt("W", "LMDLEDLabel3", d_.restAlarm.restInterval());
+    ini.writeBool("W", "RxSpeedButton11", settings_.analysisPanelOpen);
+    return ini.commit();
 }
 
 void MainController::formShow() {
     // 1. The rest timer runs from every showing.
-    restTimer_.start();
+    d_.restTimer.start();
     // 2. Figures from fresh readings.
-    monitor_.initialiseAtShow();
+    d_.monitor.initialiseAtShow();
     // 3. Data folders; failures (an existing folder too) do not matter.
     for (const char* name : {"startup", "favorite", "desktopimage"})
-        platform_.createDirectory(path(QLatin1String(name)));
+        d_.services.files.createDirectory(path(QLatin1String(name)));
     // 4. Settings.
     readSettings();
     // 5. The automatic upgrade check at one showing in six.
-    if (settings_.autoUpgradeCheck && settings_.startCounter == 2 && hooks_.upgradeCheck)
-        hooks_.upgradeCheck();
+    if (settings_.autoUpgradeCheck && settings_.startCounter == 2) emit upgradeCheckDue();
     if (closing_) return;
     // 6. A protection program blocks the rest of the sequence.
-    if (platform_.fileExists(platform_.protectionMarkerPath())) {
-        platform_.dialogs().message(QString::fromLatin1(kProtectionMessage));
+    if (d_.services.files.fileExists(d_.services.session.protectionMarkerPath())) {
+        d_.services.dialogs.message(QString::fromLatin1(kProtectionMessage));
         return;  // neither the refresh offer, the favourites nor the monitor
     }
     // 7. The memory refresh offered at start.
     if (settings_.autoRefreshAtStart) {
-        cue_.play(QStringLiteral("click.wav"));
-        Answer a = platform_.dialogs().confirm(QString::fromLatin1(kStartupRefreshQuestion));
+        d_.cue.play("click.wav");
+        const Answer a = d_.services.dialogs.confirm(QString::fromLatin1(kStartupRefreshQuestion));
         if (closing_) return;  // the session ended while the question was open
         if (a == Answer::Yes) {
-            platform_.forceLogOff();
-            view_.closeMain();
+            d_.services.session.forceLogOff();
+            emit closeRequested();
             return;
         }
-        if (hooks_.runStartupList) hooks_.runStartupList();
+        d_.lists.runStartupList();
     }
     if (closing_) return;
     // 8. The favourites.
-    view_.setFavorites(programList(path(QStringLiteral("favorite"))));
+    d_.lists.fillFavorites();
     // 9. The monitor starts.
-    monitor_.startTimer();
+    d_.monitor.startTimer();
 }
 
 void MainController::formActivate() {
-    cue_.play(QStringLiteral("start.wav"));
-    QSize screen = platform_.screenSize();
-    if (view_.left() > screen.width() - 1) view_.setLeft(0);
-    if (view_.top() > screen.height()) view_.setTop(0);
+    d_.cue.play("start.wav");
+    const QSize screen = d_.services.windows.screenSize();
+    if (d_.placement.left() > screen.width() - 1) d_.placement.setLeft(0);
+    if (d_.placement.top() > screen.height()) d_.placement.setTop(0);
 }
 
 bool MainController::formClose() {
     closing_ = true;
-    monitor_.timer().setInterval(0);
-    history_.save(path(QStringLiteral("res.list")));
-    bool ok = writeSettings();
-    platform_.minimizeApplication();
+    d_.monitor.timer().setInterval(0);
+    d_.history.save(d_.services.files, path(QStringLiteral("res.list")));
+    const bool ok = writeSettings();
+    d_.services.windows.minimizeApplication();
     return ok;
-}
-
-QStringList MainController::programList(const QString& folder) {
-    QDir dir(folder);
-    QFileInfoList infos = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
-    QStringList names;
-    for (const QFileInfo& fi : infos) names << fi.fileName();
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-    return names;
 }
 
 }  // namespace ostra

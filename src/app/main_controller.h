@@ -3,24 +3,22 @@
 // the settings that live in "tevo.ini".
 #pragma once
 
-#include "monitor/monitor.h"
-#include "monitor/res_list.h"
-#include "monitor/warning_options.h"
-#include "platform/platform.h"
-#include "restalarm/rest_alarm.h"
-#include "restalarm/rest_timer.h"
-#include "settings/settings.h"
-#include "sound/sound_cue.h"
+#include "platform/services.h"
 
-#include <functional>
+#include <QObject>
+#include <QString>
 
 namespace ostra {
 
-inline const int kDesignLeft = 201;
-inline const int kDesignTop = 116;
-inline const int kDesignWidth = 390;
-inline const int kHeightOpen = 756;    // analysis panel open
-inline const int kHeightClosed = 341;  // analysis panel closed
+class Monitor;
+class Placement;
+class ProgramLists;
+class ResList;
+class RestAlarm;
+class RestTimer;
+class SettingsFile;
+class SoundCue;
+struct ViewState;
 
 inline const char* const kProtectionMessage =
     "Some protection software is detected.\r\r Do this after turn off that.";
@@ -28,44 +26,35 @@ inline const char* const kStartupRefreshQuestion =
     "Will you close all windows on your desktop and \r\rrefresh your memory doing restart "
     "windows? <<[YES] \r\ror run auto startup exe files you set <<[NO] \r\r [Ostra] ";
 
-// Window operations the logic needs; the main window implements them.
-class MainView : public MonitorView {
-public:
-    virtual int left() const = 0;
-    virtual int top() const = 0;
-    virtual void setLeft(int x) = 0;
-    virtual void setTop(int y) = 0;
-    virtual void setHeight(int h) = 0;
-    // The switches and check marks changed: show them.
-    virtual void settingsChanged() = 0;
-    virtual void setFavorites(const QStringList& names) = 0;
-    // Closes the main window, which runs the shutdown sequence.
-    virtual void closeMain() = 0;
-};
-
-// Hand-overs to the commands of other subsystems.
-struct MainHooks {
-    std::function<void()> upgradeCheck;    // the automatic version check
-    std::function<void()> runStartupList;  // open every auto-startup program
-    std::function<bool()> optionsShown;    // the warning options window is open
-};
-
 struct MainSettings {
-    int startCounter = 0;           // "SpinEdit1"
-    bool historyOn = false;         // "checkbox1"
-    bool analysisPanelOpen = true;  // "RxSpeedButton11"
-    bool autoUpgradeCheck = true;   // "Autoconnecttheonlinupgrade1"
+    int startCounter = 0;             // "SpinEdit1"
+    bool historyOn = false;           // "checkbox1"
+    bool analysisPanelOpen = true;    // "RxSpeedButton11"
+    bool autoUpgradeCheck = true;     // "Autoconnecttheonlinupgrade1"
     bool autoRefreshAtStart = false;  // "FFFF"
 };
 
-class MainController {
+class MainController : public QObject {
+    Q_OBJECT
 public:
-    MainController(Platform& platform, QString programFolder, MainView& view,
-                   WarningWindow& warning, WarningOptions& options);
+    struct Deps {
+        Services& services;
+        QString programFolder;
+        Monitor& monitor;
+        ResList& history;
+        RestTimer& restTimer;
+        RestAlarm& restAlarm;
+        SoundCue& cue;
+        ProgramLists& lists;
+        Placement& placement;
+        const ViewState& view;
+    };
 
-    QString programFolder() const { return folder_; }
-    QString iniPath() const { return path(QString::fromLatin1(settings::kFileName)); }
-    QString path(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
+    MainController(Deps deps, MainSettings& settings, QObject* parent = nullptr);
+
+    QString programFolder() const { return d_.programFolder; }
+    QString iniPath() const;
+    QString path(const QString& name) const { return d_.programFolder + QLatin1Char('/') + name; }
 
     // Main window creation: the RES list from "res.list".
     void formCreate();
@@ -73,44 +62,33 @@ public:
     void formShow();
     // The main window became the active window.
     void formActivate();
-    // The shutdown sequence. Returns false if writing the settings failed
-    // somewhere (the rest of the sequence still runs).
+    // The shutdown sequence. Returns false if the settings could not be
+    // written (the rest of the sequence still runs).
     bool formClose();
-
-    // Analysis panel: the window height follows the toggle state.
-    void applyAnalysisPanel();
-    int windowHeight() const { return settings_.analysisPanelOpen ? kHeightOpen : kHeightClosed; }
-
-    MainSettings& settings() { return settings_; }
-    Monitor& monitor() { return monitor_; }
-    ResList& history() { return history_; }
-    RestTimer& restTimer() { return restTimer_; }
-    RestAlarm& restAlarm() { return restAlarm_; }
-    SoundCue& cue() { return cue_; }
-    WarningOptions& options() { return options_; }
-    Platform& platform() { return platform_; }
-    MainHooks& hooks() { return hooks_; }
     bool closing() const { return closing_; }
 
-    // Names of the files in a list folder: no folders, no hidden files,
-    // sorted by name without regard to case.
-    static QStringList programList(const QString& folder);
+    const MainSettings& settings() const { return settings_; }
+    void setHistoryOn(bool on) { settings_.historyOn = on; }
+    void setAutoRefreshAtStart(bool on) { settings_.autoRefreshAtStart = on; }
+    void setAutoUpgradeCheck(bool on);
+    // Analysis panel: the window height follows the toggle state.
+    void setAnalysisPanelOpen(bool open);
+    int windowHeight() const;
+
+signals:
+    // The settings were (re)read: the switches and marks follow.
+    void settingsApplied();
+    // Step 5 of the start-up: the automatic upgrade check is due.
+    void upgradeCheckDue();
+    // The main window should close (which runs the shutdown sequence).
+    void closeRequested();
 
 private:
     void readSettings();
     bool writeSettings();
 
-    Platform& platform_;
-    QString folder_;
-    MainView& view_;
-    WarningOptions& options_;
-    MainSettings settings_;
-    MainHooks hooks_;
-    ResList history_;
-    RestTimer restTimer_;
-    RestAlarm restAlarm_;
-    SoundCue cue_;
-    Monitor monitor_;
+    Deps d_;
+    MainSettings& settings_;
     bool closing_ = false;
 };
 

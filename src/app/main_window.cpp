@@ -1,5 +1,17 @@
 #include "app/main_window.h"
 
+#include "app/actions.h"
+#include "app/figure_texts.h"
+#include "app/main_controller.h"
+#include "app/placement.h"
+#include "monitor/monitor.h"
+#include "monitor/res_list.h"
+#include "monitor/view_state.h"
+#include "platform/window_services.h"
+#include "refresh/program_lists.h"
+#include "restalarm/rest_alarm.h"
+#include "restalarm/rest_timer.h"
+
 #include "ui/gauge.h"
 #include "ui/lednumber.h"
 #include "ui/picturebutton.h"
@@ -8,6 +20,7 @@
 #include "ui/stopwatchdisplay.h"
 #include "ui/twostateswitch.h"
 #include "ui/artwork.h"
+#include "ui/colors.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,16 +41,6 @@ using ui::Glyph;
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
-const QColor kSilver(192, 192, 192);
-const QColor kGrey(128, 128, 128);
-const QColor kLime(0, 255, 0);
-const QColor kGreen(0, 128, 0);
-const QColor kAqua(0, 255, 255);
-const QColor kFuchsia(255, 0, 255);
-const QColor kPurple(128, 0, 128);
-const QColor kYellow(255, 255, 0);
-const QColor kWhite(255, 255, 255);
 
 // Elements drawn on the window's own surface take no clicks, so a press on
 // them reaches the window and moves it.
@@ -93,11 +96,12 @@ QFrame* makePanel(QWidget* parent, const char* name, const QRect& r, const QColo
     return p;
 }
 
-ui::SpeedButton* makeButton(QWidget* parent, const char* name, Glyph glyph, const QString& hint,
-                            const QRect& r) {
-    auto* b = new ui::SpeedButton(glyph, hint, parent);
+// A button that runs its command's action; the action's text is its hint.
+ui::SpeedButton* makeButton(QWidget* parent, const char* name, Glyph glyph, QAction& action, const QRect& r) {
+    auto* b = new ui::SpeedButton(glyph, action.text(), parent);
     b->setObjectName(QLatin1String(name));
     b->setGeometry(r);
+    QObject::connect(b, &QAbstractButton::clicked, &action, &QAction::trigger);
     return b;
 }
 
@@ -113,39 +117,32 @@ QLabel* makePicture(QWidget* parent, const char* name, const QRect& r, const QPi
 
 }  // namespace
 
-MainWindow::MainWindow(Platform& platform, QString programFolder, WarningWindow& warning,
-                       WarningOptions& options, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), platform_(platform) {
+MainWindow::MainWindow(Model model, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_(model) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Brisel"));
     setWindowIcon(ui::programIcon());
-    platform_.skipTaskbar(this);
+    m_.windows.skipTaskbar(this);
     ui::fillBackground(this, kWhite);
     setGeometry(kDesignLeft, kDesignTop, kDesignWidth, 747);
-    controller_ = std::make_unique<MainController>(platform, std::move(programFolder), *this,
-                                                   warning, options);
     buildLayout();
-    // Creation: the history, its count, the window shape.
-    controller_->formCreate();
     buildShape();
-    figuresChanged();
+    bind();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildLayout() {
     // Dock tab, the column x 1..39.
-    makeShape(this, "Shape25", ui::Shape::Form::Frame, {1, 24, 38, 37}, kWhite, kGrey);
+    dockTab_ = makeShape(this, "Shape25", ui::Shape::Form::Frame, {1, 24, 38, 37}, kWhite, kGrey);
     makeShape(this, "Shape23", ui::Shape::Form::Rectangle, {3, 26, 34, 33}, QColor(0, 125, 251),
               QColor(0, 125, 251));
     makePicture(this, "Image4", {4, 27, 32, 31}, ui::programPicture(32, 31, devicePixelRatioF()));
     makeShape(this, "Shape26", ui::Shape::Form::Rectangle, {1, 63, 38, 17}, kSilver, kGrey);
     QFrame* panel4 = makePanel(this, "Panel4", {4, 65, 11, 14}, kSilver);
-    makeButton(panel4, "RxSpeedButton7", Glyph::DockLeft, QStringLiteral("Take out the main form"),
-               {0, 0, 11, 14});
+    makeButton(panel4, "RxSpeedButton7", Glyph::DockLeft, m_.actions.takeOut, {0, 0, 11, 14});
     QFrame* panel3 = makePanel(this, "Panel3", {22, 65, 11, 14}, kSilver);
-    makeButton(panel3, "RxSpeedButton4", Glyph::DockRight, QStringLiteral("Stick to the right end"),
-               {0, 0, 11, 14});
+    makeButton(panel3, "RxSpeedButton4", Glyph::DockRight, m_.actions.stickRight, {0, 0, 11, 14});
     QFrame* panel6 = makePanel(this, "Panel6", {1, 83, 38, 21}, kSilver);
     gauge3_ = makeGauge(panel6, "Gauge3", Gauge::Kind::Bar, {2, 2, 34, 15}, kBlue, QColor(0, 0, 160));
     gauge3_->setToolTip(QStringLiteral("Now Res"));
@@ -164,12 +161,12 @@ void MainWindow::buildLayout() {
     label2_->setMinimumWidth(70);
     label2_->resize(70, label2_->height());
     QFrame* panel2 = makePanel(this, "Panel2", {160, 34, 166, 19}, kBlue);
-    makeButton(panel2, "RxSpeedButton14", Glyph::Home, QStringLiteral("Ostra on the web"), {2, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton5", Glyph::Info, QStringLiteral("Information"), {24, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton6", Glyph::Help, QStringLiteral("Help"), {46, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton8", Glyph::Upgrade, QStringLiteral("On line upgrade"), {68, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton15", Glyph::Minimize, QStringLiteral("Minimize"), {120, 0, 21, 19});
-    makeButton(panel2, "RxSpeedButton3", Glyph::Close, QStringLiteral("Close"), {142, 1, 21, 18});
+    makeButton(panel2, "RxSpeedButton14", Glyph::Home, m_.actions.homepage, {2, 0, 20, 19});
+    makeButton(panel2, "RxSpeedButton5", Glyph::Info, m_.actions.information, {24, 0, 20, 19});
+    makeButton(panel2, "RxSpeedButton6", Glyph::Help, m_.actions.help, {46, 0, 20, 19});
+    makeButton(panel2, "RxSpeedButton8", Glyph::Upgrade, m_.actions.onlineUpgrade, {68, 0, 20, 19});
+    makeButton(panel2, "RxSpeedButton15", Glyph::Minimize, m_.actions.minimize, {120, 0, 21, 19});
+    makeButton(panel2, "RxSpeedButton3", Glyph::Close, m_.actions.close, {142, 1, 21, 18});
 
     // Display.
     makeShape(this, "Shape5", ui::Shape::Form::Rectangle, {43, 73, 295, 225}, kGrey, kGrey);
@@ -222,34 +219,27 @@ void MainWindow::buildLayout() {
     auto* refresh = new ui::PictureButton(QStringLiteral("Refresh Memory"), this);
     refresh->setObjectName(QStringLiteral("dxfPictureButton1"));
     refresh->setGeometry(222, 265, 107, 22);
+    connect(refresh, &QAbstractButton::clicked, &m_.actions.refreshMemory, &QAction::trigger);
 
     // Right column.
     makeShape(this, "Shape27", ui::Shape::Form::Rectangle, {349, 70, 27, 231}, kGrey, kGrey);
     makeShape(this, "Shape28", ui::Shape::Form::Frame, {349, 70, 27, 231}, kSilver, kNavy)
         ->setToolTip(QStringLiteral("Adjust Alarm every interval you set"));
     QFrame* panel1 = makePanel(this, "Panel1", {352, 73, 21, 225}, kSilver);
-    makeButton(panel1, "RxSpeedButton16", Glyph::EditStartup,
-               QStringLiteral("Setting auto startup softwares after refresh memory"), {0, 2, 21, 19});
-    makeButton(panel1, "RxSpeedButton9", Glyph::RunStartup, QStringLiteral("Run all auto startup softwares "),
-               {0, 22, 21, 19});
-    makeButton(panel1, "RxSpeedButton18", Glyph::EditFavorite,
-               QStringLiteral("Making the shorcut list for my favorite exe file"), {0, 42, 21, 19});
-    makeButton(panel1, "RxSpeedButton19", Glyph::RunFavorite, QStringLiteral("Run all my favorite softwares "),
-               {0, 62, 21, 19});
-    makeButton(panel1, "RxSpeedButton23", Glyph::RestartTimer, QStringLiteral("Restart the timer"),
-               {0, 99, 21, 19});
-    makeButton(panel1, "RxSpeedButton24", Glyph::RestartInterval,
-               QStringLiteral("Restart the alarm time interval"), {0, 119, 21, 19});
-    makeButton(panel1, "RxSpeedButton25", Glyph::StopTimer, QStringLiteral("Stop the timer"), {0, 139, 21, 19});
-    makeButton(panel1, "RxSpeedButton26", Glyph::StartTimer, QStringLiteral("Start the timer"), {0, 159, 21, 19});
+    makeButton(panel1, "RxSpeedButton16", Glyph::EditStartup, m_.actions.editStartup, {0, 2, 21, 19});
+    makeButton(panel1, "RxSpeedButton9", Glyph::RunStartup, m_.actions.runStartup, {0, 22, 21, 19});
+    makeButton(panel1, "RxSpeedButton18", Glyph::EditFavorite, m_.actions.editFavorites, {0, 42, 21, 19});
+    makeButton(panel1, "RxSpeedButton19", Glyph::RunFavorite, m_.actions.runFavorites, {0, 62, 21, 19});
+    makeButton(panel1, "RxSpeedButton23", Glyph::RestartTimer, m_.actions.restartTimer, {0, 99, 21, 19});
+    makeButton(panel1, "RxSpeedButton24", Glyph::RestartInterval, m_.actions.restartInterval, {0, 119, 21, 19});
+    makeButton(panel1, "RxSpeedButton25", Glyph::StopTimer, m_.actions.stopTimer, {0, 139, 21, 19});
+    makeButton(panel1, "RxSpeedButton26", Glyph::StartTimer, m_.actions.startTimer, {0, 159, 21, 19});
     led3_ = new ui::LedNumber(panel1);
     led3_->setObjectName(QStringLiteral("LMDLEDLabel3"));
     led3_->setGeometry(-1, 186, 22, 18);
     led3_->setToolTip(QStringLiteral("Alarm interval minute for your rest time"));
-    makeButton(panel1, "RxSpeedButton21", Glyph::Decrease, QStringLiteral("Decrease the rest time interval"),
-               {0, 207, 11, 15});
-    makeButton(panel1, "RxSpeedButton22", Glyph::Increase, QStringLiteral("Increase the rest time interval"),
-               {10, 207, 11, 15});
+    makeButton(panel1, "RxSpeedButton21", Glyph::Decrease, m_.actions.decreaseInterval, {0, 207, 11, 15});
+    makeButton(panel1, "RxSpeedButton22", Glyph::Increase, m_.actions.increaseInterval, {10, 207, 11, 15});
 
     // Command row: the favourites box under the command strip.
     favoritesCombo_ = new QComboBox(this);
@@ -259,22 +249,15 @@ void MainWindow::buildLayout() {
     favoritesCombo_->setToolTip(QStringLiteral("My favorite exe file list"));
     favoritesCombo_->setFont(smallFont());
     QFrame* panel5 = makePanel(this, "Panel5", {43, 314, 283, 19}, kSilver);
-    analysisButton_ = makeButton(panel5, "RxSpeedButton11", Glyph::Analysis,
-                                 QStringLiteral("The analysis of the used resources in this system"),
-                                 {1, 0, 19, 19});
+    analysisButton_ = makeButton(panel5, "RxSpeedButton11", Glyph::Analysis, m_.actions.analysisPanel, {1, 0, 19, 19});
     analysisButton_->setToggle(true);
     analysisButton_->setChecked(true);
-    makeButton(panel5, "RxSpeedButton13", Glyph::WarningOptions,
-               QStringLiteral("Resource Emergency Warning Option"), {21, 0, 19, 19});
+    makeButton(panel5, "RxSpeedButton13", Glyph::WarningOptions, m_.actions.warningOptions, {21, 0, 19, 19});
     makeLabel(panel5, "Label32", QStringLiteral("RES"), 43, 3, kNavy, true);
-    makeButton(panel5, "RxSpeedButton17", Glyph::ResetWarning, QStringLiteral("Refresh Limit Warning State"),
-               {66, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton10", Glyph::RefreshStart,
-               QStringLiteral("Refresh Start Res for Check New RES "), {86, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton1", Glyph::MoveStart,
-               QStringLiteral("Move to the start point you selected in the RES LIST"), {106, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton12", Glyph::Report, QStringLiteral("View the RES list report"),
-               {126, 0, 19, 19});
+    makeButton(panel5, "RxSpeedButton17", Glyph::ResetWarning, m_.actions.refreshWarningState, {66, 0, 19, 19});
+    makeButton(panel5, "RxSpeedButton10", Glyph::RefreshStart, m_.actions.refreshStart, {86, 0, 19, 19});
+    makeButton(panel5, "RxSpeedButton1", Glyph::MoveStart, m_.actions.moveStart, {106, 0, 19, 19});
+    makeButton(panel5, "RxSpeedButton12", Glyph::Report, m_.actions.viewReport, {126, 0, 19, 19});
     historyBox_ = new QCheckBox(panel5);
     historyBox_->setObjectName(QStringLiteral("CheckBox1"));
     historyBox_->setGeometry(148, 1, 16, 17);
@@ -297,12 +280,13 @@ void MainWindow::buildLayout() {
 
     // Analysis panel.
     makeShape(this, "LMDShapeControl6", ui::Shape::Form::Rectangle, {40, 344, 347, 397}, kSilver, kGrey);
-    makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383}, QColor(236, 236, 244),
-              kGrey);
+    displayBack_ = makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383},
+                             QColor(236, 236, 244), kGrey);
     auto* test = new ui::PictureButton(QStringLiteral("Software test"), this);
     test->setObjectName(QStringLiteral("dxfPictureButton2"));
     test->setGlyph(Glyph::SoftwareTest);
     test->setGeometry(264, 347, 111, 37);
+    connect(test, &QAbstractButton::clicked, &m_.actions.softwareTest, &QAction::trigger);
     ui::fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48,
                        366, kNavy, true),
              214);
@@ -360,24 +344,6 @@ void MainWindow::buildLayout() {
             w->setAttribute(Qt::WA_NoMousePropagation, true);
     }
 
-    // Commands wired here belong to this window; the others come with
-    // their subsystems.
-    connect(analysisButton_, &QAbstractButton::clicked, this, [this] {
-        controller_->cue().play(QStringLiteral("click.wav"));
-        controller_->settings().analysisPanelOpen = analysisButton_->isChecked();
-        controller_->applyAnalysisPanel();
-    });
-    connect(historyBox_, &QCheckBox::toggled, this,
-            [this](bool on) { controller_->settings().historyOn = on; });
-    connect(switch1_, &ui::TwoStateSwitch::toggled, this,
-            [this](bool on) { controller_->settings().autoRefreshAtStart = on; });
-    connect(switch1_, &ui::TwoStateSwitch::clicked, this,
-            [this] { controller_->cue().play(QStringLiteral("button.wav")); });
-    connect(switch2_, &ui::TwoStateSwitch::toggled, this,
-            [this](bool on) { controller_->restAlarm().alarmOn = on; });
-    controller_->restTimer().onDisplayChanged = [this] {
-        stopwatch_->setSeconds(controller_->restTimer().elapsedSeconds());
-    };
 }
 
 void MainWindow::buildShape() {
@@ -394,92 +360,113 @@ void MainWindow::buildShape() {
     setMask(shape_);
 }
 
-bool MainWindow::mainShown() const { return isVisible() || platform_.isApplicationMinimized(); }
+void MainWindow::bind() {
+    // The window follows the logic objects...
+    connect(&m_.monitor, &Monitor::figuresChanged, this, &MainWindow::showFigures);
+    connect(&m_.monitor, &Monitor::loadGaugeStep, this, &MainWindow::showLoadGauges);
+    connect(&m_.history, &ResList::changed, this, &MainWindow::showHistory);
+    connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, led2_, &ui::LedNumber::setValue);
+    connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, led3_, &ui::LedNumber::setValue);
+    connect(&m_.restAlarm, &RestAlarm::alarmOnChanged, switch2_, &ui::TwoStateSwitch::setOn);
+    connect(&m_.restTimer, &RestTimer::elapsedChanged, stopwatch_, &ui::StopwatchDisplay::setSeconds);
+    connect(&m_.controller, &MainController::settingsApplied, this, &MainWindow::showSettings);
+    connect(&m_.lists, &ProgramLists::favoritesChanged, this, &MainWindow::showFavorites);
+    connect(&m_.placement, &Placement::moveRequested, this, [this](int x, int y) { move(x, y); });
+    connect(&m_.placement, &Placement::heightRequested, this, [this](int h) { resize(width(), h); });
+    connect(&m_.actions.analysisPanel, &QAction::toggled, analysisButton_, &QAbstractButton::setChecked);
 
-void MainWindow::figuresChanged() {
-    const Figures& f = controller_->monitor().figures();
-    gauge1_->setProgress(f.gauge1);
-    gauge2_->setProgress(f.gauge2);
-    gauge3_->setProgress(f.gauge3);
-    gauge4_->setProgress(f.gauge4);
-    gauge5_->setProgress(f.gauge5);
-    gauge7_->setProgress(f.gauge7);
-    gauge8_->setProgress(f.gauge8);
-    gauge9_->setProgress(f.gauge9);
-    gauge10_->setProgress(f.gauge10);
-    label5_->setText(f.label5);
-    label7_->setText(f.label7);
-    label22_->setText(f.label22);
-    label24_->setText(f.label24);
-    label27_->setText(f.label27);
-    label28_->setText(f.label28);
-    label30_->setText(f.label30);
-    label31_->setText(f.label31);
-    label34_->setText(f.label34);
+    // ...and hands the user's changes to them.
+    connect(historyBox_, &QCheckBox::toggled, &m_.controller, &MainController::setHistoryOn);
+    connect(switch1_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
+    connect(switch1_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
+    connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
+    connect(switch2_, &ui::TwoStateSwitch::clicked, &m_.actions.alarmSwitch, &QAction::trigger);
+
+    // The shortcuts work while the main window has the focus.
+    for (QAction* a : {&m_.actions.refreshMemory, &m_.actions.help}) addAction(a);
+
+    showFigures(m_.monitor.figures());
+    showHistory(m_.history.entries());
+    led2_->setValue(m_.restAlarm.passedMinutes());
+    led3_->setValue(m_.restAlarm.restInterval());
+}
+
+QRect MainWindow::dockTabRect() const { return dockTab_->geometry(); }
+QRect MainWindow::displayBackRect() const { return displayBack_->geometry(); }
+QString MainWindow::versionText() const { return label2_->text(); }
+void MainWindow::setVersionText(const QString& text) { label2_->setText(text); }
+
+QString MainWindow::selectedHistoryEntry() const {
+    return historyCombo_->currentIndex() >= 0 ? historyCombo_->currentText() : QString();
+}
+
+void MainWindow::showFigures(const Figures& f) {
+    const FigureTexts t = figureTexts(f);
+    gauge1_->setProgress(f.nowLoad);
+    gauge2_->setProgress(f.nowLoad);
+    gauge3_->setProgress(f.nowLoad);
+    gauge4_->setProgress(riseGauge(f.riseSinceStart));
+    gauge5_->setProgress(f.priorRunLoad);
+    gauge7_->setProgress(riseGauge(f.riseSincePriorRun));
+    gauge8_->setProgress(f.startLoad);
+    gauge9_->setProgress(f.priorLoad);
+    gauge10_->setProgress(riseGauge(f.riseSincePrior));
+    label5_->setText(t.free);
+    label7_->setText(t.used);
+    label22_->setText(t.start);
+    label24_->setText(t.prior);
+    label27_->setText(t.sinceStart);
+    label28_->setText(t.sincePrior);
+    label30_->setText(t.sincePriorRun);
+    label31_->setText(t.now);
+    label34_->setText(t.totalUsed);
     // The figures beside the picture keep their text's size (a whole history
     // entry in Label22 included).
     for (QLabel* l : {label22_, label24_, label31_}) l->adjustSize();
-    const QColor state = f.stateColor();
+    const QColor state = f.exceedLimitState ? kRed : kBlue;
     gauge1_->setBackColor(state);
     gauge3_->setBackColor(state);
     shape22_->setBrushColor(state);
-    led2_->setValue(controller_->restAlarm().passedMinutes);
-    led3_->setValue(controller_->restAlarm().restInterval);
 }
 
-void MainWindow::loadGaugesStep() {
-    const Figures& f = controller_->monitor().figures();
-    gauge1_->setProgress(f.gauge1);
-    gauge1_->repaintNow();
-    gauge2_->setProgress(f.gauge2);
-    gauge2_->repaintNow();
-    gauge3_->setProgress(f.gauge3);
-    gauge3_->repaintNow();
+void MainWindow::showLoadGauges(int value) {
+    for (Gauge* g : {gauge1_, gauge2_, gauge3_}) {
+        g->setProgress(value);
+        g->repaintNow();
+    }
 }
 
-void MainWindow::historyChanged() {
-    const QStringList& e = controller_->history().entries();
-    QString text = historyCombo_->currentText();
+void MainWindow::showHistory(const QStringList& entries) {
+    const QString text = historyCombo_->currentText();
     historyCombo_->clear();
-    historyCombo_->addItems(e);
+    historyCombo_->addItems(entries);
     historyCombo_->setCurrentIndex(-1);
     historyCombo_->setEditText(text);
-    led1_->setValue(e.size());
+    led1_->setValue(entries.size());
 }
 
-void MainWindow::trayHintChanged(const QString& hint) {
-    if (hint == trayHint_) return;
-    trayHint_ = hint;
-    emit trayHintTextChanged(hint);
-}
-
-void MainWindow::setLeft(int x) { move(x, y()); }
-void MainWindow::setTop(int y) { move(x(), y); }
-void MainWindow::setHeight(int h) { resize(width(), h); }
-
-void MainWindow::settingsChanged() {
-    const MainSettings& s = controller_->settings();
+void MainWindow::showSettings() {
+    const MainSettings& s = m_.controller.settings();
     historyBox_->setChecked(s.historyOn);
-    analysisButton_->setChecked(s.analysisPanelOpen);
+    m_.actions.analysisPanel.setChecked(s.analysisPanelOpen);
+    m_.actions.autoUpgrade.setChecked(s.autoUpgradeCheck);
     switch1_->setOn(s.autoRefreshAtStart);
-    switch2_->setOn(controller_->restAlarm().alarmOn);
-    led3_->setValue(controller_->restAlarm().restInterval);
-    emit settingsApplied();
+    switch2_->setOn(m_.restAlarm.alarmOn());
+    led3_->setValue(m_.restAlarm.restInterval());
 }
 
-void MainWindow::setFavorites(const QStringList& names) {
+void MainWindow::showFavorites(const QStringList& names) {
     favoritesCombo_->clear();
     favoritesCombo_->addItems(names);
     favoritesCombo_->setCurrentIndex(-1);
 }
 
-void MainWindow::closeMain() { close(); }
-
 void MainWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (e->spontaneous() || platform_.isApplicationMinimized()) return;
+    m_.view.mainShown = true;
+    if (e->spontaneous() || m_.windows.isApplicationMinimized()) return;
     // Every showing from hidden runs the start-up sequence.
-    controller_->formShow();
+    emit shownFromHidden();
     // A window manager that takes the window over just after it is mapped
     // may leave it (or Qt's idea of it) elsewhere: put it back where the
     // settings placed it, unless the user has moved it since.
@@ -493,20 +480,30 @@ void MainWindow::showEvent(QShowEvent* e) {
     });
 }
 
+void MainWindow::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    // Minimized, the window keeps counting as shown.
+    if (!e->spontaneous()) m_.view.mainShown = m_.windows.isApplicationMinimized();
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    m_.placement.windowMoved(x(), y());
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
     if (!shutdownRun_) {
         shutdownRun_ = true;
-        controller_->formClose();
+        emit closing();
     }
     e->accept();
     QApplication::quit();
 }
 
 bool MainWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) controller_->formActivate();
+    if (e->type() == QEvent::WindowActivate) emit activated();
     return QWidget::event(e);
 }
-
 void MainWindow::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return QWidget::mousePressEvent(e);
     ++presses_;

@@ -1,40 +1,48 @@
-// The program's five windows, created once in order and living until the
-// end (the main window, the information window, the warning options, the
-// warning window and the test report), the tray icon with the popup menu,
-// and the commands that act across them.
+// The composition root: builds the logic first (settings, warning options,
+// history, rest timer and alarm, monitor, program lists, memory refresh,
+// the main window's controller and the commands), then the five windows,
+// created once in order and living until the end (the main window, the
+// information window, the warning options, the warning window and the test
+// report), the tray icon with the popup menu, and connects every command's
+// action to the code that runs it.
 #pragma once
 
+#include "app/actions.h"
+#include "app/main_controller.h"
+#include "app/placement.h"
+#include "monitor/monitor.h"
+#include "monitor/res_list.h"
+#include "monitor/view_state.h"
+#include "monitor/warning.h"
 #include "monitor/warning_options.h"
-#include "platform/platform.h"
+#include "platform/services.h"
+#include "refresh/memory_refresh.h"
+#include "refresh/program_lists.h"
+#include "restalarm/rest_alarm.h"
+#include "restalarm/rest_timer.h"
+#include "sound/sound_cue.h"
 
 #include <QObject>
 
 #include <memory>
 
-class QAction;
 class QMenu;
 
 namespace ostra {
 
 class MainWindow;
-class MainController;
 class InfoWindow;
 class OptionsWindow;
 class WarningDialog;
 class ReportWindow;
-class LateWarningWindow;
 class TrayIcon;
 
 inline const char* const kHomepage = "https://ostra.example.org/";
-inline const char* const kRefreshQuestion =
-    "Will you close all windows on your desktop and \r\rrefresh your memory doing restart windows?";
-inline const char* const kRefreshProtectionMessage =
-    "Some protection software is detected. \r\rDo this after turn off that.";
 
 class OstraApp : public QObject {
     Q_OBJECT
 public:
-    OstraApp(Platform& platform, const QString& programFolder);
+    OstraApp(Services& services, const QString& programFolder);
     ~OstraApp() override;
 
     // Shows the main window, which runs the start-up sequence.
@@ -45,52 +53,62 @@ public:
     void shutdown();
 
     MainWindow& mainWindow() { return *form1_; }
-    MainController& controller();
+    MainController& controller() { return controller_; }
+    Monitor& monitor() { return monitor_; }
     InfoWindow& infoWindow() { return *form2_; }
     OptionsWindow& optionsWindow() { return *form3_; }
     WarningDialog& warningWindow() { return *warn1_; }
     ReportWindow& reportWindow() { return *softTest_; }
     WarningOptions& options() { return options_; }
+    RestAlarm& restAlarm() { return restAlarm_; }
+    RestTimer& restTimer() { return restTimer_; }
+    ResList& history() { return history_; }
+    Actions& actions() { return actions_; }
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
-    QAction* action(const char* name) const;
-
-    // Commands of the main window and the popup menu.
-    void stickToRightEnd();        // "Stick to the right end"
-    void takeOutMainForm();        // "Take out the main form"
-    void minimize();               // "Minimize"
-    void closeProgram();           // "Close", "Exit Program"
-    void show1();                  // "Show"
-    void hide1();                  // "Hide"
-    void openInformation();        // the information window
-    void openWarningOptions();     // "Resource Emergency Warning Option"
-    void refreshWarningState();    // "Refresh Limit Warning State"
-    void refreshMemory();          // "Refresh Memory"
-    void runStartupList();         // open every program of "startup"
-    void runStartupCommand();      // "Run all auto startup softwares "
-    void openHelp();               // "Help"
-    void openHomepage();           // the maker's homepage
-    void toggleAutoUpgrade();      // "Auto connect the online upgrade"
-    // The rest timer and the alarm interval.
-    void startTimer();             // "Start the timer"
-    void stopTimer();              // "Stop the timer"
-    void restartTimer();           // "Restart the timer"
-    void restartInterval();        // "Restart the alarm time interval"
-    void increaseInterval();       // "Increase the rest time interval"
-    void decreaseInterval();       // "Decrease the rest time interval"
-    void alarmSwitchClicked();     // the alarm switch, after its press
-    // "Change Sound Setting": replace one cue file and preview it.
-    void changeSound(const QString& target, const QString& missingMessage);
 
 private:
     void buildMenu();
-    void wire();
-    void closeOtherWindows();
-    void play(const char* cue);
+    void connectCommands();
 
-    Platform& platform_;
+    // Commands that act across windows.
+    void stickToRightEnd();
+    void takeOutMainForm();
+    void minimize();
+    void closeProgram();
+    void show1();
+    void hide1();
+    void closeOtherWindows();
+    void openInformation();
+    void openWarningOptions();
+    void acknowledgeWarning();
+    void startTimer();
+    void stopTimer();
+    void restartTimer();
+    void alarmSwitchClicked();
+    // "Change Sound Setting": replace one cue file and preview it.
+    void changeSound(const QString& target, const QString& missingMessage);
+    // Plays the command's cue, then runs it.
+    void bindCommand(QAction& action, const char* cue, void (OstraApp::*run)());
+
+    Services& services_;
+    const QString folder_;
+    // The logic, built first.
     WarningOptions options_;
-    std::unique_ptr<LateWarningWindow> warningProxy_;
+    MainSettings settings_;
+    ViewState view_;
+    Warning warning_;
+    ResList history_;
+    RestTimer restTimer_;
+    RestAlarm restAlarm_;
+    SoundCue cue_;
+    Monitor monitor_;
+    Placement placement_;
+    ProgramLists lists_;
+    MemoryRefresh refresh_;
+    MainController controller_;
+    Actions actions_;
+    // The windows.
     std::unique_ptr<MainWindow> form1_;
     std::unique_ptr<InfoWindow> form2_;
     std::unique_ptr<OptionsWindow> form3_;

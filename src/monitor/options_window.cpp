@@ -1,5 +1,8 @@
 #include "monitor/options_window.h"
 
+#include "monitor/view_state.h"
+#include "platform/dialogs.h"
+#include "settings/settings_file.h"
 #include "ui/artwork.h"
 #include "ui/gauge.h"
 #include "ui/limitslider.h"
@@ -14,12 +17,14 @@
 
 namespace ostra {
 
-OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions& options,
-                             QWidget* parent)
+OptionsWindow::OptionsWindow(Files& files, Dialogs& dialogs, QString iniPath, WarningOptions& options,
+                             ViewState& view, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
-      platform_(platform),
+      files_(files),
+      dialogs_(dialogs),
       ini_(std::move(iniPath)),
-      options_(options) {
+      options_(options),
+      view_(view) {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Resource Emergency Warning Option"));
     setFixedSize(391, 307);
@@ -80,10 +85,10 @@ OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions
     sound_ = new QCheckBox(QStringLiteral("Use Sound"), this);
     sound_->setObjectName(QStringLiteral("SoundCheck"));
     sound_->setGeometry(144, 272, 89, 17);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("Button1"));
-    ok->setGeometry(287, 263, 72, 32);
-    ok->setDefault(true);
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setObjectName(QStringLiteral("Button1"));
+    ok_->setGeometry(287, 263, 72, 32);
+    ok_->setDefault(true);
 
     // Each change takes effect at the next tick, even while the window is open.
     connect(xx1_, &QSlider::valueChanged, this, [this](int v) {
@@ -98,12 +103,7 @@ OptionsWindow::OptionsWindow(Platform& platform, QString iniPath, WarningOptions
     connect(check2_, &QCheckBox::toggled, this, [this](bool on) { options_.useRiseLimit = on; });
     connect(sound_, &QCheckBox::toggled, this, [this](bool on) { options_.useSound = on; });
     connect(def, &QPushButton::clicked, this, &OptionsWindow::setDefaults);
-    connect(ok, &QPushButton::clicked, this, &QDialog::close);
-    syncFromOptions();
-}
-
-void OptionsWindow::loadOptions() {
-    options_.read(platform_, ini_);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::close);
     syncFromOptions();
 }
 
@@ -129,13 +129,23 @@ void OptionsWindow::setDefaults() {
 void OptionsWindow::showEvent(QShowEvent* e) {
     yy2_->setProgress(yy1_->value());
     xx2_->setProgress(xx1_->value());
-    findChild<QPushButton*>(QStringLiteral("Button1"))->setFocus();
+    ok_->setFocus();
+    view_.optionsShown = true;
     QDialog::showEvent(e);
 }
 
+void OptionsWindow::hideEvent(QHideEvent* e) {
+    view_.optionsShown = false;
+    QDialog::hideEvent(e);
+}
+
 bool OptionsWindow::writeOnClose() {
-    if (options_.write(platform_, ini_)) return true;
-    platform_.dialogs().error(QStringLiteral("Unable to write to %1").arg(ini_) + QLatin1Char('.'));
+    // The five keys in one replacement of the file.
+    SettingsFile ini(files_, ini_);
+    ini.load();
+    options_.write(ini);
+    if (ini.commit()) return true;
+    dialogs_.error(QStringLiteral("Unable to write to %1").arg(ini_) + QLatin1Char('.'));
     return false;
 }
 

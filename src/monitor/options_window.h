@@ -6,11 +6,13 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QCheckBox;
+class QPushButton;
 
 namespace ostra {
+class Dialogs;
+class Files;
+struct ViewState;
 namespace ui {
 class Gauge;
 class LimitSlider;
@@ -19,28 +21,28 @@ class LimitSlider;
 class OptionsWindow : public QDialog {
     Q_OBJECT
 public:
-    OptionsWindow(Platform& platform, QString iniPath, WarningOptions& options,
+    OptionsWindow(Files& files, Dialogs& dialogs, QString iniPath, WarningOptions& options, ViewState& view,
                   QWidget* parent = nullptr);
 
-    // Reads the five options from the settings file (at creation).
-    void loadOptions();
     // "Default": 95 and 30; the check boxes stay.
     void setDefaults();
     bool shown() const { return isVisible(); }
 
-    std::function<void(const QString&)> playCue;
-
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void done(int r) override;
 
 private:
     void syncFromOptions();
     bool writeOnClose();
 
-    Platform& platform_;
+    Files& files_;
+    Dialogs& dialogs_;
     QString ini_;
     WarningOptions& options_;
+    ViewState& view_;
+    QPushButton* ok_;
     ui::LimitSlider* xx1_;
     ui::LimitSlider* yy1_;
     ui::Gauge* xx2_;

@@ -1,17 +1,26 @@
 #include "monitor/res_list.h"
 
-#include "platform/atomic_file.h"
-
-#include <QFile>
+#include "platform/files.h"
 
 
 namespace ostra {
+
+namespace {
+// A history file larger than this is read only this far.
+constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+}  // namespace
 
 void ResList::append(const QString& priorText, const QString& elapsedHms) {
     if (entries_.size() > 100) {
         for (int i = 0; i <= 50; ++i) entries_.removeAt(i);
     }
     entries_.append(QStringLiteral("%1 [%2] DATETIME:%3").arg(priorText).arg(entries_.size()).arg(elapsedHms));
+    emit changed(entries_);
+}
+
+void ResList::clear() {
+    entries_.clear();
+    emit changed(entries_);
 }
 
 QStringList ResList::parse(const QByteArray& bytes) {
@@ -41,13 +50,16 @@ QByteArray ResList::serialize(const QStringList& entries) {
     return out;
 }
 
-bool ResList::load(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    entries_ = parse(f.readAll());
+bool ResList::load(Files& files, const QString& path) {
+    std::optional<QByteArray> bytes = files.readFile(path, kMaxFileBytes);
+    if (!bytes) return false;
+    entries_ = parse(*bytes);
+    emit changed(entries_);
     return true;
 }
 
-bool ResList::save(const QString& path) const { return replaceFile(path, serialize(entries_)); }
+bool ResList::save(Files& files, const QString& path) const {
+    return files.replaceFile(path, serialize(entries_));
+}
 
 }  // namespace ostra

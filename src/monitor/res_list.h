@@ -1,16 +1,22 @@
-// The RES list: the history of load changes, oldest first.
+// The RES list: the history of load changes, oldest first, with its file.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 namespace ostra {
 
-class ResList {
+class Files;
+
+class ResList : public QObject {
+    Q_OBJECT
 public:
+    using QObject::QObject;
+
     const QStringList& entries() const { return entries_; }
     int count() const { return entries_.size(); }
-    void clear() { entries_.clear(); }
+    void clear();
 
     // Thins a list of more than 100 entries (51 deletions at positions
     // 0..50 of the list as it shrinks, leaving every second old entry),
@@ -19,12 +25,15 @@ public:
 
     // Lines of the file (CR, LF or CR LF endings); a missing or unreadable
     // file gives false and leaves the list as it was.
-    bool load(const QString& path);
+    bool load(Files& files, const QString& path);
     // Every entry followed by CR LF; the file is replaced atomically.
-    bool save(const QString& path) const;
+    bool save(Files& files, const QString& path) const;
 
     static QStringList parse(const QByteArray& bytes);
     static QByteArray serialize(const QStringList& entries);
+
+signals:
+    void changed(const QStringList& entries);
 
 private:
     QStringList entries_;

@@ -1,5 +1,6 @@
 #include "monitor/warning_dialog.h"
 
+#include "monitor/warning.h"
 #include "ui/artwork.h"
 #include "ui/shape.h"
 #include "ui/speedbutton.h"
@@ -8,8 +9,8 @@
 
 namespace ostra {
 
-WarningDialog::WarningDialog(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool) {
+WarningDialog::WarningDialog(Warning& warning, QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool), warning_(warning) {
     setObjectName(QStringLiteral("TWarn1"));
     setWindowTitle(QStringLiteral("Ostra"));
     setFixedSize(387, 137);
@@ -26,9 +27,9 @@ WarningDialog::WarningDialog(QWidget* parent)
     panel_ = new ui::Shape(ui::Shape::Form::Rectangle, this);
     panel_->setObjectName(QStringLiteral("Shape2"));
     panel_->setGeometry(40, 12, 313, 74);
-    panel_->setBrushColor(kRed);
+    panel_->setBrushColor(warning_.panelColor());
     panel_->setPenColor(kBlack);
-    message_ = new QLabel(QString::fromLatin1(kLoadLimitMessage), this);
+    message_ = new QLabel(warning_.message(), this);
     message_->setObjectName(QStringLiteral("Label1"));
     message_->setGeometry(48, 18, 305, 65);
     message_->setWordWrap(true);
@@ -44,40 +45,46 @@ WarningDialog::WarningDialog(QWidget* parent)
     reset->setObjectName(QStringLiteral("RxSpeedButton13"));
     reset->setCaption(QStringLiteral("Limit Reset"));
     reset->setGeometry(42, 96, 100, 33);
-    auto* ok = new ui::SpeedButton(ui::Glyph::Ok, QString(), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setCaption(QStringLiteral("OK"));
-    ok->setGeometry(148, 96, 99, 33);
+    ok_ = new ui::SpeedButton(ui::Glyph::Ok, QString(), this);
+    ok_->setObjectName(QStringLiteral("BitBtn1"));
+    ok_->setCaption(QStringLiteral("OK"));
+    ok_->setGeometry(148, 96, 99, 33);
     auto* exit = new ui::SpeedButton(ui::Glyph::Exit, QStringLiteral("Resource Emergency Warning Option"), this);
     exit->setObjectName(QStringLiteral("RxSpeedButton1"));
     exit->setCaption(QStringLiteral("Exit Program"));
     exit->setGeometry(253, 95, 100, 34);
-    connect(ok, &QAbstractButton::clicked, this, [this] {
-        if (onOk) onOk();
+    connect(ok_, &QAbstractButton::clicked, this, [this] {
+        emit okClicked();
         close();
     });
-    connect(reset, &QAbstractButton::clicked, this, [this] {
-        if (onLimitReset) onLimitReset();
-    });
-    connect(exit, &QAbstractButton::clicked, this, [this] {
-        if (onExit) onExit();
-    });
+    connect(reset, &QAbstractButton::clicked, this, &WarningDialog::limitResetClicked);
+    connect(exit, &QAbstractButton::clicked, this, &WarningDialog::exitClicked);
+    connect(&warning_, &Warning::messageChanged, message_, &QLabel::setText);
+    connect(&warning_, &Warning::panelColorChanged, panel_, &ui::Shape::setBrushColor);
+    connect(&warning_, &Warning::showRequested, this, &WarningDialog::open);
 }
 
 QString WarningDialog::message() const { return message_->text(); }
-void WarningDialog::setMessage(const QString& text) { message_->setText(text); }
 QColor WarningDialog::panelColor() const { return panel_->brushColor(); }
-void WarningDialog::setPanelColor(const QColor& c) { panel_->setBrushColor(c); }
 
-void WarningDialog::showModeless() {
-    ui::centreOnScreen(this);
-    show();
-    raise();
+void WarningDialog::showEvent(QShowEvent* e) {
+    warning_.setShown(true);
+    QDialog::showEvent(e);
 }
 
-void WarningDialog::showModal() {
+void WarningDialog::hideEvent(QHideEvent* e) {
+    warning_.setShown(false);
+    QDialog::hideEvent(e);
+}
+
+void WarningDialog::open(bool modal) {
     ui::centreOnScreen(this);
-    findChild<QWidget*>(QStringLiteral("BitBtn1"))->setFocus();
+    if (!modal) {
+        show();
+        raise();
+        return;
+    }
+    ok_->setFocus();
     exec();
 }
 

@@ -1,40 +1,43 @@
-// TWarn1: the frameless warning window with its blinking colour panel.
+// TWarn1: the frameless warning window with its blinking colour panel. It
+// shows the warning state and reports its three buttons.
 #pragma once
 
-#include "monitor/monitor.h"
-
 #include <QDialog>
-#include <QEventLoop>
-
-#include <functional>
 
 class QLabel;
 
 namespace ostra {
 namespace ui {
 class Shape;
-}
+class SpeedButton;
+}  // namespace ui
 
-class WarningDialog : public QDialog, public WarningWindow {
+class Warning;
+
+class WarningDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit WarningDialog(QWidget* parent = nullptr);
+    explicit WarningDialog(Warning& warning, QWidget* parent = nullptr);
 
-    bool isShown() const override { return isVisible(); }
-    QString message() const override;
-    void setMessage(const QString& text) override;
-    QColor panelColor() const override;
-    void setPanelColor(const QColor& c) override;
-    void showModeless() override;
-    void showModal() override;
+    QString message() const;
+    QColor panelColor() const;
 
-    std::function<void()> onOk;          // "OK"
-    std::function<void()> onLimitReset;  // "Limit Reset"
-    std::function<void()> onExit;        // "Exit Program"
+signals:
+    void okClicked();          // "OK"
+    void limitResetClicked();  // "Limit Reset"
+    void exitClicked();        // "Exit Program"
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
+    void open(bool modal);
+
+    Warning& warning_;
     ui::Shape* panel_;
     QLabel* message_;
+    ui::SpeedButton* ok_;
 };
 
 }  // namespace ostra

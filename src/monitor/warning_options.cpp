@@ -1,26 +1,25 @@
 #include "monitor/warning_options.h"
 
-#include "settings/settings.h"
+#include "monitor/figures.h"
+#include "settings/settings_file.h"
 
 namespace ostra {
 
-int clampPercent(int v) { return v < 0 ? 0 : (v > 100 ? 100 : v); }
-
-void WarningOptions::read(Platform& p, const QString& ini) {
+void WarningOptions::read(const SettingsFile& f) {
     // The sliders keep their values within 0..100.
-    loadLimit = clampPercent(settings::readInt(p, ini, "x", "xx1", loadLimit));
-    riseLimit = clampPercent(settings::readInt(p, ini, "x", "yy1", riseLimit));
-    useLoadLimit = settings::readBool(p, ini, "x", "checkbox1", useLoadLimit);
-    useRiseLimit = settings::readBool(p, ini, "x", "checkbox2", useRiseLimit);
-    useSound = settings::readBool(p, ini, "x", "SoundCheck", useSound);
+    loadLimit = clampPercent(f.readInt("x", "xx1", loadLimit));
+    riseLimit = clampPercent(f.readInt("x", "yy1", riseLimit));
+    useLoadLimit = f.readBool("x", "checkbox1", useLoadLimit);
+    useRiseLimit = f.readBool("x", "checkbox2", useRiseLimit);
+    useSound = f.readBool("x", "SoundCheck", useSound);
 }
 
-bool WarningOptions::write(Platform& p, const QString& ini) const {
-    return settings::writeInt(p, ini, "x", "xx1", loadLimit) &&
-           settings::writeInt(p, ini, "x", "yy1", riseLimit) &&
-           settings::writeBool(p, ini, "x", "checkbox1", useLoadLimit) &&
-           settings::writeBool(p, ini, "x", "checkbox2", useRiseLimit) &&
-           settings::writeBool(p, ini, "x", "SoundCheck", useSound);
+void WarningOptions::write(SettingsFile& f) const {
+    f.writeInt("x", "xx1", loadLimit);
+    f.writeInt("x", "yy1", riseLimit);
+    f.writeBool("x", "checkbox1", useLoadLimit);
+    f.writeBool("x", "checkbox2", useRiseLimit);
+    f.writeBool("x", "SoundCheck", useSound);
 }
 
 }  // namespace ostra

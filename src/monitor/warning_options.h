@@ -2,9 +2,9 @@
 // every tick reads, kept in section "x" of the settings file.
 #pragma once
 
-#include "platform/platform.h"
-
 namespace ostra {
+
+class SettingsFile;
 
 struct WarningOptions {
     static constexpr int kDefaultLoadLimit = 95;
@@ -16,12 +16,10 @@ struct WarningOptions {
     bool useRiseLimit = true;           // "Use speedy rising of Resource Emergency"
     bool useSound = true;               // "Use Sound"
 
-    // Reads the five keys in order, each with its current value as default.
-    void read(Platform& platform, const QString& iniPath);
-    // Writes the five keys in order; stops at the first failed write.
-    bool write(Platform& platform, const QString& iniPath) const;
+    // Reads the five keys, each with its current value as default.
+    void read(const SettingsFile& file);
+    // Sets the five keys in order (the caller commits the file).
+    void write(SettingsFile& file) const;
 };
-
-int clampPercent(int v);
 
 }  // namespace ostra

@@ -9,13 +9,14 @@ QString formatHms(const LocalTime& t) {
         .arg(t.second, 2, 10, QLatin1Char('0'));
 }
 
-RestTimer::RestTimer(Platform& platform) : platform_(platform), poll_(platform.createTimer()) {
+RestTimer::RestTimer(Clock& clock, QObject* parent)
+    : QObject(parent), clock_(clock), poll_(clock.createTimer()) {
     poll_->setCallback([this] { poll(); });
 }
 
 void RestTimer::start() {
     running_ = true;
-    reference_ = platform_.localTime();
+    reference_ = clock_.localTime();
     poll_->setInterval(250);
     redraw();
 }
@@ -28,7 +29,7 @@ void RestTimer::stop() {
 
 void RestTimer::reset() {
     elapsed_ = 0;
-    reference_ = platform_.localTime();
+    reference_ = clock_.localTime();
     redraw();
 }
 
@@ -41,7 +42,7 @@ QString RestTimer::elapsedText() const { return formatHms(elapsedTime()); }
 
 void RestTimer::poll() {
     if (!running_) return;
-    LocalTime now = platform_.localTime();
+    LocalTime now = clock_.localTime();
     int delta = now.secondOfDay() - reference_.secondOfDay();
     if (delta < 0) delta += 86400;  // midnight passed
     if (delta == 0) return;
@@ -49,11 +50,8 @@ void RestTimer::poll() {
     elapsed_ += delta;
     reference_ = now;
     redraw();
-    if (old.minute != now.minute && onMinuteChange) onMinuteChange();
+    if (old.minute != now.minute) emit minuteChanged();
 }
 
-void RestTimer::redraw() {
-    if (onDisplayChanged) onDisplayChanged();
-}
 
 }  // namespace ostra

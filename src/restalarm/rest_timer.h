@@ -1,19 +1,22 @@
 // The rest timer: a stopwatch that takes its count from the wall clock.
 // A 250 ms poll adds the seconds since the last counted moment, so late or
-// missed polls lose nothing, and raises a minute event each time the wall
-// clock enters a new minute while it runs.
+// missed polls lose nothing, and announces each new wall-clock minute while
+// it runs.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/clock.h"
 
-#include <functional>
+#include <QObject>
+#include <QString>
+
 #include <memory>
 
 namespace ostra {
 
-class RestTimer {
+class RestTimer : public QObject {
+    Q_OBJECT
 public:
-    explicit RestTimer(Platform& platform);
+    explicit RestTimer(Clock& clock, QObject* parent = nullptr);
 
     void start();
     void stop();
@@ -28,13 +31,15 @@ public:
     // One poll; the timer calls it every 250 ms while running.
     void poll();
 
-    std::function<void()> onMinuteChange;
-    std::function<void()> onDisplayChanged;
+signals:
+    void minuteChanged();
+    // The count or the running state changed: the display follows.
+    void elapsedChanged(qint64 seconds);
 
 private:
-    void redraw();
+    void redraw() { emit elapsedChanged(elapsed_); }
 
-    Platform& platform_;
+    Clock& clock_;
     std::unique_ptr<Timer> poll_;
     qint64 elapsed_ = 0;
     LocalTime reference_;

@@ -2,29 +2,28 @@
 // waiting, only while "Use Sound" is on.
 #pragma once
 
-#include "platform/platform.h"
-
-#include <functional>
+#include "monitor/warning_options.h"
+#include "platform/sound_player.h"
 
 namespace ostra {
 
 class SoundCue {
 public:
-    SoundCue(Platform& platform, QString folder, std::function<bool()> useSound)
-        : platform_(platform), folder_(std::move(folder)), useSound_(std::move(useSound)) {}
+    SoundCue(SoundPlayer& player, QString folder, const WarningOptions& options)
+        : player_(player), folder_(std::move(folder)), options_(options) {}
 
     void play(const QString& name) {
-        if (useSound_ && !useSound_()) return;
-        platform_.playSound(path(name));
+        if (options_.useSound) player_.play(path(name));
     }
+    void play(const char* name) { play(QLatin1String(name)); }
     // Previews ignore "Use Sound".
-    void preview(const QString& name) { platform_.playSound(path(name)); }
+    void preview(const QString& name) { player_.play(path(name)); }
     QString path(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
 
 private:
-    Platform& platform_;
+    SoundPlayer& player_;
     QString folder_;
-    std::function<bool()> useSound_;
+    const WarningOptions& options_;
 };
 
 }  // namespace ostra

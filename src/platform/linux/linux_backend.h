@@ -1,0 +1,34 @@
+// The Linux backend: one object per platform role, built once by the
+// program's entry and handed out as Services.
+#pragma once
+
+#include "platform/services.h"
+
+#include <memory>
+
+namespace ostra {
+
+class LinuxBackend {
+public:
+    LinuxBackend();
+    ~LinuxBackend();
+    LinuxBackend(const LinuxBackend&) = delete;
+    LinuxBackend& operator=(const LinuxBackend&) = delete;
+
+    Services& services() { return *services_; }
+
+private:
+    std::unique_ptr<LoadSource> load_;
+    std::unique_ptr<SoundPlayer> sound_;
+    std::unique_ptr<Files> files_;
+    std::unique_ptr<Shell> shell_;
+    std::unique_ptr<Processes> processes_;
+    std::unique_ptr<Session> session_;
+    std::unique_ptr<Downloads> downloads_;
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<WindowServices> windows_;
+    std::unique_ptr<Dialogs> dialogs_;
+    std::unique_ptr<Services> services_;
+};
+
+}  // namespace ostra

@@ -1,0 +1,68 @@
+#include "platform/linux/linux_dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <memory>
+
+namespace ostra {
+
+namespace {
+
+QMessageBox* makeBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    auto* box = new QMessageBox(icon, caption, text, QMessageBox::NoButton);
+    box->setAttribute(Qt::WA_DeleteOnClose, false);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return box;
+}
+
+}  // namespace
+
+void LinuxDialogs::message(const QString& text) {
+    std::unique_ptr<QMessageBox> box(makeBox(QMessageBox::NoIcon, QStringLiteral("Ostra"), text));
+    box->addButton(QMessageBox::Ok);
+    box->exec();
+}
+
+void LinuxDialogs::error(const QString& text) {
+    std::unique_ptr<QMessageBox> box(makeBox(QMessageBox::Critical, QStringLiteral("Ostra"), text));
+    box->addButton(QMessageBox::Ok);
+    box->exec();
+}
+
+Answer LinuxDialogs::confirm(const QString& text) {
+    std::unique_ptr<QMessageBox> box(makeBox(QMessageBox::Question, QStringLiteral("Confirm"), text));
+    QPushButton* yes = box->addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box->addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box->setDefaultButton(yes);
+    box->setEscapeButton(no);
+    box->exec();
+    if (box->clickedButton() == yes) return Answer::Yes;
+    if (box->clickedButton() == no) return Answer::No;
+    return Answer::Closed;
+}
+
+std::optional<QString> LinuxDialogs::openFile(const QString& title, const QString& filter,
+                                           const QString& initialDir) {
+    // "desc|pattern" pairs become Qt's "desc (pattern)" form.
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i] == QLatin1String("*.exe") ? QStringLiteral("executable files")
+                                                            : parts[i];
+        QString pat = parts[i + 1] == QLatin1String("*.exe") ? QStringLiteral("*") : parts[i + 1];
+        filters << QStringLiteral("%1 (%2)").arg(desc, pat);
+    }
+    QString f = QFileDialog::getOpenFileName(nullptr, title, initialDir, filters.join(QStringLiteral(";;")));
+    if (f.isEmpty()) return std::nullopt;
+    return f;
+}
+
+std::optional<QString> LinuxDialogs::saveFile(const QString& title, const QString& initialDir) {
+    QString f = QFileDialog::getSaveFileName(nullptr, title, initialDir);
+    if (f.isEmpty()) return std::nullopt;
+    return f;
+}
+
+}  // namespace ostra

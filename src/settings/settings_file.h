@@ -1,0 +1,51 @@
+// "tevo.ini" as one sequence sees it: read once, read and changed in
+// memory with the Windows INI rules of the profile module, and written
+// back once, atomically. A kill at any moment leaves the whole old file or
+// the whole new one; a failed write leaves the old one.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace ostra {
+
+class Files;
+
+inline const char* const kSettingsFileName = "tevo.ini";
+
+class SettingsFile {
+public:
+    SettingsFile(Files& files, QString path);
+
+    // Reads the file. A missing file, or anything but a regular file in
+    // its place, reads as empty.
+    void load();
+
+    QString readString(const char* section, const char* key, const QString& def) const;
+    // Decimal, "0x" hex, a sign; the default on garbage.
+    int readInt(const char* section, const char* key, int def) const;
+    // Any non-zero number is on.
+    bool readBool(const char* section, const char* key, bool def) const;
+
+    // Changes the text in memory; false when the value cannot be stored.
+    bool writeString(const char* section, const char* key, const QString& value);
+    bool writeInt(const char* section, const char* key, int value);
+    // Written as "1" or "0".
+    bool writeBool(const char* section, const char* key, bool value);
+
+    // Replaces the file with the text in memory (nothing when unchanged).
+    // False when it could not; the old file is then as it was.
+    bool commit();
+
+    QString path() const { return path_; }
+
+private:
+    Files& files_;
+    QString path_;
+    QByteArray loaded_;
+    QByteArray content_;
+    bool readable_ = true;
+    bool refused_ = false;
+};
+
+}  // namespace ostra

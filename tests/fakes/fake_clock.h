@@ -1,0 +1,62 @@
+// A clock set by hand and timers fired by hand.
+#pragma once
+
+#include "platform/clock.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ostra {
+
+class FakeClock;
+
+class FakeTimer : public Timer {
+public:
+    explicit FakeTimer(FakeClock* owner) : owner_(owner) {}
+    ~FakeTimer() override;
+    void setInterval(int ms) override { interval_ = ms; }
+    int interval() const override { return interval_; }
+    void setCallback(std::function<void()> cb) override { cb_ = std::move(cb); }
+    // Fires once if running; returns whether it fired.
+    bool fire() {
+        if (interval_ <= 0 || !cb_) return false;
+        cb_();
+        return true;
+    }
+    void detach() { owner_ = nullptr; }
+
+private:
+    FakeClock* owner_;
+    int interval_ = 0;
+    std::function<void()> cb_;
+};
+
+class FakeClock : public Clock {
+public:
+    ~FakeClock() override {
+        for (FakeTimer* t : timers) t->detach();
+    }
+    LocalTime localTime() override { return now; }
+    std::unique_ptr<Timer> createTimer() override {
+        auto t = std::make_unique<FakeTimer>(this);
+        timers.push_back(t.get());
+        return t;
+    }
+    // Moves the clock forward, wrapping at midnight.
+    void advanceSeconds(int s) {
+        const int t = (now.secondOfDay() + s) % 86400;
+        now = {t / 3600, (t / 60) % 60, t % 60};
+    }
+
+    LocalTime now{10, 0, 0};
+    std::vector<FakeTimer*> timers;  // alive timers, in creation order
+};
+
+inline FakeTimer::~FakeTimer() {
+    if (owner_) {
+        auto& v = owner_->timers;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+}
+
+}  // namespace ostra
