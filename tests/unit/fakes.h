@@ -1,11 +1,19 @@
-// Window stand-ins for the logic tests: a main window and a warning window
-// that record what the controller and the monitor ask of them, and a rig
-// that wires them to a MainController on the fake platform.
+// The main window's logic on the fake platform, with recorders in place of
+// the windows: a view that counts what the logic objects announce and a
+// warning window that answers the warning's show requests.
 #pragma once
 
 #include "app/main_controller.h"
+#include "app/placement.h"
+#include "fakes/fake_platform.h"
 #include "monitor/monitor.h"
-#include "platform/fake/fake_platform.h"
+#include "monitor/res_list.h"
+#include "monitor/view_state.h"
+#include "monitor/warning.h"
+#include "refresh/program_lists.h"
+#include "restalarm/rest_alarm.h"
+#include "restalarm/rest_timer.h"
+#include "sound/sound_cue.h"
 
 #include <QStringList>
 
@@ -15,13 +23,10 @@
 
 namespace ostra::test {
 
-class FakeMainView : public MainView {
-public:
-    bool shown = true;
-    int left_ = kDesignLeft;
-    int top_ = kDesignTop;
+// What a main window would have been told.
+struct ViewRecord {
+    std::vector<int> heights;  // every height request
     int height = 0;
-    std::vector<int> heights;  // every setHeight
     int figuresChangedCount = 0;
     int gaugeSteps = 0;
     int historyChangedCount = 0;
@@ -29,117 +34,107 @@ public:
     int favoritesSet = 0;
     QStringList favorites;
     QStringList hints;
-    QStringList events;  // "favorites", "closeMain" in call order
+    QStringList events;  // "favorites", "closeMain" in order
     std::function<void()> onGaugeStep;
-    std::function<void()> onClose;  // what closing the window runs
-
-    bool mainShown() const override { return shown; }
-    void figuresChanged() override { ++figuresChangedCount; }
-    void loadGaugesStep() override {
-        ++gaugeSteps;
-        if (onGaugeStep) onGaugeStep();
-    }
-    void historyChanged() override { ++historyChangedCount; }
-    void trayHintChanged(const QString& hint) override { hints << hint; }
-
-    int left() const override { return left_; }
-    int top() const override { return top_; }
-    void setLeft(int x) override { left_ = x; }
-    void setTop(int y) override { top_ = y; }
-    void setHeight(int h) override {
-        height = h;
-        heights.push_back(h);
-    }
-    void settingsChanged() override { ++settingsChangedCount; }
-    void setFavorites(const QStringList& names) override {
-        ++favoritesSet;
-        favorites = names;
-        events << QStringLiteral("favorites");
-    }
-    void closeMain() override {
-        events << QStringLiteral("closeMain");
-        if (onClose) onClose();
-    }
 };
 
-// The warning window. By default a modal showing stays open after
-// showModal() returns, standing for ticks that arrive while it is up; with
+// The warning window. By default a modal showing stays open after it
+// returns, standing for ticks that arrive while it is up; with
 // closeAfterModal it behaves like a modal wait that ended with the window
 // closed. onModal runs inside the modal wait (nested ticks, button presses).
-class FakeWarningWindow : public WarningWindow {
+class FakeWarningWindow {
 public:
-    bool shown = false;
+    explicit FakeWarningWindow(Warning& w) : w_(w) {
+        QObject::connect(&w, &Warning::showRequested, [this](bool modal) { modal ? showModal() : showModeless(); });
+        QObject::connect(&w, &Warning::messageChanged, [this](const QString& t) { messages << t; });
+        QObject::connect(&w, &Warning::panelColorChanged, [this](const QColor& c) { colors.push_back(c); });
+    }
     bool closeAfterModal = false;
-    QString text;
-    QColor panel = kRed;  // the panel's design colour
     int modalCount = 0;
     int modelessCount = 0;
     int modalDepth = 0;
     int maxModalDepth = 0;
-    QStringList messages;  // every setMessage in order
-    std::vector<QColor> colors;  // every setPanelColor in order
+    QStringList messages;        // every message change in order
+    std::vector<QColor> colors;  // every panel colour change in order
     std::function<void()> onModal;
 
-    bool isShown() const override { return shown; }
-    QString message() const override { return text; }
-    void setMessage(const QString& t) override {
-        text = t;
-        messages << t;
-    }
-    QColor panelColor() const override { return panel; }
-    void setPanelColor(const QColor& c) override {
-        panel = c;
-        colors.push_back(c);
-    }
-    void showModeless() override {
+    bool shown() const { return w_.isShown(); }
+    void setShown(bool on) { w_.setShown(on); }
+    QString text() const { return w_.message(); }
+    QColor panel() const { return w_.panelColor(); }
+    void setPanel(const QColor& c) { w_.setPanelColor(c); }
+
+private:
+    void showModeless() {
         ++modelessCount;
-        shown = true;
+        w_.setShown(true);
     }
-    void showModal() override {
+    void showModal() {
         ++modalCount;
-        shown = true;
+        w_.setShown(true);
         ++modalDepth;
         if (modalDepth > maxModalDepth) maxModalDepth = modalDepth;
         if (onModal) onModal();
         --modalDepth;
-        if (closeAfterModal) shown = false;
+        if (closeAfterModal) w_.setShown(false);
     }
+    Warning& w_;
 };
 
-// A fake platform whose profile writes start failing after a number of
-// successful ones.
-class FailingWritesPlatform : public FakePlatform {
-public:
-    int writesLeft = 0;
-    int attempts = 0;
-    bool writeProfileString(const QString& file, const QString& section, const QString& key,
-                            const QString& value) override {
-        ++attempts;
-        if (writesLeft <= 0) return false;
-        --writesLeft;
-        return FakePlatform::writeProfileString(file, section, key, value);
-    }
-};
-
-// The main window's logic on the fake platform with recording windows.
+// The logic of the main window on the fake platform, built the way the
+// program's root builds it.
 template <class P = FakePlatform>
 struct BasicRig {
-    explicit BasicRig(QString folder = QStringLiteral("/prog")) {
-        ctl = std::make_unique<MainController>(platform, std::move(folder), view, warning, options);
+    explicit BasicRig(QString folder = QStringLiteral("/prog"))
+        : folder(folder),
+          restTimer(platform),
+          cue(platform, folder, options),
+          monitor(Monitor::Deps{platform, platform, warningState, options, history, restTimer, restAlarm, cue, state,
+                                settings.historyOn}),
+          lists(platform, platform, platform.fakeDialogs, cue, folder),
+          ctl(std::make_unique<MainController>(
+              MainController::Deps{platform.services(), folder, monitor, history, restTimer, restAlarm, cue, lists,
+                                   placement, state},
+              settings)),
+          warning(warningState) {
+        state.mainShown = true;
+        QObject::connect(&monitor, &Monitor::figuresChanged, [this] { ++view.figuresChangedCount; });
+        QObject::connect(&monitor, &Monitor::loadGaugeStep, [this] {
+            ++view.gaugeSteps;
+            if (view.onGaugeStep) view.onGaugeStep();
+        });
+        QObject::connect(&monitor, &Monitor::trayHintChanged, [this](const QString& h) { view.hints << h; });
+        QObject::connect(&history, &ResList::changed, [this] { ++view.historyChangedCount; });
+        QObject::connect(ctl.get(), &MainController::settingsApplied, [this] { ++view.settingsChangedCount; });
+        QObject::connect(&lists, &ProgramLists::favoritesChanged, [this](const QStringList& names) {
+            ++view.favoritesSet;
+            view.favorites = names;
+            view.events << QStringLiteral("favorites");
+        });
+        QObject::connect(&placement, &Placement::heightRequested, [this](int h) {
+            view.height = h;
+            view.heights.push_back(h);
+        });
+        QObject::connect(&placement, &Placement::moveRequested, [this](int x, int y) { placement.windowMoved(x, y); });
         // Closing the main window runs the shutdown sequence.
-        view.onClose = [this] {
-            view.shown = false;
-            ctl->formClose();
-        };
+        QObject::connect(ctl.get(), &MainController::closeRequested, [this] { closeMain(); });
+        QObject::connect(ctl.get(), &MainController::upgradeCheckDue, [this] {
+            if (upgradeCheck) upgradeCheck();
+        });
     }
 
-    FakeTimer& monitorTimer() { return dynamic_cast<FakeTimer&>(ctl->monitor().timer()); }
-    Figures& fig() { return ctl->monitor().figures(); }
-    Monitor& monitor() { return ctl->monitor(); }
+    void closeMain() {
+        view.events << QStringLiteral("closeMain");
+        state.mainShown = false;
+        ctl->formClose();
+    }
+
+    FakeTimer& monitorTimer() { return dynamic_cast<FakeTimer&>(monitor.timer()); }
+    const Figures& fig() const { return monitor.figures(); }
     // One tick in which every reading is `load`.
     void tickAt(int load) {
         platform.loads = {load};
-        ctl->monitor().tick();
+        monitor.tick();
     }
     // Shows the main window with every reading at `load`.
     void showAt(int load) {
@@ -153,10 +148,22 @@ struct BasicRig {
     }
 
     P platform;
-    FakeMainView view;
-    FakeWarningWindow warning;
+    QString folder;
     WarningOptions options;
+    MainSettings settings;
+    ViewState state;
+    Warning warningState;
+    ResList history;
+    RestTimer restTimer;
+    RestAlarm restAlarm;
+    SoundCue cue;
+    Monitor monitor;
+    Placement placement;
+    ProgramLists lists;
     std::unique_ptr<MainController> ctl;
+    FakeWarningWindow warning;
+    ViewRecord view;
+    std::function<void()> upgradeCheck;
 };
 
 using Rig = BasicRig<>;

@@ -2,6 +2,7 @@
 // the three warning decisions, driven through the main window's logic on
 // the fake platform.
 #include "fakes.h"
+#include "app/figure_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -25,20 +26,20 @@ TEST(MonitorFigures, ShowTakesEachFigureFromItsOwnReading) {
     rig.platform.loads = {30, 31, 32, 33, 34};
     rig.ctl->formShow();
     const Figures& f = rig.fig();
-    EXPECT_EQ(f.gauge8, 30);
-    EXPECT_EQ(f.label22, QStringLiteral("30%"));
-    EXPECT_EQ(f.gauge9, 31);
-    EXPECT_EQ(f.gauge1, 32);
-    EXPECT_EQ(f.gauge2, 33);
-    EXPECT_EQ(f.gauge3, 34);
-    EXPECT_EQ(f.label24, QStringLiteral("32%"));
+    EXPECT_EQ(f.startLoad, 30);
+    EXPECT_EQ(figureTexts(f).start, QStringLiteral("30%"));
+    EXPECT_EQ(f.priorLoad, 31);
+    EXPECT_EQ(f.nowLoad, 32);
+    EXPECT_EQ(f.nowLoad, 33);
+    EXPECT_EQ(f.nowLoad, 34);
+    EXPECT_EQ(figureTexts(f).prior, QStringLiteral("32%"));
     EXPECT_EQ(rig.platform.loadReads, 5);
     // The tick's labels keep their design captions until the first tick.
-    EXPECT_EQ(f.label5, QStringLiteral("20%"));
-    EXPECT_EQ(f.label7, QStringLiteral("20%"));
-    EXPECT_EQ(f.label27, QStringLiteral("-qq%"));
-    EXPECT_EQ(f.label30, QStringLiteral("-qq%"));
-    EXPECT_TRUE(f.trayHint.isEmpty());
+    EXPECT_EQ(figureTexts(f).free, QStringLiteral("20%"));
+    EXPECT_EQ(figureTexts(f).used, QStringLiteral("20%"));
+    EXPECT_EQ(figureTexts(f).sinceStart, QStringLiteral("-qq%"));
+    EXPECT_EQ(figureTexts(f).sincePriorRun, QStringLiteral("-qq%"));
+    EXPECT_TRUE(rig.monitor.trayHint().isEmpty());
 }
 
 TEST(MonitorFigures, EveryStepTakesAFreshReading) {
@@ -46,112 +47,112 @@ TEST(MonitorFigures, EveryStepTakesAFreshReading) {
     rig.showAt(50);
     rig.platform.loadReads = 0;
     rig.platform.loads = {60, 61, 62, 63, 64, 65, 66};
-    rig.monitor().tick();
+    rig.monitor.tick();
     const Figures& f = rig.fig();
     EXPECT_EQ(rig.platform.loadReads, 7);
-    EXPECT_EQ(f.gauge9, 50);  // step 1: the old level became the prior one
-    EXPECT_EQ(f.label24, QStringLiteral("50%"));
-    EXPECT_EQ(f.trayHint, QStringLiteral("Ostra39%/00:00:00"));  // step 2: 100 - 61
-    EXPECT_EQ(f.label7, QStringLiteral("62%"));                  // step 3
-    EXPECT_EQ(f.label31, QStringLiteral("62%"));
-    EXPECT_EQ(f.label5, QStringLiteral("37%"));  // step 4: 100 - 63
-    EXPECT_EQ(f.gauge4, 14);                     // step 5: 64 - 50
-    EXPECT_EQ(f.label27, QStringLiteral("14%"));
-    EXPECT_EQ(f.label34, QStringLiteral("14%"));
-    EXPECT_EQ(f.gauge10, 15);  // step 6: 65 - 50
-    EXPECT_EQ(f.label28, QStringLiteral("15%"));
-    EXPECT_EQ(f.gauge7, 66);  // step 7: 66 - 0
-    EXPECT_EQ(f.label30, QStringLiteral("66%"));
+    EXPECT_EQ(f.priorLoad, 50);  // step 1: the old level became the prior one
+    EXPECT_EQ(figureTexts(f).prior, QStringLiteral("50%"));
+    EXPECT_EQ(rig.monitor.trayHint(), QStringLiteral("Ostra39%/00:00:00"));  // step 2: 100 - 61
+    EXPECT_EQ(figureTexts(f).used, QStringLiteral("62%"));                  // step 3
+    EXPECT_EQ(figureTexts(f).now, QStringLiteral("62%"));
+    EXPECT_EQ(figureTexts(f).free, QStringLiteral("37%"));  // step 4: 100 - 63
+    EXPECT_EQ(riseGauge(f.riseSinceStart), 14);                     // step 5: 64 - 50
+    EXPECT_EQ(figureTexts(f).sinceStart, QStringLiteral("14%"));
+    EXPECT_EQ(figureTexts(f).totalUsed, QStringLiteral("14%"));
+    EXPECT_EQ(riseGauge(f.riseSincePrior), 15);  // step 6: 65 - 50
+    EXPECT_EQ(figureTexts(f).sincePrior, QStringLiteral("15%"));
+    EXPECT_EQ(riseGauge(f.riseSincePriorRun), 66);  // step 7: 66 - 0
+    EXPECT_EQ(figureTexts(f).sincePriorRun, QStringLiteral("66%"));
     // Step 8: the reading of step 4 is the new load.
-    EXPECT_EQ(f.nowLoad(), 63);
-    EXPECT_EQ(f.gauge2, 63);
-    EXPECT_EQ(f.gauge3, 63);
+    EXPECT_EQ(f.nowLoad, 63);
+    EXPECT_EQ(f.nowLoad, 63);
+    EXPECT_EQ(f.nowLoad, 63);
 }
 
 TEST(MonitorFigures, PriorLevelAndHistoryMoveOnlyOnAChange) {
     Rig rig;
-    rig.ctl->settings().historyOn = true;
+    rig.settings.historyOn = true;
     rig.showAt(50);
     rig.platform.advanceSeconds(615);
     rig.platform.timers.at(0)->fire();  // rest timer at 00:10:15
 
     rig.tickAt(50);
-    EXPECT_EQ(rig.ctl->history().count(), 0);
+    EXPECT_EQ(rig.history.count(), 0);
     EXPECT_EQ(rig.view.historyChangedCount, 0);
-    EXPECT_EQ(rig.fig().gauge9, 50);
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("50%"));  // labels rewritten anyway
-    EXPECT_EQ(rig.fig().label28, QStringLiteral("0%"));
+    EXPECT_EQ(rig.fig().priorLoad, 50);
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("50%"));  // labels rewritten anyway
+    EXPECT_EQ(figureTexts(rig.fig()).sincePrior, QStringLiteral("0%"));
 
     rig.tickAt(47);
-    ASSERT_EQ(rig.ctl->history().count(), 1);
-    EXPECT_EQ(rig.ctl->history().entries()[0], QStringLiteral("50% [0] DATETIME:00:10:15"));
-    EXPECT_EQ(rig.fig().gauge9, 50);
-    EXPECT_EQ(rig.fig().label24, QStringLiteral("50%"));
-    EXPECT_EQ(rig.fig().label28, QStringLiteral("-3%"));
-    EXPECT_EQ(rig.fig().gauge10, 0);
+    ASSERT_EQ(rig.history.count(), 1);
+    EXPECT_EQ(rig.history.entries()[0], QStringLiteral("50% [0] DATETIME:00:10:15"));
+    EXPECT_EQ(rig.fig().priorLoad, 50);
+    EXPECT_EQ(figureTexts(rig.fig()).prior, QStringLiteral("50%"));
+    EXPECT_EQ(figureTexts(rig.fig()).sincePrior, QStringLiteral("-3%"));
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 0);
 
     rig.tickAt(47);  // unchanged: prior and history stay
-    EXPECT_EQ(rig.ctl->history().count(), 1);
-    EXPECT_EQ(rig.fig().label24, QStringLiteral("50%"));
-    EXPECT_EQ(rig.fig().label28, QStringLiteral("-3%"));
+    EXPECT_EQ(rig.history.count(), 1);
+    EXPECT_EQ(figureTexts(rig.fig()).prior, QStringLiteral("50%"));
+    EXPECT_EQ(figureTexts(rig.fig()).sincePrior, QStringLiteral("-3%"));
 
     rig.tickAt(52);
-    ASSERT_EQ(rig.ctl->history().count(), 2);
-    EXPECT_EQ(rig.ctl->history().entries()[1], QStringLiteral("47% [1] DATETIME:00:10:15"));
-    EXPECT_EQ(rig.fig().label24, QStringLiteral("47%"));
-    EXPECT_EQ(rig.fig().label28, QStringLiteral("5%"));
-    EXPECT_EQ(rig.fig().gauge10, 5);
+    ASSERT_EQ(rig.history.count(), 2);
+    EXPECT_EQ(rig.history.entries()[1], QStringLiteral("47% [1] DATETIME:00:10:15"));
+    EXPECT_EQ(figureTexts(rig.fig()).prior, QStringLiteral("47%"));
+    EXPECT_EQ(figureTexts(rig.fig()).sincePrior, QStringLiteral("5%"));
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 5);
 
     // With history off a change still moves the prior level.
-    rig.ctl->settings().historyOn = false;
+    rig.settings.historyOn = false;
     int changed = rig.view.historyChangedCount;
     rig.tickAt(40);
-    EXPECT_EQ(rig.ctl->history().count(), 2);
+    EXPECT_EQ(rig.history.count(), 2);
     EXPECT_EQ(rig.view.historyChangedCount, changed);
-    EXPECT_EQ(rig.fig().label24, QStringLiteral("52%"));
+    EXPECT_EQ(figureTexts(rig.fig()).prior, QStringLiteral("52%"));
 }
 
 TEST(MonitorFigures, LabelsGaugesAndDifferences) {
     Rig rig;
     rig.platform.profile[QStringLiteral("w/gauge5")] = QStringLiteral("250");
     rig.showAt(50);
-    ASSERT_EQ(rig.fig().gauge5, 100);  // a stored 250 counts as 100
+    ASSERT_EQ(rig.fig().priorRunLoad, 100);  // a stored 250 counts as 100
 
     rig.tickAt(47);  // below the start point
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("47%"));
-    EXPECT_EQ(rig.fig().label5, QStringLiteral("53%"));
-    EXPECT_EQ(rig.fig().label27, QStringLiteral("-3%"));
-    EXPECT_EQ(rig.fig().label34, QStringLiteral("-3%"));
-    EXPECT_EQ(rig.fig().gauge4, 0);
-    EXPECT_EQ(rig.fig().label30, QStringLiteral("-53%"));
-    EXPECT_EQ(rig.fig().gauge7, 0);
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("47%"));
+    EXPECT_EQ(figureTexts(rig.fig()).free, QStringLiteral("53%"));
+    EXPECT_EQ(figureTexts(rig.fig()).sinceStart, QStringLiteral("-3%"));
+    EXPECT_EQ(figureTexts(rig.fig()).totalUsed, QStringLiteral("-3%"));
+    EXPECT_EQ(riseGauge(rig.fig().riseSinceStart), 0);
+    EXPECT_EQ(figureTexts(rig.fig()).sincePriorRun, QStringLiteral("-53%"));
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePriorRun), 0);
 
     rig.tickAt(50);
-    EXPECT_EQ(rig.fig().label27, QStringLiteral("0%"));
-    EXPECT_EQ(rig.fig().gauge4, 0);
+    EXPECT_EQ(figureTexts(rig.fig()).sinceStart, QStringLiteral("0%"));
+    EXPECT_EQ(riseGauge(rig.fig().riseSinceStart), 0);
 
     rig.tickAt(100);
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("100%"));
-    EXPECT_EQ(rig.fig().label5, QStringLiteral("0%"));
-    EXPECT_TRUE(rig.fig().trayHint.startsWith(QStringLiteral("Ostra0%/")));
-    EXPECT_EQ(rig.fig().gauge4, 50);
-    EXPECT_EQ(rig.fig().label30, QStringLiteral("0%"));
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("100%"));
+    EXPECT_EQ(figureTexts(rig.fig()).free, QStringLiteral("0%"));
+    EXPECT_TRUE(rig.monitor.trayHint().startsWith(QStringLiteral("Ostra0%/")));
+    EXPECT_EQ(riseGauge(rig.fig().riseSinceStart), 50);
+    EXPECT_EQ(figureTexts(rig.fig()).sincePriorRun, QStringLiteral("0%"));
 
     rig.tickAt(5);
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("5%"));
-    EXPECT_EQ(rig.fig().label31, QStringLiteral("5%"));
-    EXPECT_EQ(rig.fig().label5, QStringLiteral("95%"));
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("5%"));
+    EXPECT_EQ(figureTexts(rig.fig()).now, QStringLiteral("5%"));
+    EXPECT_EQ(figureTexts(rig.fig()).free, QStringLiteral("95%"));
 
     // Readings outside 0..100 are held at the nearer bound everywhere.
     rig.tickAt(150);
-    EXPECT_EQ(rig.fig().nowLoad(), 100);
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("100%"));
-    EXPECT_EQ(rig.fig().label5, QStringLiteral("0%"));
+    EXPECT_EQ(rig.fig().nowLoad, 100);
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("100%"));
+    EXPECT_EQ(figureTexts(rig.fig()).free, QStringLiteral("0%"));
     rig.tickAt(-20);
-    EXPECT_EQ(rig.fig().nowLoad(), 0);
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("0%"));
-    EXPECT_EQ(rig.fig().label27, QStringLiteral("-50%"));
-    EXPECT_EQ(rig.fig().trayHint.left(9), QStringLiteral("Ostra100%"));
+    EXPECT_EQ(rig.fig().nowLoad, 0);
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("0%"));
+    EXPECT_EQ(figureTexts(rig.fig()).sinceStart, QStringLiteral("-50%"));
+    EXPECT_EQ(rig.monitor.trayHint().left(9), QStringLiteral("Ostra100%"));
 }
 
 TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
@@ -160,28 +161,28 @@ TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
     rig.platform.advanceSeconds(12 * 60 + 7);
     rig.platform.timers.at(0)->fire();
     rig.tickAt(47);
-    EXPECT_EQ(rig.fig().trayHint, QStringLiteral("Ostra53%/00:12:07"));
+    EXPECT_EQ(rig.monitor.trayHint(), QStringLiteral("Ostra53%/00:12:07"));
     ASSERT_FALSE(rig.view.hints.isEmpty());
     EXPECT_EQ(rig.view.hints.last(), QStringLiteral("Ostra53%/00:12:07"));
 }
 
 TEST(MonitorFigures, HiddenMainWindowTickDoesNothing) {
     Rig rig;
-    rig.ctl->settings().historyOn = true;
+    rig.settings.historyOn = true;
     rig.showAt(50);
     rig.tickAt(60);
     const Figures before = rig.fig();
     const int reads = rig.platform.loadReads;
     const int hints = rig.view.hints.size();
     rig.options.loadLimit = 10;  // would warn
-    rig.view.shown = false;
+    rig.state.mainShown = false;
     rig.tickAt(90);
     EXPECT_EQ(rig.platform.loadReads, reads);
     EXPECT_EQ(rig.view.hints.size(), hints);
-    EXPECT_EQ(rig.fig().trayHint, before.trayHint);
-    EXPECT_EQ(rig.fig().label7, before.label7);
-    EXPECT_EQ(rig.fig().nowLoad(), 60);
-    EXPECT_EQ(rig.ctl->history().count(), 1);
+    EXPECT_EQ(rig.monitor.trayHint(), before.trayHint);
+    EXPECT_EQ(figureTexts(rig.fig()).used, before.label7);
+    EXPECT_EQ(rig.fig().nowLoad, 60);
+    EXPECT_EQ(rig.history.count(), 1);
     EXPECT_EQ(rig.warning.modalCount, 0);
     EXPECT_TRUE(rig.platform.sounds.isEmpty());
 }
@@ -196,8 +197,8 @@ TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
     bool timerStopped = true, inStep = true;
     rig.view.onGaugeStep = [&] {
         const Figures& f = rig.fig();
-        seen.push_back(f.gauge1);
-        inStep = inStep && f.gauge1 == f.gauge2 && f.gauge2 == f.gauge3;
+        seen.push_back(f.nowLoad);
+        inStep = inStep && f.nowLoad == f.nowLoad && f.nowLoad == f.nowLoad;
         timerStopped = timerStopped && rig.monitorTimer().interval() == 0;
     };
     rig.tickAt(45);
@@ -207,7 +208,7 @@ TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
     EXPECT_TRUE(inStep);
     EXPECT_TRUE(timerStopped);
     EXPECT_EQ(rig.monitorTimer().interval(), 1000);
-    EXPECT_EQ(rig.fig().nowLoad(), 45);
+    EXPECT_EQ(rig.fig().nowLoad, 45);
 
     // Unchanged: no re-fill.
     rig.tickAt(45);
@@ -217,8 +218,8 @@ TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
     seen.clear();
     rig.tickAt(0);
     EXPECT_EQ(seen, std::vector<int>{0});
-    EXPECT_EQ(rig.fig().gauge2, 0);
-    EXPECT_EQ(rig.fig().gauge3, 0);
+    EXPECT_EQ(rig.fig().nowLoad, 0);
+    EXPECT_EQ(rig.fig().nowLoad, 0);
     EXPECT_EQ(rig.monitorTimer().interval(), 1000);
 }
 
@@ -244,18 +245,18 @@ TEST(MonitorWarning, LoadLimitIsPassedOnlyAboveTheLimit) {
 
     rig.tickAt(96);
     EXPECT_EQ(rig.warning.modalCount, 1);
-    EXPECT_EQ(rig.warning.text, kLoadMsg);
-    EXPECT_EQ(rig.warning.panel, kBlue);  // the red design colour toggled
+    EXPECT_EQ(rig.warning.text(), kLoadMsg);
+    EXPECT_EQ(rig.warning.panel(), kBlue);  // the red design colour toggled
     EXPECT_EQ(rig.soundNames(), QStringList{QStringLiteral("dingdong.wav")});
     EXPECT_EQ(rig.platform.sounds.last(), QStringLiteral("/prog/dingdong.wav"));
 
     // While the window stays up every tick blinks and rings, never a second window.
     rig.tickAt(96);
-    EXPECT_EQ(rig.warning.panel, kRed);
+    EXPECT_EQ(rig.warning.panel(), kRed);
     rig.tickAt(97);
-    EXPECT_EQ(rig.warning.panel, kBlue);
+    EXPECT_EQ(rig.warning.panel(), kBlue);
     rig.tickAt(97);
-    EXPECT_EQ(rig.warning.panel, kRed);
+    EXPECT_EQ(rig.warning.panel(), kRed);
     EXPECT_EQ(rig.warning.modalCount, 1);
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
 
@@ -263,7 +264,7 @@ TEST(MonitorWarning, LoadLimitIsPassedOnlyAboveTheLimit) {
     rig.options.useLoadLimit = false;
     rig.tickAt(99);
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
-    EXPECT_EQ(rig.warning.panel, kRed);
+    EXPECT_EQ(rig.warning.panel(), kRed);
 }
 
 TEST(MonitorWarning, RiseWarningUsesTheNeedleAndBlinksRedBlack) {
@@ -271,25 +272,25 @@ TEST(MonitorWarning, RiseWarningUsesTheNeedleAndBlinksRedBlack) {
     rig.options.loadLimit = 100;
     rig.showAt(20);
     rig.tickAt(50);  // rise 30: at the limit
-    EXPECT_EQ(rig.fig().gauge10, 30);
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 30);
     EXPECT_EQ(rig.warning.modalCount, 0);
 
     rig.tickAt(10);
     rig.tickAt(60);  // a fall of 40 then a rise of 50 from the prior level 10
-    EXPECT_EQ(rig.fig().gauge10, 50);
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 50);
     EXPECT_EQ(rig.warning.modalCount, 1);
-    EXPECT_EQ(rig.warning.text, kRiseMsg);
-    EXPECT_EQ(rig.warning.panel, kBlack);  // red design colour toggled
+    EXPECT_EQ(rig.warning.text(), kRiseMsg);
+    EXPECT_EQ(rig.warning.panel(), kBlack);  // red design colour toggled
     rig.tickAt(60);  // unchanged: the prior level stays 10
-    EXPECT_EQ(rig.warning.panel, kRed);
+    EXPECT_EQ(rig.warning.panel(), kRed);
     rig.tickAt(60);
-    EXPECT_EQ(rig.warning.panel, kBlack);
+    EXPECT_EQ(rig.warning.panel(), kBlack);
     EXPECT_EQ(rig.warning.modalCount, 1);
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 3);
 
     rig.options.useRiseLimit = false;
     rig.tickAt(60);
-    EXPECT_EQ(rig.warning.panel, kBlack);
+    EXPECT_EQ(rig.warning.panel(), kBlack);
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 3);
 }
 
@@ -310,12 +311,12 @@ TEST(MonitorWarning, RiseTestFollowsAnAcknowledgedLoadWarningInTheSameTick) {
     // window; the rise test of that tick does not look at the state again.
     Rig rig;
     rig.warning.closeAfterModal = true;
-    rig.warning.onModal = [&] { rig.monitor().setExceedLimitState(true); };
+    rig.warning.onModal = [&] { rig.monitor.setExceedLimitState(true); };
     rig.showAt(60);
     rig.tickAt(96);
     EXPECT_EQ(rig.warning.modalCount, 2);
     EXPECT_EQ(rig.warning.maxModalDepth, 1);  // one after the other
-    EXPECT_EQ(rig.warning.text, kRiseMsg);
+    EXPECT_EQ(rig.warning.text(), kRiseMsg);
     // From now on the state keeps both warnings quiet.
     rig.tickAt(99);
     EXPECT_EQ(rig.warning.modalCount, 2);
@@ -324,11 +325,11 @@ TEST(MonitorWarning, RiseTestFollowsAnAcknowledgedLoadWarningInTheSameTick) {
 TEST(MonitorWarning, AcknowledgedStateSilencesUntilBackWithinBothLimits) {
     Rig rig;
     rig.showAt(50);
-    rig.monitor().setExceedLimitState(true);
-    EXPECT_EQ(rig.fig().stateColor(), kRed);
+    rig.monitor.setExceedLimitState(true);
+    EXPECT_EQ((rig.fig().exceedLimitState ? kRed : kBlue), kRed);
 
     rig.tickAt(90);  // within the load limit, but a rise of 40: kept, and quiet
-    EXPECT_EQ(rig.fig().gauge10, 40);
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 40);
     EXPECT_TRUE(rig.fig().exceedLimitState);
     rig.tickAt(99);  // over the load limit: kept, and quiet
     EXPECT_TRUE(rig.fig().exceedLimitState);
@@ -344,7 +345,7 @@ TEST(MonitorWarning, AcknowledgedStateSilencesUntilBackWithinBothLimits) {
     EXPECT_TRUE(rig.fig().exceedLimitState);
     rig.tickAt(95);  // load at the limit, no rise
     EXPECT_FALSE(rig.fig().exceedLimitState);
-    EXPECT_EQ(rig.fig().stateColor(), kBlue);
+    EXPECT_EQ((rig.fig().exceedLimitState ? kRed : kBlue), kBlue);
     EXPECT_EQ(rig.warning.modalCount, 0);
 
     // Cleared, the warnings come back.
@@ -358,27 +359,27 @@ TEST(MonitorWarning, AcknowledgedStateSilencesUntilBackWithinBothLimits) {
 TEST(MonitorRest, ReminderTakesPrecedenceOverLimitWarnings) {
     Rig rig;
     rig.showAt(50);
-    RestAlarm& a = rig.ctl->restAlarm();
-    a.alarmOn = true;
-    a.restInterval = 5;
-    a.passedMinutes = 5;  // equal: not yet
+    RestAlarm& a = rig.restAlarm;
+    a.setAlarmOn(true);
+    a.setRestInterval(5);
+    a.setPassedMinutes(5);  // equal: not yet
     rig.tickAt(50);
     EXPECT_EQ(rig.warning.modelessCount, 0);
 
-    a.passedMinutes = 6;
+    a.setPassedMinutes(6);
     rig.tickAt(99);  // both limits passed as well
-    EXPECT_EQ(a.passedMinutes, 0);
+    EXPECT_EQ(a.passedMinutes(), 0);
     EXPECT_EQ(rig.warning.modelessCount, 1);
     EXPECT_EQ(rig.warning.modalCount, 0);
     EXPECT_EQ(rig.warning.messages, QStringList{kRestMsg});
-    EXPECT_EQ(rig.warning.panel, kBlue);  // red design colour: not blue, so blue
+    EXPECT_EQ(rig.warning.panel(), kBlue);  // red design colour: not blue, so blue
     EXPECT_EQ(rig.soundNames(), QStringList{QStringLiteral("alarm.wav")});
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("99%"));  // the figures were updated first
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("99%"));  // the figures were updated first
 
     // The next tick runs the limit warnings.
     rig.tickAt(99);
     EXPECT_EQ(rig.warning.modelessCount, 1);
-    EXPECT_EQ(rig.warning.text, kRiseMsg);
+    EXPECT_EQ(rig.warning.text(), kRiseMsg);
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 2);
     EXPECT_EQ(countOf(rig.soundNames(), "alarm.wav"), 1);
 }
@@ -386,28 +387,28 @@ TEST(MonitorRest, ReminderTakesPrecedenceOverLimitWarnings) {
 TEST(MonitorRest, ReminderOverAShownWindowBlinksBlueBlackWithoutSound) {
     Rig rig;
     rig.showAt(50);
-    RestAlarm& a = rig.ctl->restAlarm();
-    a.alarmOn = true;
-    a.restInterval = 1;
-    rig.warning.shown = true;
-    rig.warning.panel = kBlue;
-    a.passedMinutes = 2;
+    RestAlarm& a = rig.restAlarm;
+    a.setAlarmOn(true);
+    a.setRestInterval(1);
+    rig.warning.setShown(true);
+    rig.warning.setPanel(kBlue);
+    a.setPassedMinutes(2);
     rig.tickAt(50);
-    EXPECT_EQ(rig.warning.panel, kBlack);
-    EXPECT_EQ(rig.warning.text, kRestMsg);
+    EXPECT_EQ(rig.warning.panel(), kBlack);
+    EXPECT_EQ(rig.warning.text(), kRestMsg);
     EXPECT_TRUE(rig.platform.sounds.isEmpty());
-    a.passedMinutes = 2;
+    a.setPassedMinutes(2);
     rig.tickAt(50);
-    EXPECT_EQ(rig.warning.panel, kBlue);
+    EXPECT_EQ(rig.warning.panel(), kBlue);
     EXPECT_TRUE(rig.platform.sounds.isEmpty());
     EXPECT_EQ(rig.warning.modalCount, 0);
 
     // With the switch off the counter means nothing.
-    a.alarmOn = false;
-    a.passedMinutes = 50;
+    a.setAlarmOn(false);
+    a.setPassedMinutes(50);
     rig.tickAt(50);
-    EXPECT_EQ(a.passedMinutes, 50);
-    EXPECT_EQ(rig.warning.panel, kBlue);
+    EXPECT_EQ(a.passedMinutes(), 50);
+    EXPECT_EQ(rig.warning.panel(), kBlue);
 }
 
 TEST(MonitorSound, UseSoundOffSilencesEveryCue) {
@@ -416,11 +417,11 @@ TEST(MonitorSound, UseSoundOffSilencesEveryCue) {
     rig.showAt(60);
     rig.ctl->formActivate();
     rig.tickAt(99);  // load and rise warnings
-    RestAlarm& a = rig.ctl->restAlarm();
-    a.alarmOn = true;
-    a.restInterval = 0;
-    a.passedMinutes = 1;
-    rig.warning.shown = false;
+    RestAlarm& a = rig.restAlarm;
+    a.setAlarmOn(true);
+    a.setRestInterval(0);
+    a.setPassedMinutes(1);
+    rig.warning.setShown(false);
     rig.tickAt(99);  // rest reminder with the window closed
     EXPECT_EQ(rig.warning.modalCount, 1);
     EXPECT_EQ(rig.warning.modelessCount, 1);
@@ -432,7 +433,7 @@ TEST(MonitorSound, UseSoundOffSilencesEveryCue) {
 TEST(MonitorReentrancy, NestedTicksUpdateFiguresButOpenNoSecondWindow) {
     Rig rig;
     rig.options.useRiseLimit = false;
-    rig.ctl->settings().historyOn = true;
+    rig.settings.historyOn = true;
     rig.showAt(90);
     rig.warning.closeAfterModal = true;
     QStringList nestedLabels;
@@ -442,8 +443,8 @@ TEST(MonitorReentrancy, NestedTicksUpdateFiguresButOpenNoSecondWindow) {
         for (int load : {97, 98, 80, 99}) {
             rig.platform.loads = {load};
             EXPECT_TRUE(rig.monitorTimer().fire());
-            nestedLabels << rig.fig().label7;
-            nestedColors.push_back(rig.warning.panel);
+            nestedLabels << figureTexts(rig.fig()).used;
+            nestedColors.push_back(rig.warning.panel());
         }
     };
     rig.tickAt(96);
@@ -453,10 +454,10 @@ TEST(MonitorReentrancy, NestedTicksUpdateFiguresButOpenNoSecondWindow) {
     // Blue from the outer tick, then a toggle for every nested tick over the limit.
     EXPECT_EQ(nestedColors, (std::vector<QColor>{kRed, kBlue, kBlue, kRed}));
     EXPECT_EQ(countOf(rig.soundNames(), "dingdong.wav"), 4);
-    EXPECT_EQ(rig.ctl->history().count(), 5);  // 90, 96, 97, 98, 80
-    EXPECT_EQ(rig.fig().nowLoad(), 99);
+    EXPECT_EQ(rig.history.count(), 5);  // 90, 96, 97, 98, 80
+    EXPECT_EQ(rig.fig().nowLoad, 99);
     EXPECT_EQ(rig.monitorTimer().interval(), 1000);
-    EXPECT_FALSE(rig.warning.shown);
+    EXPECT_FALSE(rig.warning.shown());
 
     // Once closed, the next tick over the limit opens it again.
     rig.warning.onModal = nullptr;
@@ -478,7 +479,7 @@ TEST(MonitorReentrancy, RiseTestAfterTheModalWaitSeesTheNestedFigures) {
         rig.monitorTimer().fire();
     };
     rig.tickAt(96);
-    EXPECT_EQ(rig.fig().gauge10, 0);
+    EXPECT_EQ(riseGauge(rig.fig().riseSincePrior), 0);
     // The outer tick's rise test ran on the needle as it is now: no warning
     // beyond the outer load warning and the two of the first nested tick.
     EXPECT_EQ(rig.warning.modalCount, 1);

@@ -3,6 +3,7 @@
 #include "restalarm/rest_timer.h"
 
 #include "fakes.h"
+#include "app/figure_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -159,7 +160,7 @@ void nextMinute(Rig& rig) {
         rig.platform.advanceSeconds(1);
         rig.platform.timers.at(0)->fire();
     } while (rig.platform.now.second != 0);
-    rig.ctl->monitor().tick();
+    rig.monitor.tick();
 }
 
 }  // namespace
@@ -170,20 +171,20 @@ TEST(RestReminder, ComesAfterTheIntervalPlusOneCountedMinutes) {
     rig.platform.profile[QStringLiteral("w/lmdledlabel3")] = QStringLiteral("3");
     rig.platform.now = {10, 0, 50};
     rig.showAt(40);
-    ASSERT_TRUE(rig.ctl->restAlarm().alarmOn);
-    ASSERT_EQ(rig.ctl->restAlarm().restInterval, 3);
+    ASSERT_TRUE(rig.restAlarm.alarmOn());
+    ASSERT_EQ(rig.restAlarm.restInterval(), 3);
     for (int m = 1; m <= 3; ++m) {
         nextMinute(rig);
-        EXPECT_EQ(rig.ctl->restAlarm().passedMinutes, m);
+        EXPECT_EQ(rig.restAlarm.passedMinutes(), m);
         EXPECT_EQ(rig.warning.modelessCount, 0) << "minute " << m;
     }
     nextMinute(rig);  // the fourth boundary: more minutes than the interval
     EXPECT_EQ(rig.warning.modelessCount, 1);
-    EXPECT_EQ(rig.ctl->restAlarm().passedMinutes, 0);
-    EXPECT_EQ(rig.warning.text, QString::fromLatin1(kRestMessage));
+    EXPECT_EQ(rig.restAlarm.passedMinutes(), 0);
+    EXPECT_EQ(rig.warning.text(), QString::fromLatin1(kRestMessage));
     EXPECT_EQ(rig.soundNames().count(QStringLiteral("alarm.wav")), 1);
     // Once: the next tick in the same minute does nothing more.
-    rig.ctl->monitor().tick();
+    rig.monitor.tick();
     EXPECT_EQ(rig.warning.modelessCount, 1);
 }
 
@@ -192,52 +193,52 @@ TEST(RestReminder, MinutesCountOnlyWhileShownSwitchedOnAndOptionsClosed) {
     bool optionsOpen = false;
     rig.ctl->hooks().optionsShown = [&] { return optionsOpen; };
     rig.showAt(40);
-    RestAlarm& a = rig.ctl->restAlarm();
+    RestAlarm& a = rig.restAlarm;
 
     nextMinute(rig);
-    EXPECT_EQ(a.passedMinutes, 0);  // switch off
-    a.alarmOn = true;
+    EXPECT_EQ(a.passedMinutes(), 0);  // switch off
+    a.setAlarmOn(true);
     nextMinute(rig);
-    EXPECT_EQ(a.passedMinutes, 1);
+    EXPECT_EQ(a.passedMinutes(), 1);
     optionsOpen = true;
     nextMinute(rig);
-    EXPECT_EQ(a.passedMinutes, 1);
+    EXPECT_EQ(a.passedMinutes(), 1);
     optionsOpen = false;
-    rig.view.shown = false;
+    rig.state.mainShown = false;
     nextMinute(rig);
-    EXPECT_EQ(a.passedMinutes, 1);
-    rig.view.shown = true;
-    a.passedMinutes = 100;
-    a.restInterval = 100;
+    EXPECT_EQ(a.passedMinutes(), 1);
+    rig.state.mainShown = true;
+    a.setPassedMinutes(100);
+    a.setRestInterval(100);
     rig.platform.advanceSeconds(60);
     rig.platform.timers.at(0)->fire();
-    EXPECT_EQ(a.passedMinutes, 100);  // stops at 100
+    EXPECT_EQ(a.passedMinutes(), 100);  // stops at 100
 }
 
 TEST(RestReminder, IntervalEdgeCases) {
     RestAlarm a;
-    a.alarmOn = true;
-    a.restInterval = 60;
-    a.passedMinutes = 60;
+    a.setAlarmOn(true);
+    a.setRestInterval(60);
+    a.setPassedMinutes(60);
     EXPECT_FALSE(a.due());
-    a.passedMinutes = 61;
+    a.setPassedMinutes(61);
     EXPECT_TRUE(a.due());
-    a.alarmOn = false;
+    a.setAlarmOn(false);
     EXPECT_FALSE(a.due());
-    a.alarmOn = true;
-    a.restInterval = 0;  // every counted minute
-    a.passedMinutes = 0;
+    a.setAlarmOn(true);
+    a.setRestInterval(0);  // every counted minute
+    a.setPassedMinutes(0);
     EXPECT_FALSE(a.due());
-    a.passedMinutes = 1;
+    a.setPassedMinutes(1);
     EXPECT_TRUE(a.due());
-    a.restInterval = -5;  // every tick
-    a.passedMinutes = 0;
+    a.setRestInterval(-5);  // every tick
+    a.setPassedMinutes(0);
     EXPECT_TRUE(a.due());
     // At the top of the range the counter, which stops at 100, still
     // brings the reminder.
-    a.restInterval = 100;
-    a.passedMinutes = 99;
+    a.setRestInterval(100);
+    a.setPassedMinutes(99);
     EXPECT_FALSE(a.due());
-    a.passedMinutes = 100;
+    a.setPassedMinutes(100);
     EXPECT_TRUE(a.due());
 }

@@ -1,6 +1,7 @@
 // The main window's creation, start-up sequence, activation and shutdown
 // sequence with the settings they read and write, on the fake platform.
 #include "fakes.h"
+#include "app/figure_texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,26 +45,26 @@ QByteArray readAll(const QString& path) {
 TEST(StartUp, FirstStartWithoutSettingsFile) {
     Rig rig;
     int upgrades = 0;
-    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.upgradeCheck = [&] { ++upgrades; };
     rig.ctl->formCreate();
-    EXPECT_EQ(rig.ctl->history().count(), 0);
+    EXPECT_EQ(rig.history.count(), 0);
     rig.showAt(40);
 
     EXPECT_EQ(rig.platform.profileLog, kReadOrder);
-    const MainSettings& s = rig.ctl->settings();
+    const MainSettings& s = rig.settings;
     EXPECT_EQ(s.startCounter, 1);
     EXPECT_EQ(rig.view.left(), 201);
     EXPECT_EQ(rig.view.top(), 116);
-    EXPECT_EQ(rig.fig().gauge5, 0);
-    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 60);
+    EXPECT_EQ(rig.fig().priorRunLoad, 0);
+    EXPECT_EQ(rig.restAlarm.restInterval(), 60);
     EXPECT_TRUE(s.analysisPanelOpen);
     EXPECT_EQ(rig.view.height, 756);
     EXPECT_TRUE(s.autoUpgradeCheck);
     EXPECT_FALSE(s.historyOn);
     EXPECT_FALSE(s.autoRefreshAtStart);
-    EXPECT_FALSE(rig.ctl->restAlarm().alarmOn);
+    EXPECT_FALSE(rig.restAlarm.alarmOn());
     EXPECT_EQ(upgrades, 0);
-    EXPECT_TRUE(rig.ctl->restTimer().running());
+    EXPECT_TRUE(rig.restTimer.running());
     EXPECT_EQ(rig.platform.createdDirs,
               (QStringList{"/prog/startup", "/prog/favorite", "/prog/desktopimage"}));
     EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());
@@ -80,7 +81,7 @@ TEST(StartUp, FirstStartWithoutSettingsFile) {
               (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
                            "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116", "W W/Gauge5=63",
                            "W W/LMDLEDLabel3=60", "W W/RxSpeedButton11=1"}));
-    EXPECT_EQ(rig.fig().gauge5, 63);
+    EXPECT_EQ(rig.fig().priorRunLoad, 63);
     EXPECT_EQ(rig.monitorTimer().interval(), 0);
     EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
 }
@@ -98,17 +99,17 @@ TEST(StartUp, StoredValuesAreAppliedAsRead) {
     store(rig.platform, "W", "LMDLEDLabel3", "0");
     rig.platform.fakeDialogs.answers = {Answer::No};
     rig.showAt(40);
-    const MainSettings& s = rig.ctl->settings();
+    const MainSettings& s = rig.settings;
     EXPECT_TRUE(s.historyOn);
     EXPECT_FALSE(s.analysisPanelOpen);
     EXPECT_EQ(rig.view.height, 341);
     EXPECT_FALSE(s.autoUpgradeCheck);
     EXPECT_TRUE(s.autoRefreshAtStart);
-    EXPECT_TRUE(rig.ctl->restAlarm().alarmOn);
+    EXPECT_TRUE(rig.restAlarm.alarmOn());
     EXPECT_EQ(rig.view.left(), 32);
     EXPECT_EQ(rig.view.top(), -40);
-    EXPECT_EQ(rig.fig().gauge5, 100);
-    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 0);  // used unchanged
+    EXPECT_EQ(rig.fig().priorRunLoad, 100);
+    EXPECT_EQ(rig.restAlarm.restInterval(), 0);  // used unchanged
     EXPECT_EQ(rig.platform.profileLog, kReadOrder);   // reading order does not depend on values
 
     // Garbage keeps what is in use: the position the view holds, 60 minutes,
@@ -123,7 +124,7 @@ TEST(StartUp, StoredValuesAreAppliedAsRead) {
     EXPECT_EQ(junk.view.left(), 300);
     EXPECT_EQ(junk.view.top(), 20);
     EXPECT_EQ(junk.ctl->restAlarm().restInterval, 60);
-    EXPECT_EQ(junk.fig().gauge5, 0);
+    EXPECT_EQ(junk.fig().priorRunLoad, 0);
     EXPECT_FALSE(junk.ctl->settings().historyOn);
     EXPECT_TRUE(junk.ctl->settings().analysisPanelOpen);
     EXPECT_EQ(junk.ctl->settings().startCounter, 1);
@@ -148,12 +149,12 @@ TEST(StartUp, CounterWrapsAndDrivesTheUpgradeCheck) {
         if (c.stored) store(rig.platform, "my11", "SpinEdit1", c.stored);
         store(rig.platform, "W", "Autoconnecttheonlinupgrade1", c.autoUpgrade ? "1" : "0");
         int upgrades = 0;
-        rig.ctl->hooks().upgradeCheck = [&] {
+        rig.upgradeCheck = [&] {
             ++upgrades;
             rig.view.events << QStringLiteral("upgrade");
         };
         rig.showAt(40);
-        EXPECT_EQ(rig.ctl->settings().startCounter, c.counter);
+        EXPECT_EQ(rig.settings.startCounter, c.counter);
         EXPECT_EQ(upgrades, c.upgrade ? 1 : 0);
         if (c.upgrade) {
             // The check runs before the favourites are listed.
@@ -166,7 +167,7 @@ TEST(StartUp, UpgradeOfferThatClosesTheWindowEndsTheSequence) {
     Rig rig;
     store(rig.platform, "my11", "SpinEdit1", "1");
     store(rig.platform, "W", "FFFF", "1");
-    rig.ctl->hooks().upgradeCheck = [&] { rig.view.closeMain(); };
+    rig.upgradeCheck = [&] { rig.view.closeMain(); };
     rig.showAt(40);
     EXPECT_TRUE(rig.ctl->closing());
     EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());  // no refresh question
@@ -178,24 +179,24 @@ TEST(StartUp, UpgradeOfferThatClosesTheWindowEndsTheSequence) {
 TEST(StartUp, ShowingAgainRereadsTheStoredValues) {
     Rig rig;
     int upgrades = 0;
-    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.upgradeCheck = [&] { ++upgrades; };
     rig.showAt(40);
-    EXPECT_EQ(rig.ctl->settings().startCounter, 1);
-    rig.ctl->restAlarm().restInterval = 30;         // changed by the buttons
+    EXPECT_EQ(rig.settings.startCounter, 1);
+    rig.restAlarm.setRestInterval(30);         // changed by the buttons
     store(rig.platform, "W", "LMDLEDLabel3", "45");  // what the file holds
-    rig.ctl->restTimer().stop();
+    rig.restTimer.stop();
 
-    rig.view.shown = false;  // "Hide", then "Show"
-    rig.view.shown = true;
+    rig.state.mainShown = false;  // "Hide", then "Show"
+    rig.state.mainShown = true;
     rig.platform.profileLog.clear();
     rig.showAt(70);
     EXPECT_EQ(rig.platform.profileLog, kReadOrder);
-    EXPECT_EQ(rig.ctl->settings().startCounter, 2);  // counted up from the value in use
+    EXPECT_EQ(rig.settings.startCounter, 2);  // counted up from the value in use
     EXPECT_EQ(upgrades, 1);
-    EXPECT_EQ(rig.ctl->restAlarm().restInterval, 45);
-    EXPECT_TRUE(rig.ctl->restTimer().running());
-    EXPECT_EQ(rig.fig().gauge8, 70);
-    EXPECT_EQ(rig.fig().nowLoad(), 70);
+    EXPECT_EQ(rig.restAlarm.restInterval(), 45);
+    EXPECT_TRUE(rig.restTimer.running());
+    EXPECT_EQ(rig.fig().startLoad, 70);
+    EXPECT_EQ(rig.fig().nowLoad, 70);
 }
 
 TEST(StartUp, ProtectionMarkerStopsTheSequence) {
@@ -204,7 +205,7 @@ TEST(StartUp, ProtectionMarkerStopsTheSequence) {
     store(rig.platform, "my11", "SpinEdit1", "1");
     rig.platform.existingFiles << rig.platform.marker;
     int upgrades = 0;
-    rig.ctl->hooks().upgradeCheck = [&] { ++upgrades; };
+    rig.upgradeCheck = [&] { ++upgrades; };
     rig.showAt(40);
     EXPECT_EQ(upgrades, 1);  // the upgrade check comes before the marker test
     ASSERT_EQ(rig.platform.fakeDialogs.shown.size(), 1u);
@@ -218,7 +219,7 @@ TEST(StartUp, ProtectionMarkerStopsTheSequence) {
     // The monitor does not run: firing its timer ticks nothing.
     rig.platform.loads = {80};
     EXPECT_FALSE(rig.monitorTimer().fire());
-    EXPECT_EQ(rig.fig().label7, QStringLiteral("20%"));
+    EXPECT_EQ(figureTexts(rig.fig()).used, QStringLiteral("20%"));
 
     // Once per showing.
     rig.showAt(40);
@@ -342,7 +343,7 @@ TEST(Shutdown, HistoryRoundTripsThroughResList) {
     Rig rig(dir.path());
     rig.platform.existingFiles << list;
     rig.ctl->formCreate();
-    ASSERT_EQ(rig.ctl->history().count(), 2);
+    ASSERT_EQ(rig.history.count(), 2);
     EXPECT_EQ(rig.view.historyChangedCount, 1);  // the count display at creation
     store(rig.platform, "W", "checkbox1", "1");
     rig.showAt(70);
@@ -356,7 +357,7 @@ TEST(Shutdown, FailedSettingsWriteAbandonsTheRestButNotTheHistory) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     Rig rig(dir.path());
-    rig.ctl->settings().historyOn = true;
+    rig.settings.historyOn = true;
     rig.showAt(40);
     rig.tickAt(45);
     rig.platform.failWrites = true;
@@ -366,7 +367,7 @@ TEST(Shutdown, FailedSettingsWriteAbandonsTheRestButNotTheHistory) {
     EXPECT_TRUE(writes(rig.platform.profileLog).isEmpty());
     // Abandoned at the first key: no fresh reading for PriorRunLoad either.
     EXPECT_EQ(rig.platform.loadReads, reads);
-    EXPECT_EQ(rig.fig().gauge5, 0);
+    EXPECT_EQ(rig.fig().priorRunLoad, 0);
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("res.list"))), QByteArray("40% [0] DATETIME:00:00:00\r\n"));
     EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
     EXPECT_EQ(rig.monitorTimer().interval(), 0);
@@ -382,14 +383,14 @@ TEST(Shutdown, WritesBeforeAFailureStayWritten) {
               (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
                            "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116"}));
     EXPECT_EQ(rig.platform.attempts, 8);  // "Gauge5" failed, nothing tried after it
-    EXPECT_EQ(rig.fig().gauge5, 88);      // the fresh reading came before its write
+    EXPECT_EQ(rig.fig().priorRunLoad, 88);      // the fresh reading came before its write
     EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
 }
 
 TEST(Shutdown, UnwritableProgramFolderStillWritesTheSettings) {
     Rig rig(QStringLiteral("/nonexistent-ostra-folder"));
     rig.ctl->formCreate();  // no res.list: an empty list, no message
-    EXPECT_EQ(rig.ctl->history().count(), 0);
+    EXPECT_EQ(rig.history.count(), 0);
     rig.showAt(40);
     EXPECT_TRUE(rig.ctl->formClose());
     EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
