@@ -119,6 +119,11 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(desktop().root.isValid());
+        // Every test starts from an empty list folder and no records.
+        QDir(path("list")).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(path("list")));
+        for (const char* f : {"entry-ran", "program-ran", "document-ran", "doc-record", "web-record"})
+            QFile::remove(path(f));
         zombiesBefore_ = zombieChildren();
         oldFolder_ = QDir::currentPath();
     }
@@ -170,7 +175,6 @@ TEST_F(LinuxShell, LaunchesDesktopEntriesAndStartsProgramsInTheCurrentFolder) {
 
 TEST_F(LinuxShell, DocumentsAndAddressesGoToTheirApplications) {
     const QString record = path("doc-record");
-    QFile::remove(record);
     writeFile(path("list/notes.txt"), "Things to do\n");
     EXPECT_TRUE(shell.open(path("list/notes.txt")));
     EXPECT_TRUE(waitFor([&] { return readAll(record) == path("list/notes.txt").toUtf8() + "\n"; }))
