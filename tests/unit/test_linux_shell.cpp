@@ -72,13 +72,7 @@ struct Desktop {
     QString path(const QString& name) const { return root.filePath(name); }
 
     Desktop() {
-        const QString r = root.path();
-        qputenv("HOME", QFile::encodeName(r + "/home"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(r + "/data"));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(r + "/config"));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(r + "/sysdata"));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(r + "/sysconfig"));
-        for (const char* d : {"home", "sysdata", "sysconfig", "work", "list"}) QDir().mkpath(path(d));
+        for (const char* d : {"home", "data", "config", "sysdata", "sysconfig", "work", "list"}) QDir().mkpath(path(d));
 
         // Recorders: each appends its argument to its own file.
         writeFile(path("bin/record-doc.sh"),
@@ -99,14 +93,37 @@ struct Desktop {
 };
 
 Desktop& desktop() {
-    static Desktop d;  // before any GLib look-up, for the whole process
+    static Desktop d;  // for the whole process: GLib keeps the folders it saw
     return d;
 }
 
+const char* const kDesktopVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
+                                         "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"};
+const char* const kDesktopFolders[] = {"home", "data", "config", "sysdata", "sysconfig"};
+
 class LinuxShell : public ::testing::Test {
 protected:
+    // Only this suite sees the private desktop; the variables are put back
+    // for the tests that follow.
+    static void SetUpTestSuite() {
+        for (int i = 0; i < 5; ++i) {
+            savedVariables_[i] = qgetenv(kDesktopVariables[i]);
+            qputenv(kDesktopVariables[i], QFile::encodeName(desktop().path(kDesktopFolders[i])));
+        }
+    }
+    static void TearDownTestSuite() {
+        for (int i = 0; i < 5; ++i) {
+            if (savedVariables_[i].isNull()) qunsetenv(kDesktopVariables[i]);
+            else qputenv(kDesktopVariables[i], savedVariables_[i]);
+        }
+    }
     void SetUp() override {
         ASSERT_TRUE(desktop().root.isValid());
+        // Every test starts from an empty list folder and no records.
+        QDir(path("list")).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(path("list")));
+        for (const char* f : {"entry-ran", "program-ran", "document-ran", "doc-record", "web-record"})
+            QFile::remove(path(f));
         zombiesBefore_ = zombieChildren();
         oldFolder_ = QDir::currentPath();
     }
@@ -122,6 +139,7 @@ protected:
     LinuxFiles files;
     int zombiesBefore_ = 0;
     QString oldFolder_;
+    static inline QByteArray savedVariables_[5];
 };
 
 }  // namespace
@@ -157,7 +175,6 @@ TEST_F(LinuxShell, LaunchesDesktopEntriesAndStartsProgramsInTheCurrentFolder) {
 
 TEST_F(LinuxShell, DocumentsAndAddressesGoToTheirApplications) {
     const QString record = path("doc-record");
-    QFile::remove(record);
     writeFile(path("list/notes.txt"), "Things to do\n");
     EXPECT_TRUE(shell.open(path("list/notes.txt")));
     EXPECT_TRUE(waitFor([&] { return readAll(record) == path("list/notes.txt").toUtf8() + "\n"; }))
@@ -187,6 +204,19 @@ TEST_F(LinuxShell, DocumentsAndAddressesGoToTheirApplications) {
     EXPECT_TRUE(shell.open(address));
     EXPECT_TRUE(waitFor([&] { return readAll(path("web-record")) == address.toUtf8() + "\n"; }))
         << readAll(path("web-record")).toStdString();
+    // So does the address of a link entry.
+    writeFile(path("list/Site.desktop"),
+              "[Desktop Entry]\nType=Link\nName=Site\nURL=http://127.0.0.1:9/site\n");
+    EXPECT_TRUE(shell.open(path("list/Site.desktop")));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("web-record")).endsWith("/site\n"); }))
+        << readAll(path("web-record")).toStdString();
+
+    // A script without the execute bit is a document too.
+    writeFile(path("list/setup.sh"), "#!/bin/sh\ntouch '" + ranMarker.toUtf8() + "'\n");
+    EXPECT_TRUE(shell.open(path("list/setup.sh")));
+    EXPECT_TRUE(waitFor([&] { return readAll(record).endsWith("setup.sh\n"); }))
+        << readAll(record).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ranMarker));
 }
 
 TEST_F(LinuxShell, ZombieCountSeesAnUnreapedChild) {
