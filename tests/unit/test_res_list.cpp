@@ -1,5 +1,6 @@
 // The RES list: entry text, the thinning rule and the file format.
 #include "monitor/res_list.h"
+#include "platform/linux/linux_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +13,11 @@ namespace {
 
 // A list of n entries whose levels are their positions, so that an entry
 // tells where it came from.
-ResList listOf(int n) {
-    ResList l;
+void fill(ResList& l, int n) {
     for (int i = 0; i < n; ++i) l.append(QStringLiteral("%1%").arg(i % 101), QStringLiteral("00:00:00"));
-    return l;
 }
+
+ostra::LinuxFiles files;
 
 int level(const QString& entry) { return entry.section(QLatin1Char('%'), 0, 0).toInt(); }
 
@@ -44,13 +45,15 @@ TEST(ResList, EntryFormatCountsPositionFromZero) {
     EXPECT_EQ(l.entries()[1], QStringLiteral("5% [1] DATETIME:01:02:03"));
     EXPECT_EQ(l.entries()[2], QStringLiteral("100% [2] DATETIME:23:59:59"));
 
-    ResList twelve = listOf(12);
+    ResList twelve;
+    fill(twelve, 12);
     twelve.append(QStringLiteral("47%"), QStringLiteral("00:10:15"));
     EXPECT_EQ(twelve.entries().last(), QStringLiteral("47% [12] DATETIME:00:10:15"));
 }
 
 TEST(ResList, ThinsOnlyAboveOneHundredKeepingOddPositions) {
-    ResList l = listOf(100);
+    ResList l;
+    fill(l, 100);
     l.append(QStringLiteral("7%"), QStringLiteral("00:00:01"));
     ASSERT_EQ(l.count(), 101);  // exactly 100 before: no thinning
     EXPECT_EQ(l.entries()[100], QStringLiteral("7% [100] DATETIME:00:00:01"));
@@ -72,7 +75,7 @@ TEST(ResList, LongLoadedListShrinksByFiftyOneEachAppend) {
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("res.list"));
     ASSERT_TRUE(writeAll(path, ResList::serialize(lines)));
-    ASSERT_TRUE(l.load(path));
+    ASSERT_TRUE(l.load(files, path));
     ASSERT_EQ(l.count(), 300);
 
     l.append(QStringLiteral("1%"), QStringLiteral("00:00:01"));
@@ -112,18 +115,18 @@ TEST(ResList, SaveEndsEveryLineWithCrLfAndLoadsBack) {
     ResList l;
     l.append(QStringLiteral("47%"), QStringLiteral("00:10:15"));
     l.append(QStringLiteral("52%"), QStringLiteral("00:11:00"));
-    ASSERT_TRUE(l.save(path));
+    ASSERT_TRUE(l.save(files, path));
     EXPECT_EQ(readAll(path), QByteArray("47% [0] DATETIME:00:10:15\r\n52% [1] DATETIME:00:11:00\r\n"));
 
     ResList back;
-    ASSERT_TRUE(back.load(path));
+    ASSERT_TRUE(back.load(files, path));
     EXPECT_EQ(back.entries(), l.entries());
 
     // Saving replaces the file; an empty list is an empty file.
     ResList empty;
-    ASSERT_TRUE(empty.save(path));
+    ASSERT_TRUE(empty.save(files, path));
     EXPECT_EQ(readAll(path), QByteArray());
-    ASSERT_TRUE(back.load(path));
+    ASSERT_TRUE(back.load(files, path));
     EXPECT_EQ(back.count(), 0);
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("res.list")});
@@ -132,12 +135,13 @@ TEST(ResList, SaveEndsEveryLineWithCrLfAndLoadsBack) {
 TEST(ResList, FileFailuresLeaveTheListAlone) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    ResList l = listOf(3);
-    EXPECT_FALSE(l.load(dir.filePath(QStringLiteral("missing.list"))));
+    ResList l;
+    fill(l, 3);
+    EXPECT_FALSE(l.load(files, dir.filePath(QStringLiteral("missing.list"))));
     EXPECT_EQ(l.count(), 3);
-    EXPECT_FALSE(l.save(dir.filePath(QStringLiteral("no/such/folder/res.list"))));
+    EXPECT_FALSE(l.save(files, dir.filePath(QStringLiteral("no/such/folder/res.list"))));
     // A folder where the file should be cannot be replaced.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("res.list")));
-    EXPECT_FALSE(l.save(dir.filePath(QStringLiteral("res.list"))));
+    EXPECT_FALSE(l.save(files, dir.filePath(QStringLiteral("res.list"))));
     EXPECT_EQ(l.count(), 3);
 }

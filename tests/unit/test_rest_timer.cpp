@@ -18,8 +18,8 @@ struct TimerRig {
     int minuteEvents = 0;
     int redraws = 0;
     TimerRig() {
-        timer.onMinuteChange = [this] { ++minuteEvents; };
-        timer.onDisplayChanged = [this] { ++redraws; };
+        QObject::connect(&timer, &RestTimer::minuteChanged, [this] { ++minuteEvents; });
+        QObject::connect(&timer, &RestTimer::elapsedChanged, [this] { ++redraws; });
     }
     FakeTimer& poll() { return *platform.timers.at(0); }
     // Moves the clock a second at a time, polling after each.
@@ -167,8 +167,8 @@ void nextMinute(Rig& rig) {
 
 TEST(RestReminder, ComesAfterTheIntervalPlusOneCountedMinutes) {
     Rig rig;
-    rig.platform.profile[QStringLiteral("w/ffff2")] = QStringLiteral("1");
-    rig.platform.profile[QStringLiteral("w/lmdledlabel3")] = QStringLiteral("3");
+    rig.platform.setIni(rig.folder, "W", "FFFF2", QStringLiteral("1"));
+    rig.platform.setIni(rig.folder, "W", "LMDLEDLabel3", QStringLiteral("3"));
     rig.platform.now = {10, 0, 50};
     rig.showAt(40);
     ASSERT_TRUE(rig.restAlarm.alarmOn());
@@ -190,8 +190,7 @@ TEST(RestReminder, ComesAfterTheIntervalPlusOneCountedMinutes) {
 
 TEST(RestReminder, MinutesCountOnlyWhileShownSwitchedOnAndOptionsClosed) {
     Rig rig;
-    bool optionsOpen = false;
-    rig.ctl->hooks().optionsShown = [&] { return optionsOpen; };
+    bool& optionsOpen = rig.state.optionsShown;
     rig.showAt(40);
     RestAlarm& a = rig.restAlarm;
 

@@ -10,25 +10,29 @@
 
 using namespace ostra;
 using ostra::test::BasicRig;
-using ostra::test::FailingWritesPlatform;
 using ostra::test::Rig;
 
 namespace {
 
-const QStringList kReadOrder = {
-    "R my11/SpinEdit1", "R W/checkbox1", "R W/RxSpeedButton11", "R W/Autoconnecttheonlinupgrade1",
-    "R W/FFFF",         "R W/FFFF2",     "R W/left",            "R W/top",
-    "R W/Gauge5",       "R W/LMDLEDLabel3"};
-
-void store(FakePlatform& p, const char* section, const char* key, const char* value) {
-    p.profile[QString::fromLatin1(section).toLower() + QLatin1Char('/') + QString::fromLatin1(key).toLower()] =
-        QString::fromLatin1(value);
+void store(FakePlatform& p, const char* section, const char* key, const char* value,
+           const QString& folder = QStringLiteral("/prog")) {
+    p.setIni(folder, section, key, QString::fromLatin1(value));
 }
 
-QStringList writes(const QStringList& log) {
+// The keys of the settings file in file order, as "W section/key=value".
+QStringList written(FakePlatform& p, const QString& folder = QStringLiteral("/prog")) {
     QStringList out;
-    for (const QString& l : log)
-        if (l.startsWith(QLatin1String("W "))) out << l;
+    const std::optional<QByteArray> content = p.readFile(folder + QStringLiteral("/tevo.ini"), 1 << 20);
+    --p.reads;  // the test's own reading
+    QString section;
+    for (const QByteArray& raw : content.value_or(QByteArray()).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            section = line.mid(1, line.size() - 2);
+        } else if (line.contains(QLatin1Char('='))) {
+            out << QStringLiteral("W %1/%2").arg(section, line);
+        }
+    }
     return out;
 }
 
@@ -50,11 +54,11 @@ TEST(StartUp, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(rig.history.count(), 0);
     rig.showAt(40);
 
-    EXPECT_EQ(rig.platform.profileLog, kReadOrder);
+    EXPECT_EQ(rig.platform.reads, 1);  // the settings file, once
     const MainSettings& s = rig.settings;
     EXPECT_EQ(s.startCounter, 1);
-    EXPECT_EQ(rig.view.left(), 201);
-    EXPECT_EQ(rig.view.top(), 116);
+    EXPECT_EQ(rig.placement.left(), 201);
+    EXPECT_EQ(rig.placement.top(), 116);
     EXPECT_EQ(rig.fig().priorRunLoad, 0);
     EXPECT_EQ(rig.restAlarm.restInterval(), 60);
     EXPECT_TRUE(s.analysisPanelOpen);
@@ -74,10 +78,11 @@ TEST(StartUp, FirstStartWithoutSettingsFile) {
     EXPECT_TRUE(rig.platform.sounds.isEmpty());
 
     // Normal exit: everything written back, in order, PriorRunLoad afresh.
-    rig.platform.profileLog.clear();
+    rig.platform.reads = rig.platform.writes = 0;
     rig.platform.loads = {63};
     EXPECT_TRUE(rig.ctl->formClose());
-    EXPECT_EQ(rig.platform.profileLog,
+    EXPECT_EQ(rig.platform.writes, 1);  // one replacement of the whole file
+    EXPECT_EQ(written(rig.platform),
               (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
                            "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116", "W W/Gauge5=63",
                            "W W/LMDLEDLabel3=60", "W W/RxSpeedButton11=1"}));
@@ -106,28 +111,27 @@ TEST(StartUp, StoredValuesAreAppliedAsRead) {
     EXPECT_FALSE(s.autoUpgradeCheck);
     EXPECT_TRUE(s.autoRefreshAtStart);
     EXPECT_TRUE(rig.restAlarm.alarmOn());
-    EXPECT_EQ(rig.view.left(), 32);
-    EXPECT_EQ(rig.view.top(), -40);
+    EXPECT_EQ(rig.placement.left(), 32);
+    EXPECT_EQ(rig.placement.top(), -40);
     EXPECT_EQ(rig.fig().priorRunLoad, 100);
     EXPECT_EQ(rig.restAlarm.restInterval(), 0);  // used unchanged
-    EXPECT_EQ(rig.platform.profileLog, kReadOrder);   // reading order does not depend on values
+    EXPECT_EQ(rig.platform.reads, 1);
 
     // Garbage keeps what is in use: the position the view holds, 60 minutes,
     // the switches as they are; "Gauge5" alone falls back to 0.
     Rig junk;
-    junk.view.left_ = 300;
-    junk.view.top_ = 20;
+    junk.placement.windowMoved(300, 20);
     for (const char* key : {"checkbox1", "RxSpeedButton11", "FFFF", "left", "top", "Gauge5", "LMDLEDLabel3"})
         store(junk.platform, "W", key, "abc");
     store(junk.platform, "my11", "SpinEdit1", "x1");
     junk.showAt(40);
-    EXPECT_EQ(junk.view.left(), 300);
-    EXPECT_EQ(junk.view.top(), 20);
-    EXPECT_EQ(junk.ctl->restAlarm().restInterval, 60);
+    EXPECT_EQ(junk.placement.left(), 300);
+    EXPECT_EQ(junk.placement.top(), 20);
+    EXPECT_EQ(junk.restAlarm.restInterval(), 60);
     EXPECT_EQ(junk.fig().priorRunLoad, 0);
-    EXPECT_FALSE(junk.ctl->settings().historyOn);
-    EXPECT_TRUE(junk.ctl->settings().analysisPanelOpen);
-    EXPECT_EQ(junk.ctl->settings().startCounter, 1);
+    EXPECT_FALSE(junk.settings.historyOn);
+    EXPECT_TRUE(junk.settings.analysisPanelOpen);
+    EXPECT_EQ(junk.settings.startCounter, 1);
 }
 
 TEST(StartUp, CounterWrapsAndDrivesTheUpgradeCheck) {
@@ -167,13 +171,13 @@ TEST(StartUp, UpgradeOfferThatClosesTheWindowEndsTheSequence) {
     Rig rig;
     store(rig.platform, "my11", "SpinEdit1", "1");
     store(rig.platform, "W", "FFFF", "1");
-    rig.upgradeCheck = [&] { rig.view.closeMain(); };
+    rig.upgradeCheck = [&] { rig.closeMain(); };
     rig.showAt(40);
     EXPECT_TRUE(rig.ctl->closing());
     EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());  // no refresh question
     EXPECT_EQ(rig.view.favoritesSet, 0);
     EXPECT_EQ(rig.monitorTimer().interval(), 0);
-    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
+    EXPECT_EQ(written(rig.platform).size(), 10);
 }
 
 TEST(StartUp, ShowingAgainRereadsTheStoredValues) {
@@ -188,9 +192,9 @@ TEST(StartUp, ShowingAgainRereadsTheStoredValues) {
 
     rig.state.mainShown = false;  // "Hide", then "Show"
     rig.state.mainShown = true;
-    rig.platform.profileLog.clear();
+    rig.platform.reads = 0;
     rig.showAt(70);
-    EXPECT_EQ(rig.platform.profileLog, kReadOrder);
+    EXPECT_EQ(rig.platform.reads, 1);
     EXPECT_EQ(rig.settings.startCounter, 2);  // counted up from the value in use
     EXPECT_EQ(upgrades, 1);
     EXPECT_EQ(rig.restAlarm.restInterval(), 45);
@@ -229,8 +233,7 @@ TEST(StartUp, ProtectionMarkerStopsTheSequence) {
 TEST(StartUp, RefreshOfferAnsweredYesLogsOffAndCloses) {
     Rig rig;
     store(rig.platform, "W", "FFFF", "1");
-    int startupRuns = 0;
-    rig.ctl->hooks().runStartupList = [&] { ++startupRuns; };
+    rig.platform.folders[QStringLiteral("/prog/startup")] = {QStringLiteral("a.sh")};
     int soundsAtQuestion = -1;
     rig.platform.fakeDialogs.onShow = [&] { soundsAtQuestion = rig.platform.sounds.size(); };
     rig.platform.fakeDialogs.answers = {Answer::Yes};
@@ -248,8 +251,8 @@ TEST(StartUp, RefreshOfferAnsweredYesLogsOffAndCloses) {
     EXPECT_EQ(rig.platform.calls, (QStringList{"logoff", "minimize"}));
     EXPECT_TRUE(rig.view.events.contains(QStringLiteral("closeMain")));
     EXPECT_TRUE(rig.ctl->closing());
-    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
-    EXPECT_EQ(startupRuns, 0);
+    EXPECT_EQ(written(rig.platform).size(), 10);
+    EXPECT_TRUE(rig.platform.opened.isEmpty());  // no startup list
     // The monitor is not started behind a closed window.
     EXPECT_EQ(rig.monitorTimer().interval(), 0);
 }
@@ -258,27 +261,24 @@ TEST(StartUp, RefreshOfferAnsweredOtherwiseRunsTheStartupList) {
     for (Answer answer : {Answer::No, Answer::Closed}) {
         Rig rig;
         store(rig.platform, "W", "FFFF", "1");
-        int startupRuns = 0;
-        rig.ctl->hooks().runStartupList = [&] {
-            ++startupRuns;
-            rig.view.events << QStringLiteral("startup");
-        };
+        rig.platform.folders[QStringLiteral("/prog/startup")] = {QStringLiteral("b.sh"), QStringLiteral("a.sh")};
         rig.platform.fakeDialogs.answers = {answer};
         rig.showAt(40);
-        EXPECT_EQ(startupRuns, 1);
+        // Every entry of the startup folder opened, before the favourites.
+        EXPECT_EQ(rig.platform.opened, (QStringList{"/prog/startup/b.sh", "/prog/startup/a.sh"}));
+        EXPECT_EQ(rig.platform.currentFolder, QStringLiteral("/prog/favorite"));
         EXPECT_TRUE(rig.platform.calls.isEmpty());  // no log-off
-        EXPECT_EQ(rig.view.events, (QStringList{"startup", "favorites"}));
+        EXPECT_EQ(rig.view.events, (QStringList{"favorites"}));
         EXPECT_EQ(rig.monitorTimer().interval(), 1000);
         EXPECT_FALSE(rig.ctl->closing());
     }
     // Switched off: no question, no cue, no startup list.
     Rig off;
-    int startupRuns = 0;
-    off.ctl->hooks().runStartupList = [&] { ++startupRuns; };
+    off.platform.folders[QStringLiteral("/prog/startup")] = {QStringLiteral("a.sh")};
     off.showAt(40);
     EXPECT_TRUE(off.platform.fakeDialogs.shown.empty());
     EXPECT_TRUE(off.platform.sounds.isEmpty());
-    EXPECT_EQ(startupRuns, 0);
+    EXPECT_TRUE(off.platform.opened.isEmpty());
 }
 
 TEST(StartUp, FavouritesAreTheFilesOfTheFavoriteFolder) {
@@ -310,11 +310,10 @@ TEST(Activation, PullsAnOffScreenWindowBackAndPlaysTheStartCue) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.left);
         Rig rig;
-        rig.view.left_ = c.left;
-        rig.view.top_ = c.top;
+        rig.placement.windowMoved(c.left, c.top);
         rig.ctl->formActivate();
-        EXPECT_EQ(rig.view.left(), c.wantLeft);
-        EXPECT_EQ(rig.view.top(), c.wantTop);
+        EXPECT_EQ(rig.placement.left(), c.wantLeft);
+        EXPECT_EQ(rig.placement.top(), c.wantTop);
         EXPECT_EQ(rig.platform.sounds, QStringList{QStringLiteral("/prog/start.wav")});
     }
     // A stored left edge beyond a smaller screen is pulled back at activation.
@@ -323,10 +322,10 @@ TEST(Activation, PullsAnOffScreenWindowBackAndPlaysTheStartCue) {
     store(rig.platform, "W", "left", "1000");
     store(rig.platform, "W", "top", "600");
     rig.showAt(40);
-    EXPECT_EQ(rig.view.left(), 1000);
+    EXPECT_EQ(rig.placement.left(), 1000);
     rig.ctl->formActivate();
-    EXPECT_EQ(rig.view.left(), 0);
-    EXPECT_EQ(rig.view.top(), 600);
+    EXPECT_EQ(rig.placement.left(), 0);
+    EXPECT_EQ(rig.placement.top(), 600);
 }
 
 // --- creation and shutdown ----------------------------------------------------
@@ -345,7 +344,7 @@ TEST(Shutdown, HistoryRoundTripsThroughResList) {
     rig.ctl->formCreate();
     ASSERT_EQ(rig.history.count(), 2);
     EXPECT_EQ(rig.view.historyChangedCount, 1);  // the count display at creation
-    store(rig.platform, "W", "checkbox1", "1");
+    store(rig.platform, "W", "checkbox1", "1", dir.path());
     rig.showAt(70);
     rig.tickAt(75);
     rig.ctl->formClose();
@@ -353,38 +352,25 @@ TEST(Shutdown, HistoryRoundTripsThroughResList) {
               QByteArray("50% [0] DATETIME:00:00:05\r\n60% [1] DATETIME:00:01:00\r\n70% [2] DATETIME:00:00:00\r\n"));
 }
 
-TEST(Shutdown, FailedSettingsWriteAbandonsTheRestButNotTheHistory) {
+TEST(Shutdown, FailedSettingsWriteKeepsTheWholeOldFileButNotTheHistory) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     Rig rig(dir.path());
+    store(rig.platform, "W", "left", "7", dir.path());
+    store(rig.platform, "W", "Gauge5", "12", dir.path());
+    const QByteArray old = readAll(dir.filePath(QStringLiteral("tevo.ini")));
     rig.settings.historyOn = true;
     rig.showAt(40);
     rig.tickAt(45);
     rig.platform.failWrites = true;
-    rig.platform.profileLog.clear();
-    const int reads = rig.platform.loadReads;
+    rig.platform.loads = {88};
     EXPECT_FALSE(rig.ctl->formClose());
-    EXPECT_TRUE(writes(rig.platform.profileLog).isEmpty());
-    // Abandoned at the first key: no fresh reading for PriorRunLoad either.
-    EXPECT_EQ(rig.platform.loadReads, reads);
-    EXPECT_EQ(rig.fig().priorRunLoad, 0);
+    // Neither a part of the new values nor a damaged file: the old one whole.
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("tevo.ini"))), old);
+    EXPECT_EQ(rig.fig().priorRunLoad, 88);  // the fresh reading is still taken
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("res.list"))), QByteArray("40% [0] DATETIME:00:00:00\r\n"));
     EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
     EXPECT_EQ(rig.monitorTimer().interval(), 0);
-}
-
-TEST(Shutdown, WritesBeforeAFailureStayWritten) {
-    BasicRig<FailingWritesPlatform> rig;
-    rig.platform.writesLeft = 7;  // "SpinEdit1" to "top"
-    rig.showAt(40);
-    rig.platform.loads = {88};
-    EXPECT_FALSE(rig.ctl->formClose());
-    EXPECT_EQ(writes(rig.platform.profileLog),
-              (QStringList{"W my11/SpinEdit1=1", "W W/Autoconnecttheonlinupgrade1=1", "W W/checkbox1=0",
-                           "W W/FFFF=0", "W W/FFFF2=0", "W W/left=201", "W W/top=116"}));
-    EXPECT_EQ(rig.platform.attempts, 8);  // "Gauge5" failed, nothing tried after it
-    EXPECT_EQ(rig.fig().priorRunLoad, 88);      // the fresh reading came before its write
-    EXPECT_TRUE(rig.platform.calls.contains(QStringLiteral("minimize")));
 }
 
 TEST(Shutdown, UnwritableProgramFolderStillWritesTheSettings) {
@@ -393,7 +379,7 @@ TEST(Shutdown, UnwritableProgramFolderStillWritesTheSettings) {
     EXPECT_EQ(rig.history.count(), 0);
     rig.showAt(40);
     EXPECT_TRUE(rig.ctl->formClose());
-    EXPECT_EQ(writes(rig.platform.profileLog).size(), 10);
+    EXPECT_EQ(written(rig.platform).size(), 10);
     EXPECT_TRUE(rig.platform.fakeDialogs.shown.empty());
     EXPECT_FALSE(QFile::exists(QStringLiteral("/nonexistent-ostra-folder/res.list")));
 }

@@ -1,9 +1,10 @@
 #include "platform/linux/linux_backend.h"
 
-#include "platform/atomic_file.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_dialogs.h"
+#include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
+#include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_sound_player.h"
 #include "platform/linux/linux_window_services.h"
 
@@ -11,67 +12,13 @@
 #include <QDBusInterface>
 #include <QDBusObjectPath>
 #include <QDBusReply>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QUrl>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 
 namespace ostra {
 
 namespace {
-
-class BasicFiles : public Files {
-public:
-    bool createDirectory(const QString& path) override {
-        return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 || errno == EEXIST;
-    }
-    bool fileExists(const QString& path) override {
-        struct stat st {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-    }
-    bool copyFile(const QString& from, const QString& to) override {
-        std::optional<QByteArray> data = readFile(from, 1 << 30);
-        return data && replaceFile(to, *data);
-    }
-    std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes) override {
-        if (!fileExists(path)) return std::nullopt;
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
-        return f.read(maxBytes);
-    }
-    bool replaceFile(const QString& path, const QByteArray& data) override {
-        return ostra::replaceFile(path, data);
-    }
-    std::optional<QStringList> listFolder(const QString& folder) override {
-        QDir dir(folder);
-        if (!dir.exists()) return std::nullopt;
-        QStringList names;
-        for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
-            names << fi.fileName();
-        std::sort(names.begin(), names.end(),
-                  [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-        return names;
-    }
-    bool setCurrentFolder(const QString& folder) override { return QDir::setCurrent(folder); }
-};
-
-class BasicShell : public Shell {
-public:
-    bool open(const QString& pathOrUrl) override {
-        const QFileInfo fi(pathOrUrl);
-        if (fi.isAbsolute() && fi.isFile() && fi.isExecutable() && !pathOrUrl.endsWith(QLatin1String(".desktop")))
-            return QProcess::startDetached(pathOrUrl, {});
-        return QDesktopServices::openUrl(QUrl::fromUserInput(pathOrUrl, QDir::currentPath(), QUrl::AssumeLocalFile));
-    }
-};
 
 class BasicProcesses : public Processes {
 public:
@@ -115,8 +62,8 @@ public:
 LinuxBackend::LinuxBackend()
     : load_(std::make_unique<LinuxLoadSource>()),
       sound_(std::make_unique<LinuxSoundPlayer>()),
-      files_(std::make_unique<BasicFiles>()),
-      shell_(std::make_unique<BasicShell>()),
+      files_(std::make_unique<LinuxFiles>()),
+      shell_(std::make_unique<LinuxShell>()),
       processes_(std::make_unique<BasicProcesses>()),
       session_(std::make_unique<BasicSession>()),
       downloads_(std::make_unique<BasicDownloads>()),
