@@ -188,16 +188,19 @@ TEST_F(ListEditor, DropsAddLinksUnderFreeNamesRefusesTheRestAndDeleteKeepsTarget
     EXPECT_EQ(drop(e, {QUrl::fromLocalFile(in(QStringLiteral("app (2)")))}), std::make_pair(false, false));
     EXPECT_EQ(shownItems(e), expected);
 
-    // Delete key on two links: the links go, their targets stay untouched.
+    // Delete key on two links and the hand-placed file: the links go without
+    // a question, their targets stay untouched; the file only goes on "Yes".
     auto* list = e.findChild<QListWidget*>();
     auto* del = button(e, QStringLiteral("Delete"));
     list->clearSelection();
     EXPECT_FALSE(del->isEnabled());
-    list->item(1)->setSelected(true);  // app (2) -> app
-    list->item(5)->setSelected(true);  // org.example.Viewer.desktop -> entry
+    for (int row : {0, 1, 5}) list->item(row)->setSelected(true);  // app, app (2) -> app, *.desktop -> entry
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(shownItems(e), (QStringList{QStringLiteral("app"), QStringLiteral("app (3)"), QStringLiteral("hidden-tool"),
-                                          QStringLiteral("org.example.Viewer (2).desktop")}));
+    ASSERT_EQ(dialogs.confirmed.size(), 1);
+    EXPECT_TRUE(dialogs.confirmed[0].startsWith(QStringLiteral("\"app\" ")));
+    const QStringList left = {QStringLiteral("app"), QStringLiteral("app (3)"), QStringLiteral("hidden-tool"),
+                              QStringLiteral("org.example.Viewer (2).desktop")};
+    EXPECT_EQ(shownItems(e), left);
     QFile appFile(app), entryFile(entry);
     ASSERT_TRUE(appFile.open(QIODevice::ReadOnly));
     EXPECT_EQ(appFile.readAll(), QByteArray("#!/bin/sh\n"));
@@ -214,41 +217,18 @@ TEST_F(ListEditor, DropsAddLinksUnderFreeNamesRefusesTheRestAndDeleteKeepsTarget
     EXPECT_EQ(dialogs.calls[0].title, kTitle);
     EXPECT_EQ(dialogs.calls[0].filter, QString());
     EXPECT_EQ(QFileInfo(dialogs.calls[0].initialDir).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
-    EXPECT_EQ(shownItems(e), (QStringList{QStringLiteral("app"), QStringLiteral("app (3)"), QStringLiteral("hidden-tool"),
-                                          QStringLiteral("org.example.Viewer (2).desktop"),
-                                          QStringLiteral("org.example.Viewer.desktop")}));
+    EXPECT_EQ(shownItems(e), left + QStringList{QStringLiteral("org.example.Viewer.desktop")});
 
     // "Open folder" hands exactly the folder to the desktop.
     QTest::mouseClick(button(e, QStringLiteral("Open folder")), Qt::LeftButton);
     EXPECT_EQ(shell.opened, QStringList{QDir::cleanPath(folder)});
-}
 
-TEST_F(ListEditor, AFilePlacedByHandIsDeletedOnlyAfterConfirmation) {
-    writeFile(in(QStringLiteral("notes.txt")), "keep me");
-    writeFile(target(QStringLiteral("tool")));
-    ASSERT_TRUE(QFile::link(target(QStringLiteral("tool")), in(QStringLiteral("tool"))));
-
-    Editor e(folder, kTitle, dialogs, shell);
-    auto* list = e.findChild<QListWidget*>();
-    auto* del = button(e, QStringLiteral("Delete"));
-    list->selectAll();
-    dialogs.confirmAnswer = Answer::No;  // the link goes without a question, the file stays
-    QTest::mouseClick(del, Qt::LeftButton);
-    ASSERT_EQ(dialogs.confirmed.size(), 1);
-    EXPECT_TRUE(dialogs.confirmed[0].contains(QStringLiteral("\"notes.txt\"")));
-    EXPECT_EQ(e.entries(), QStringList{QStringLiteral("notes.txt")});
-    EXPECT_TRUE(QFileInfo::exists(target(QStringLiteral("tool"))));
-
-    list->selectAll();
-    dialogs.confirmAnswer = Answer::Closed;
-    QTest::mouseClick(del, Qt::LeftButton);
-    EXPECT_EQ(e.entries(), QStringList{QStringLiteral("notes.txt")});
     dialogs.confirmAnswer = Answer::Yes;
-    list->selectAll();
+    list->clearSelection();
+    list->item(0)->setSelected(true);
     QTest::mouseClick(del, Qt::LeftButton);
-    EXPECT_TRUE(e.entries().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(in(QStringLiteral("notes.txt"))));
-    EXPECT_EQ(dialogs.confirmed.size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(in(QStringLiteral("app"))));
+    EXPECT_EQ(shownItems(e).first(), QStringLiteral("app (3)"));
 }
 
 }  // namespace
