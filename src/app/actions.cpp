@@ -55,4 +55,13 @@ Actions::Actions() {
     init(alarmSwitch, "RxSwitch2", QStringLiteral("Use alarm every interval you set for your rest time"));
 }
 
+QList<QAction*> Actions::all() {
+    return {&refreshMemory, &show, &hide, &runStartup, &editStartup, &restartTimer, &stopTimer, &startTimer,
+            &alarmSound, &emergencySound, &startSound, &softwareTest, &information, &onlineUpgrade, &autoUpgrade,
+            &homepage, &help, &exitProgram, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
+            &warningOptions, &refreshWarningState, &refreshStart, &moveStart, &viewReport, &editFavorites,
+            &runFavorites, &restartInterval, &increaseInterval, &decreaseInterval, &autoRefreshSwitch,
+            &alarmSwitch};
+}
+
 }  // namespace ostra

@@ -11,6 +11,9 @@ struct Actions {
     Actions(const Actions&) = delete;
     Actions& operator=(const Actions&) = delete;
 
+    // Every action, in the order above.
+    QList<QAction*> all();
+
     // The popup menu, in its order.
     QAction refreshMemory;       // "Refresh Memory", F7
     QAction show;                // "Show" (the default entry)

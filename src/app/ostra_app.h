@@ -64,6 +64,7 @@ public:
     RestTimer& restTimer() { return restTimer_; }
     ResList& history() { return history_; }
     Actions& actions() { return actions_; }
+    Warning& warning() { return warning_; }
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
 

@@ -96,6 +96,19 @@ bool FakePlatform::hasIni(const QString& folder, const char* section, const char
     return found;
 }
 
+QStringList FakePlatform::iniEntries(const QString& folder) const {
+    QStringList out;
+    QString section;
+    for (const QByteArray& raw : iniContent(folder).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            section = line.mid(1, line.size() - 2);
+        else if (line.contains(QLatin1Char('=')))
+            out << QStringLiteral("W %1/%2").arg(section, line);
+    }
+    return out;
+}
+
 void FakePlatform::setIni(const QString& folder, const char* section, const char* key, const QString& value) {
     const QString path = folder + QStringLiteral("/tevo.ini");
     const QByteArray updated =

@@ -153,6 +153,8 @@ public:
     QString ini(const QString& folder, const char* section, const char* key) const;
     bool hasIni(const QString& folder, const char* section, const char* key) const;
     void setIni(const QString& folder, const char* section, const char* key, const QString& value);
+    // Every key of the settings file in file order, as "W section/key=value".
+    QStringList iniEntries(const QString& folder) const;
 
     FakeDialogs fakeDialogs;
 

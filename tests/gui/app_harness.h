@@ -6,7 +6,7 @@
 #include "app/ostra_app.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
-#include "platform/fake/fake_platform.h"
+#include "fakes/fake_platform.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,10 +27,10 @@ struct AppHarness {
     FakePlatform fp;  // outlives the app
     std::unique_ptr<OstraApp> app;
 
-    AppHarness() { app = std::make_unique<OstraApp>(fp, dir.path()); }
-    explicit AppHarness(const std::function<void(FakePlatform&)>& before) {
-        before(fp);
-        app = std::make_unique<OstraApp>(fp, dir.path());
+    AppHarness() { app = std::make_unique<OstraApp>(fp.services(), dir.path()); }
+    explicit AppHarness(const std::function<void(FakePlatform&, const QString& folder)>& before) {
+        before(fp, dir.path());
+        app = std::make_unique<OstraApp>(fp.services(), dir.path());
     }
 
     // Shows the main window (the start-up sequence) and forgets what that
@@ -39,17 +39,16 @@ struct AppHarness {
         app->start();
         QApplication::processEvents();
         fp.sounds.clear();
-        fp.profileLog.clear();
     }
     QString cue(const char* name) const { return dir.path() + QLatin1Char('/') + QLatin1String(name); }
-    FakeTimer& monitorTimer() { return static_cast<FakeTimer&>(app->controller().monitor().timer()); }
+    FakeTimer& monitorTimer() { return static_cast<FakeTimer&>(app->monitor().timer()); }
 
     MainWindow& main() { return app->mainWindow(); }
     OptionsWindow& options() { return app->optionsWindow(); }
     WarningDialog& warning() { return app->warningWindow(); }
     template <typename T = QWidget>
     T* mainControl(const char* name) {
-        T* w = main().control<T>(name);
+        T* w = main().findChild<T*>(QLatin1String(name));
         EXPECT_NE(w, nullptr) << "no control " << name << " on the main window";
         return w;
     }
@@ -60,6 +59,14 @@ struct AppHarness {
         return w;
     }
 };
+
+// The command action of the given design name (the popup entry's or the
+// main window button's).
+inline QAction* actionNamed(OstraApp& app, const char* name) {
+    for (QAction* a : app.actions().all())
+        if (a->objectName() == QLatin1String(name)) return a;
+    return nullptr;
+}
 
 // A left click in the middle of a button, through the window system path
 // (so a modal window blocks it as it would block the user).

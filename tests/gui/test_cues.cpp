@@ -4,7 +4,7 @@
 #include "app_harness.h"
 
 #include "app/info_window.h"
-#include "platform/linux/linux_platform.h"
+#include "platform/linux/linux_files.h"
 #include "ui/lednumber.h"
 #include "ui/twostateswitch.h"
 
@@ -98,20 +98,20 @@ bool trigger(AppHarness& h, const CueRow& row) {
     h.fp.fakeDialogs.answers = {Answer::No};  // no log-off from the refresh question
     switch (row.where) {
     case Where::Menu: {
-        QAction* a = h.app->action(row.name);
+        QAction* a = actionNamed(*h.app, row.name);
         if (!a) return false;
         a->trigger();
         break;
     }
     case Where::Warning: {
-        h.warning().showModeless();
+        h.app->warning().showModeless();
         auto* b = h.warning().findChild<QAbstractButton*>(QLatin1String(row.name));
         if (!b) return false;
         clickButton(b);
         break;
     }
     case Where::Main: {
-        QWidget* w = h.main().control<QWidget>(row.name);
+        QWidget* w = h.main().findChild<QWidget*>(row.name);
         if (!w) return false;
         // Buttons and the switches alike: a press and release in the middle.
         QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
@@ -211,12 +211,13 @@ public:
     std::deque<std::optional<QString>> answers;
 };
 
-class FilePlatform : public LinuxPlatform {
-public:
-    void playSound(const QString& path) override { sounds << path; }
-    Dialogs& dialogs() override { return scripted; }
-    QStringList sounds;
+// Real files, recorded sounds, scripted dialogs.
+struct FilePlatform {
+    FakePlatform fake;
+    LinuxFiles files;
     ScriptedDialogs scripted;
+    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted};
+    QStringList& sounds = fake.sounds;
 };
 
 struct SoundCommand {
@@ -241,7 +242,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(prog.isValid() && other.isValid());
-        app = std::make_unique<OstraApp>(fp, prog.path());
+        app = std::make_unique<OstraApp>(fp.services, prog.path());
     }
     QString target() const { return prog.filePath(QLatin1String(GetParam().target)); }
     QString progFile(const char* n) const { return prog.filePath(QLatin1String(n)); }
@@ -254,7 +255,7 @@ protected:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
-    void run() { app->action(GetParam().action)->trigger(); }
+    void run() { actionNamed(*app, GetParam().action)->trigger(); }
 };
 
 TEST_P(ChangeSoundTest, CancelPreviewsTheCurrentFile) {
@@ -339,8 +340,8 @@ INSTANTIATE_TEST_SUITE_P(, ChangeSoundTest, ::testing::ValuesIn(kSoundCommands),
 class RestCommandsTest : public ::testing::Test {
 protected:
     AppHarness h;
-    RestAlarm& alarm = h.app->controller().restAlarm();
-    RestTimer& timer = h.app->controller().restTimer();
+    RestAlarm& alarm = h.app->restAlarm();
+    RestTimer& timer = h.app->restTimer();
 
     void SetUp() override { h.start(); }
     void click(const char* name) { clickButton(h.mainControl<QAbstractButton>(name)); }
@@ -349,17 +350,17 @@ protected:
 };
 
 TEST_F(RestCommandsTest, IntervalStopsAt1And100ButTheCuePlays) {
-    alarm.restInterval = 99;
+    alarm.setRestInterval(99);
     click("RxSpeedButton22");
-    EXPECT_EQ(alarm.restInterval, 100);
+    EXPECT_EQ(alarm.restInterval(), 100);
     click("RxSpeedButton22");
-    EXPECT_EQ(alarm.restInterval, 100);
+    EXPECT_EQ(alarm.restInterval(), 100);
     EXPECT_EQ(intervalLed(), 100);
-    alarm.restInterval = 2;
+    alarm.setRestInterval(2);
     click("RxSpeedButton21");
-    EXPECT_EQ(alarm.restInterval, 1);
+    EXPECT_EQ(alarm.restInterval(), 1);
     click("RxSpeedButton21");
-    EXPECT_EQ(alarm.restInterval, 1);
+    EXPECT_EQ(alarm.restInterval(), 1);
     EXPECT_EQ(intervalLed(), 1);
     EXPECT_EQ(h.fp.sounds, QStringList(4, h.cue("click.wav")));
 }
@@ -369,25 +370,24 @@ TEST_F(RestCommandsTest, StopClearsPassedMinutesTheSwitchDoesNot) {
     ASSERT_NE(sw, nullptr);
     // The switch on by the mouse: the timer runs.
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center());
-    ASSERT_TRUE(alarm.alarmOn);
+    ASSERT_TRUE(alarm.alarmOn());
     EXPECT_TRUE(timer.running());
-    alarm.passedMinutes = 5;
-    h.main().figuresChanged();
+    alarm.setPassedMinutes(5);
     // Off: the timer stops, the count stays.
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center());
-    EXPECT_FALSE(alarm.alarmOn);
+    EXPECT_FALSE(alarm.alarmOn());
     EXPECT_FALSE(timer.running());
-    EXPECT_EQ(alarm.passedMinutes, 5);
+    EXPECT_EQ(alarm.passedMinutes(), 5);
     EXPECT_EQ(passedLed(), 5);
     EXPECT_EQ(h.fp.sounds, QStringList(2, h.cue("button.wav")));
     // "Start the timer": runs, count untouched.
     click("RxSpeedButton26");
     EXPECT_TRUE(timer.running());
-    EXPECT_EQ(alarm.passedMinutes, 5);
+    EXPECT_EQ(alarm.passedMinutes(), 5);
     // "Stop the timer": stops and clears the count.
     click("RxSpeedButton25");
     EXPECT_FALSE(timer.running());
-    EXPECT_EQ(alarm.passedMinutes, 0);
+    EXPECT_EQ(alarm.passedMinutes(), 0);
     EXPECT_EQ(passedLed(), 0);
 }
 
@@ -396,18 +396,18 @@ TEST_F(RestCommandsTest, RestartTheTimerAndTheInterval) {
     timer.poll();
     ASSERT_EQ(timer.elapsedSeconds(), 75);
     click("RxSpeedButton25");  // stopped
-    alarm.passedMinutes = 3;
+    alarm.setPassedMinutes(3);
     // "Restart the alarm time interval": the count only.
     click("RxSpeedButton24");
-    EXPECT_EQ(alarm.passedMinutes, 0);
+    EXPECT_EQ(alarm.passedMinutes(), 0);
     EXPECT_FALSE(timer.running());
     EXPECT_EQ(timer.elapsedSeconds(), 75);
     // "Restart the timer": from zero, running, count cleared.
-    alarm.passedMinutes = 4;
+    alarm.setPassedMinutes(4);
     click("RxSpeedButton23");
     EXPECT_TRUE(timer.running());
     EXPECT_EQ(timer.elapsedSeconds(), 0);
-    EXPECT_EQ(alarm.passedMinutes, 0);
+    EXPECT_EQ(alarm.passedMinutes(), 0);
     EXPECT_EQ(passedLed(), 0);
     h.fp.advanceSeconds(2);
     timer.poll();

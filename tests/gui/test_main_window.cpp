@@ -7,7 +7,8 @@
 #include "app/ostra_app.h"
 #include "app/tray_icon.h"
 #include "monitor/options_window.h"
-#include "platform/fake/fake_platform.h"
+#include "app_harness.h"
+#include "fakes/fake_platform.h"
 #include "softtest/report_window.h"
 #include "ui/gauge.h"
 #include "ui/shape.h"
@@ -30,6 +31,7 @@
 #include <memory>
 
 using namespace ostra;
+using ostra::testing::actionNamed;
 
 // Readable failure messages for the geometry types.
 void PrintTo(const QPoint& p, std::ostream* os) { *os << "(" << p.x() << "," << p.y() << ")"; }
@@ -49,8 +51,8 @@ protected:
         ASSERT_TRUE(dir.isValid());
         platform.loads = {40};
         // No warnings interfere with the window's commands.
-        platform.profile[QStringLiteral("x/checkbox1")] = QStringLiteral("0");
-        platform.profile[QStringLiteral("x/checkbox2")] = QStringLiteral("0");
+        platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
+        platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
     }
 
     void TearDown() override { app.reset(); }
@@ -58,7 +60,7 @@ protected:
     // Creates the application (and so the windows) with the profile as set up
     // so far.
     OstraApp& create() {
-        app = std::make_unique<OstraApp>(platform, dir.path());
+        app = std::make_unique<OstraApp>(platform.services(), dir.path());
         return *app;
     }
 
@@ -69,7 +71,7 @@ protected:
     }
 
     MainWindow& win() { return app->mainWindow(); }
-    QWidget* child(const char* name) { return win().control<QWidget>(name); }
+    QWidget* child(const char* name) { return win().findChild<QWidget*>(name); }
     QRect geometryOf(const char* name) {
         QWidget* w = child(name);
         EXPECT_NE(w, nullptr) << name;
@@ -84,12 +86,12 @@ protected:
         return QRect(w->mapTo(&win(), QPoint(0, 0)), w->size());
     }
     void click(const char* name) {
-        auto* b = win().control<QAbstractButton>(name);
+        auto* b = win().findChild<QAbstractButton*>(name);
         ASSERT_NE(b, nullptr) << name;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    FakeTimer& monitorTimer() { return static_cast<FakeTimer&>(app->controller().monitor().timer()); }
-    int countLog(const QString& entry) const { return platform.profileLog.count(entry); }
+    FakeTimer& monitorTimer() { return static_cast<FakeTimer&>(app->monitor().timer()); }
+    QString ini(const char* section, const char* key) const { return platform.ini(dir.path(), section, key); }
 
     // A left-button drag through the window system: press at `from` (window
     // coordinates), move the pointer by `by` in small steps, release. Events
@@ -138,26 +140,26 @@ TEST_F(MainWindowTest, StickToTheRightEndThenTakeOutKeepTheTop) {
 TEST_F(MainWindowTest, DockingFollowsTheScreenWidthOfThePlatform) {
     platform.screen = QSize(1600, 900);
     started();
-    app->stickToRightEnd();
+    app->actions().stickRight.trigger();
     EXPECT_EQ(win().geometry(), QRect(1600 - 37, 116, 39, 756));
-    app->takeOutMainForm();
+    app->actions().takeOut.trigger();
     EXPECT_EQ(win().geometry(), QRect(1600 - 390, 116, 392, 756));
 }
 
 TEST_F(MainWindowTest, DockedWidthIsNotStored) {
     started();
-    app->stickToRightEnd();
+    app->actions().stickRight.trigger();
     win().close();
-    const QString left = platform.profile.value(QStringLiteral("w/left"));
+    const QString left = ini("W", "left");
     EXPECT_EQ(left, QString::number(1280 - 37));
-    EXPECT_FALSE(platform.profile.contains(QStringLiteral("w/width")));
+    EXPECT_FALSE(platform.hasIni(dir.path(), "W", "width"));
 }
 
 // ---------------------------------------------------------- analysis panel
 
 TEST_F(MainWindowTest, AnalysisButtonTogglesTheHeight) {
     started();
-    auto* b = win().control<ui::SpeedButton>("RxSpeedButton11");
+    auto* b = win().findChild<ui::SpeedButton*>("RxSpeedButton11");
     ASSERT_NE(b, nullptr);
     EXPECT_TRUE(b->isChecked());
     EXPECT_EQ(win().height(), 756);
@@ -175,14 +177,14 @@ TEST_F(MainWindowTest, AnalysisButtonTogglesTheHeight) {
     // The state is what the next start finds.
     click("RxSpeedButton11");
     win().close();
-    EXPECT_EQ(platform.profile.value(QStringLiteral("w/rxspeedbutton11")), QStringLiteral("0"));
+    EXPECT_EQ(ini("W", "rxspeedbutton11"), QStringLiteral("0"));
 }
 
 TEST_F(MainWindowTest, StoredClosedAnalysisPanelGivesTheShortWindowAtStart) {
-    platform.profile[QStringLiteral("w/rxspeedbutton11")] = QStringLiteral("0");
+    platform.setIni(dir.path(), "W", "RxSpeedButton11", QStringLiteral("0"));
     started();
     EXPECT_EQ(win().height(), 341);
-    EXPECT_FALSE(win().control<ui::SpeedButton>("RxSpeedButton11")->isChecked());
+    EXPECT_FALSE(win().findChild<ui::SpeedButton*>("RxSpeedButton11")->isChecked());
     // The short window ends just above the analysis panel's background.
     EXPECT_EQ(win().height(), geometryOf("LMDShapeControl6").top() - 3);
 }
@@ -235,7 +237,7 @@ TEST_F(MainWindowTest, WhiteGapsAreNotPartOfTheShape) {
 TEST_F(MainWindowTest, ShapeIsBuiltOnceFromTheDesignLayout) {
     started();
     const QRegion before = win().shapeRegion();
-    app->stickToRightEnd();
+    app->actions().stickRight.trigger();
     click("RxSpeedButton11");
     EXPECT_EQ(win().shapeRegion(), before);
     // The analysis panel stays in the shape although the window is short.
@@ -255,7 +257,7 @@ TEST_F(MainWindowTest, CaptionsEndBeforeTheirValuesAndFiguresStayReadable) {
         {"Label10", "dxfPictureButton2"}, {"Label15", "Gauge8"}, {"Label16", "Gauge5"},
     };
     for (const auto& [caption, next] : pairs) {
-        auto* l = win().control<QLabel>(caption);
+        auto* l = win().findChild<QLabel*>(caption);
         ASSERT_NE(l, nullptr) << caption;
         const int end = l->x() + l->fontMetrics().horizontalAdvance(l->text().trimmed());
         EXPECT_LE(end, geometryOf(next).x()) << caption << " runs into " << next;
@@ -271,15 +273,15 @@ TEST_F(MainWindowTest, CaptionsEndBeforeTheirValuesAndFiguresStayReadable) {
     // as their text, which is never cut.
     const QObjectList kids = win().children();
     for (const char* name : {"Label22", "Label24", "Label31"}) {
-        auto* l = win().control<QLabel>(name);
+        auto* l = win().findChild<QLabel*>(name);
         EXPECT_GT(kids.indexOf(l), kids.indexOf(child("Image1"))) << name;
         EXPECT_TRUE(l->autoFillBackground()) << name;
         EXPECT_GE(l->width(), l->sizeHint().width()) << name;
         EXPECT_LT(l->width(), geometryOf("Image1").right() - l->x()) << name << " hides the whole picture";
     }
-    EXPECT_EQ(win().control<QLabel>("Label31")->text(), QStringLiteral("100%"));
-    app->controller().monitor().setStartLoad(47, QStringLiteral("47 %  3  00:10:00"));
-    auto* start = win().control<QLabel>("Label22");
+    EXPECT_EQ(win().findChild<QLabel*>("Label31")->text(), QStringLiteral("100%"));
+    app->monitor().setStartEntry(47, QStringLiteral("47 %  3  00:10:00"));
+    auto* start = win().findChild<QLabel*>("Label22");
     EXPECT_EQ(start->text(), QStringLiteral("47 %  3  00:10:00"));
     EXPECT_GE(start->width(), start->sizeHint().width());
 }
@@ -326,8 +328,8 @@ TEST_F(MainWindowTest, MovedPositionIsStored) {
     drag(geometryOf("Label33").center(), {-100, 20});
     EXPECT_EQ(win().pos(), QPoint(101, 136));
     win().close();
-    EXPECT_EQ(platform.profile.value(QStringLiteral("w/left")), QStringLiteral("101"));
-    EXPECT_EQ(platform.profile.value(QStringLiteral("w/top")), QStringLiteral("136"));
+    EXPECT_EQ(ini("W", "left"), QStringLiteral("101"));
+    EXPECT_EQ(ini("W", "top"), QStringLiteral("136"));
 }
 
 TEST_F(MainWindowTest, PressOnControlsWithTheirOwnWindowsDoesNotMoveTheWindow) {
@@ -374,19 +376,21 @@ TEST_F(MainWindowTest, HideClosesTheOtherWindowsAndWritesTheOptions) {
     app->optionsWindow().show();
     app->reportWindow().show();
     ASSERT_TRUE(app->optionsWindow().isVisible());
-    platform.profileLog.clear();
+    QFile::remove(dir.filePath(QStringLiteral("tevo.ini")));
+    platform.writes = 0;
 
-    app->action("hide1")->trigger();
+    actionNamed(*app, "hide1")->trigger();
 
     EXPECT_FALSE(win().isVisible());
     EXPECT_FALSE(app->optionsWindow().isVisible());
     EXPECT_FALSE(app->reportWindow().isVisible());
-    for (const char* entry : {"W x/xx1=95", "W x/yy1=30", "W x/checkbox1=0", "W x/checkbox2=0"})
-        EXPECT_EQ(countLog(QLatin1String(entry)), 1) << entry << "\n"
-                                                     << platform.profileLog.join('\n').toStdString();
-    EXPECT_TRUE(platform.profileLog.filter(QStringLiteral("W x/SoundCheck=")).size() == 1);
-    // The options window is closed before anything else is written.
-    EXPECT_TRUE(platform.profileLog.first().startsWith(QStringLiteral("W x/")));
+    // Closing the options window wrote its section, in one replacement.
+    EXPECT_EQ(platform.writes, 1);
+    EXPECT_EQ(ini("x", "xx1"), QStringLiteral("95"));
+    EXPECT_EQ(ini("x", "yy1"), QStringLiteral("30"));
+    EXPECT_EQ(ini("x", "checkbox1"), QStringLiteral("0"));
+    EXPECT_EQ(ini("x", "checkbox2"), QStringLiteral("0"));
+    EXPECT_TRUE(platform.hasIni(dir.path(), "x", "SoundCheck"));
 }
 
 TEST_F(MainWindowTest, HiddenWindowStopsSamplingAndKeepsTheTrayTip) {
@@ -395,7 +399,7 @@ TEST_F(MainWindowTest, HiddenWindowStopsSamplingAndKeepsTheTrayTip) {
     const QString tip = app->tray().tip();
     ASSERT_TRUE(tip.startsWith(QStringLiteral("Ostra60%/")));
 
-    app->hide1();
+    app->actions().hide.trigger();
     const int reads = platform.loadReads;
     platform.loads = {10};
     monitorTimer().fire();
@@ -407,39 +411,40 @@ TEST_F(MainWindowTest, HiddenWindowStopsSamplingAndKeepsTheTrayTip) {
 TEST_F(MainWindowTest, ShowAfterHideReplaysTheStartUpSequence) {
     // A stored counter of 1 makes every showing the one that checks for
     // an upgrade, so each replay is visible.
-    platform.profile[QStringLiteral("my11/spinedit1")] = QStringLiteral("1");
+    platform.setIni(dir.path(), "my11", "SpinEdit1", QStringLiteral("1"));
     create();
     int upgradeChecks = 0;
-    app->controller().hooks().upgradeCheck = [&] { ++upgradeChecks; };
+    QObject::connect(&app->controller(), &MainController::upgradeCheckDue, [&] { ++upgradeChecks; });
     platform.loads = {30};
+    platform.reads = 0;
     app->start();
     EXPECT_EQ(upgradeChecks, 1);
     EXPECT_EQ(app->controller().settings().startCounter, 2);
-    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 1);
-    EXPECT_EQ(win().control<QLabel>("Label22")->text(), QStringLiteral("30%"));
+    EXPECT_EQ(platform.reads, 1);  // the settings, once a showing
+    EXPECT_EQ(win().findChild<QLabel*>("Label22")->text(), QStringLiteral("30%"));
 
     // "Show" on a shown window only brings it to the front.
-    app->action("Show1")->trigger();
+    actionNamed(*app, "Show1")->trigger();
     EXPECT_EQ(upgradeChecks, 1);
-    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 1);
+    EXPECT_EQ(platform.reads, 1);  // the settings, once a showing
 
-    app->action("hide1")->trigger();
+    actionNamed(*app, "hide1")->trigger();
     ASSERT_FALSE(win().isVisible());
     platform.loads = {70};
-    app->action("Show1")->trigger();
+    actionNamed(*app, "Show1")->trigger();
     EXPECT_TRUE(win().isVisible());
     EXPECT_EQ(upgradeChecks, 2);
-    EXPECT_EQ(countLog(QStringLiteral("R my11/SpinEdit1")), 2);
+    EXPECT_EQ(platform.reads, 2);
     EXPECT_EQ(app->controller().settings().startCounter, 2);
     // The start point is read afresh.
-    EXPECT_EQ(win().control<QLabel>("Label22")->text(), QStringLiteral("70%"));
-    EXPECT_EQ(app->controller().monitor().figures().gauge1, 70);
+    EXPECT_EQ(win().findChild<QLabel*>("Label22")->text(), QStringLiteral("70%"));
+    EXPECT_EQ(app->monitor().figures().nowLoad, 70);
     EXPECT_EQ(monitorTimer().interval(), 1000);
 }
 
 TEST_F(MainWindowTest, DoubleClickOnTheIconRunsShow) {
     started();
-    app->hide1();
+    app->actions().hide.trigger();
     app->infoWindow().show();
     ASSERT_FALSE(win().isVisible());
 
@@ -454,11 +459,11 @@ TEST_F(MainWindowTest, DoubleClickOnTheIconRunsShow) {
     EXPECT_FALSE(app->infoWindow().isVisible());
 
     // The default entry runs only while it is enabled.
-    app->hide1();
-    app->action("Show1")->setEnabled(false);
+    app->actions().hide.trigger();
+    actionNamed(*app, "Show1")->setEnabled(false);
     emit icon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(win().isVisible());
-    app->action("Show1")->setEnabled(true);
+    actionNamed(*app, "Show1")->setEnabled(true);
     emit icon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(win().isVisible());
 }
@@ -509,7 +514,7 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
             EXPECT_FALSE(a->text().isEmpty()) << e.name;
         }
     }
-    EXPECT_EQ(app->action("N2")->text(), app->infoWindow().windowTitle());
+    EXPECT_EQ(actionNamed(*app, "N2")->text(), app->infoWindow().windowTitle());
 
     QMenu* sound = actions[9]->menu();
     ASSERT_NE(sound, nullptr);
@@ -519,15 +524,15 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
                                          QStringLiteral("Emergencysound1=Resource emergency sound"),
                                          QStringLiteral("StartSound1=Start sound")}));
 
-    EXPECT_EQ(app->action("N1")->shortcut(), QKeySequence(Qt::Key_F7));
-    EXPECT_EQ(app->action("N8")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(actionNamed(*app, "N1")->shortcut(), QKeySequence(Qt::Key_F7));
+    EXPECT_EQ(actionNamed(*app, "N8")->shortcut(), QKeySequence(Qt::Key_F1));
     for (QAction* a : actions) {
-        if (a != app->action("N1") && a != app->action("N8")) {
+        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8")) {
             EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
         }
     }
-    EXPECT_EQ(m.defaultAction(), app->action("Show1"));
-    QAction* autoUpgrade = app->action("Autoconnecttheonlinupgrade1");
+    EXPECT_EQ(m.defaultAction(), actionNamed(*app, "Show1"));
+    QAction* autoUpgrade = actionNamed(*app, "Autoconnecttheonlinupgrade1");
     EXPECT_TRUE(autoUpgrade->isCheckable());
     EXPECT_TRUE(autoUpgrade->isChecked());
 }

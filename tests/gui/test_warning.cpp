@@ -9,6 +9,7 @@
 #include "ui/limitslider.h"
 #include "ui/shape.h"
 
+#include <QFile>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -45,7 +46,7 @@ protected:
 
     QStringList writesOfX() const {
         QStringList out;
-        for (const QString& e : h.fp.profileLog)
+        for (const QString& e : h.fp.iniEntries(h.dir.path()))
             if (e.startsWith(QLatin1String("W x/"))) out << e;
         return out;
     }
@@ -68,7 +69,7 @@ TEST_F(OptionsWindowTest, OpensModallyFromTheMainWindowWithAClickAndOnlyOnce) {
                               EXPECT_EQ(w.focusWidget(), ok);
                               EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
                               // Asked again while open: no sound, no second window.
-                              h.app->openWarningOptions();
+                              h.app->actions().warningOptions.trigger();
                               EXPECT_EQ(h.fp.sounds.size(), 1);
                               EXPECT_EQ(QApplication::activeModalWidget(), &w);
                               clickButton(ok);
@@ -168,10 +169,10 @@ TEST_F(OptionsWindowTest, EveryCloseWritesTheFiveKeysInOrder) {
         check1->setChecked(false);
         check2->setChecked(true);
         sound->setChecked(false);
-        h.fp.profileLog.clear();
+        QFile::remove(h.dir.filePath(QStringLiteral("tevo.ini")));
         close();
         EXPECT_FALSE(w.isVisible());
-        EXPECT_EQ(h.fp.profileLog, expected);
+        EXPECT_EQ(writesOfX(), expected);
     }
 }
 
@@ -192,15 +193,15 @@ TEST_F(OptionsWindowTest, AFailedWriteShowsTheErrorAndKeepsTheWindowOpen) {
     h.fp.failWrites = false;
     clickButton(ok);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(h.fp.profile.value(QStringLiteral("x/xx1")), QString::number(xx1->value()));
+    EXPECT_EQ(h.fp.ini(h.dir.path(), "x", "xx1"), QString::number(xx1->value()));
 }
 
 TEST(OptionsWindowLoad, ReadsSectionXAtCreationWithClampedLimits) {
-    AppHarness h([](FakePlatform& fp) {
-        fp.profile[QStringLiteral("x/xx1")] = QStringLiteral("150");
-        fp.profile[QStringLiteral("x/yy1")] = QStringLiteral("-4");
-        fp.profile[QStringLiteral("x/checkbox1")] = QStringLiteral("0");
-        fp.profile[QStringLiteral("x/soundcheck")] = QStringLiteral("0");
+    AppHarness h([](FakePlatform& fp, const QString& folder) {
+        fp.setIni(folder, "x", "xx1", QStringLiteral("150"));
+        fp.setIni(folder, "x", "yy1", QStringLiteral("-4"));
+        fp.setIni(folder, "x", "checkbox1", QStringLiteral("0"));
+        fp.setIni(folder, "x", "soundcheck", QStringLiteral("0"));
     });
     OptionsWindow& w = h.options();
     EXPECT_EQ(AppHarness::child<ui::LimitSlider>(w, "xx1")->value(), 100);
@@ -242,23 +243,22 @@ TEST_F(WarningWindowTest, OkAcknowledgesAndRefreshTurnsTheColoursBackButNotTheLa
     EXPECT_EQ(warn.size(), QSize(387, 137));
     EXPECT_EQ(panel(), kRedC) << "design colour of the panel";
 
-    h.app->controller().restAlarm().passedMinutes = 7;
-    h.main().figuresChanged();
-    warn.showModeless();
+    h.app->restAlarm().setPassedMinutes(7);
+    h.app->warning().showModeless();
     ASSERT_TRUE(warn.isVisible());
     clickButton(warnButton("BitBtn1"));
     EXPECT_FALSE(warn.isVisible());
     expectStateColour(kRedC, "after OK");
-    EXPECT_TRUE(h.app->controller().monitor().figures().exceedLimitState);
+    EXPECT_TRUE(h.app->monitor().figures().exceedLimitState);
     EXPECT_EQ(versionLabel(), QStringLiteral("Exceed Limit"));
-    EXPECT_EQ(h.app->controller().restAlarm().passedMinutes, 0);
+    EXPECT_EQ(h.app->restAlarm().passedMinutes(), 0);
     EXPECT_EQ(h.mainControl<ui::LedNumber>("LMDLEDLabel2")->value(), 0);
     EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
 
     h.fp.sounds.clear();
     clickButton(h.mainControl<QAbstractButton>("RxSpeedButton17"));
     expectStateColour(kBlueC, "after \"Refresh Limit Warning State\"");
-    EXPECT_FALSE(h.app->controller().monitor().figures().exceedLimitState);
+    EXPECT_FALSE(h.app->monitor().figures().exceedLimitState);
     EXPECT_EQ(versionLabel(), QStringLiteral("Exceed Limit"));
     EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
 }
@@ -341,7 +341,7 @@ TEST_F(WarningWindowTest, TheTickOpensItModallyBlinksInsideAndBothWarningsFollow
 }
 
 TEST_F(WarningWindowTest, LimitResetOpensTheOptionsOverTheWarningOnce) {
-    warn.showModeless();
+    h.app->warning().showModeless();
     QAbstractButton* reset = warnButton("RxSpeedButton13");
     bool ran = whileModal([&] { clickButton(reset); },
                           [&](QWidget* modal) {
@@ -358,19 +358,19 @@ TEST_F(WarningWindowTest, LimitResetOpensTheOptionsOverTheWarningOnce) {
     EXPECT_FALSE(h.options().isVisible());
     EXPECT_TRUE(warn.isVisible());
     // The options were written on their close.
-    EXPECT_TRUE(h.fp.profileLog.contains(QStringLiteral("W x/xx1=95")));
+    EXPECT_TRUE(h.fp.iniEntries(h.dir.path()).contains(QStringLiteral("W x/xx1=95")));
 }
 
 TEST_F(WarningWindowTest, ExitProgramClosesTheMainWindowWithTheShutdownSequence) {
-    warn.showModeless();
+    h.app->warning().showModeless();
     ASSERT_TRUE(h.main().isVisible());
     clickButton(warnButton("RxSpeedButton1"));
     EXPECT_FALSE(h.main().isVisible());
     EXPECT_TRUE(h.app->controller().closing());
     EXPECT_EQ(h.fp.sounds.value(0), h.cue("click.wav"));
     QStringList written;
-    for (const QString& e : h.fp.profileLog) {
-        if (!e.startsWith(QLatin1String("W "))) continue;
+    for (const QString& e : h.fp.iniEntries(h.dir.path())) {
+        if (e.startsWith(QLatin1String("W x/"))) continue;  // the options' own section
         written << e.mid(2).section(QLatin1Char('='), 0, 0);
     }
     EXPECT_EQ(written, (QStringList{QStringLiteral("my11/SpinEdit1"), QStringLiteral("W/Autoconnecttheonlinupgrade1"),

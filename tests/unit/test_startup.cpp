@@ -20,21 +20,7 @@ void store(FakePlatform& p, const char* section, const char* key, const char* va
 }
 
 // The keys of the settings file in file order, as "W section/key=value".
-QStringList written(FakePlatform& p, const QString& folder = QStringLiteral("/prog")) {
-    QStringList out;
-    const std::optional<QByteArray> content = p.readFile(folder + QStringLiteral("/tevo.ini"), 1 << 20);
-    --p.reads;  // the test's own reading
-    QString section;
-    for (const QByteArray& raw : content.value_or(QByteArray()).split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            section = line.mid(1, line.size() - 2);
-        } else if (line.contains(QLatin1Char('='))) {
-            out << QStringLiteral("W %1/%2").arg(section, line);
-        }
-    }
-    return out;
-}
+QStringList written(FakePlatform& p, const QString& folder = QStringLiteral("/prog")) { return p.iniEntries(folder); }
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
