@@ -1,10 +1,9 @@
 // Cost of the monitor's sampling: one memory-load reading through the Linux
 // platform next to the cheapest reading of /proc/meminfo we know of, and one
 // tick of the monitor at an unchanged load (no gauge re-fill).
-#include "app/main_controller.h"
-#include "monitor/monitor.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/linux/linux_platform.h"
+#include "app/figure_texts.h"
+#include "platform/linux/linux_load_source.h"
+#include "unit/fakes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,8 +16,8 @@
 namespace {
 
 void BM_ReadLoad(benchmark::State& state) {
-    ostra::LinuxPlatform platform;
-    for (auto _ : state) benchmark::DoNotOptimize(platform.memoryLoad());
+    ostra::LinuxLoadSource source;
+    for (auto _ : state) benchmark::DoNotOptimize(source.memoryLoad());
 }
 BENCHMARK(BM_ReadLoad);
 
@@ -60,51 +59,14 @@ void BM_PreadBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_PreadBaseline);
 
-// The main window's logic with windows that do nothing.
-class NullView : public ostra::MainView {
-public:
-    bool mainShown() const override { return true; }
-    void figuresChanged() override {}
-    void loadGaugesStep() override {}
-    void historyChanged() override {}
-    void trayHintChanged(const QString& hint) override { benchmark::DoNotOptimize(hint.size()); }
-    int left() const override { return 201; }
-    int top() const override { return 116; }
-    void setLeft(int) override {}
-    void setTop(int) override {}
-    void setHeight(int) override {}
-    void settingsChanged() override {}
-    void setFavorites(const QStringList&) override {}
-    void closeMain() override {}
-};
-
-class NullWarning : public ostra::WarningWindow {
-public:
-    bool isShown() const override { return false; }
-    QString message() const override { return text_; }
-    void setMessage(const QString& t) override { text_ = t; }
-    QColor panelColor() const override { return color_; }
-    void setPanelColor(const QColor& c) override { color_ = c; }
-    void showModeless() override {}
-    void showModal() override {}
-
-private:
-    QString text_;
-    QColor color_;
-};
-
+// The main window's logic on the fake platform, as the program builds it.
 void BM_TickNoRefill(benchmark::State& state) {
-    ostra::FakePlatform platform;
-    NullView view;
-    NullWarning warning;
-    ostra::WarningOptions options;
-    ostra::MainController controller(platform, QStringLiteral("/nonexistent"), view, warning, options);
-    platform.loads = {47};
-    controller.formShow();
-    ostra::Monitor& monitor = controller.monitor();
-    monitor.tick();  // the figures settle; from here on nothing changes
-    for (auto _ : state) monitor.tick();
-    if (monitor.figures().label7 != QStringLiteral("47%") || warning.message() != QString())
+    ostra::test::Rig rig(QStringLiteral("/nonexistent"));
+    rig.platform.loads = {47};
+    rig.ctl->formShow();
+    rig.monitor.tick();  // the figures settle; from here on nothing changes
+    for (auto _ : state) rig.monitor.tick();
+    if (ostra::figureTexts(rig.fig()).used != QStringLiteral("47%") || rig.warning.modalCount != 0)
         state.SkipWithError("the tick did not run as expected");
 }
 BENCHMARK(BM_TickNoRefill);

@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "app/ostra_app.h"
 #include "app/tray_icon.h"
-#include "platform/fake/fake_platform.h"
+#include "fakes/fake_platform.h"
 #include "ui/gauge.h"
 
 #include <QApplication>
@@ -50,10 +50,10 @@ void BM_RefillFrom0To100(benchmark::State& state) {
     QTemporaryDir dir;
     ostra::FakePlatform platform;
     // Neither limit warning may open a window in between.
-    platform.profile[QStringLiteral("x/checkbox1")] = QStringLiteral("0");
-    platform.profile[QStringLiteral("x/checkbox2")] = QStringLiteral("0");
+    platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
+    platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
     platform.loads = {0};
-    ostra::OstraApp app(platform, dir.path());
+    ostra::OstraApp app(platform.services(), dir.path());
     app.tray().setAnimated(false);
     app.start();
     ostra::MainWindow& win = app.mainWindow();
@@ -61,10 +61,10 @@ void BM_RefillFrom0To100(benchmark::State& state) {
         state.SkipWithError("the main window was not exposed");
         return;
     }
-    auto& timer = static_cast<ostra::FakeTimer&>(app.controller().monitor().timer());
-    const std::array<ostra::ui::Gauge*, 3> gauges{win.control<ostra::ui::Gauge>("Gauge1"),
-                                                  win.control<ostra::ui::Gauge>("Gauge2"),
-                                                  win.control<ostra::ui::Gauge>("Gauge3")};
+    auto& timer = static_cast<ostra::FakeTimer&>(app.monitor().timer());
+    const std::array<ostra::ui::Gauge*, 3> gauges{win.findChild<ostra::ui::Gauge*>("Gauge1"),
+                                                  win.findChild<ostra::ui::Gauge*>("Gauge2"),
+                                                  win.findChild<ostra::ui::Gauge*>("Gauge3")};
     PaintCounter counter;
     gauges[0]->installEventFilter(&counter);
     waitFor(50, [] { return false; });

@@ -4,7 +4,7 @@
 // the sound. Used by bench/cue_latency.sh.
 //
 //   cue_driver FILE.wav
-#include "platform/linux/linux_platform.h"
+#include "platform/linux/linux_sound_player.h"
 
 #include <QCoreApplication>
 
@@ -19,13 +19,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     QCoreApplication app(argc, argv);
-    ostra::LinuxPlatform platform;
+    ostra::LinuxSoundPlayer platform;
     const QString file = QString::fromLocal8Bit(argv[1]);
     std::string line;
     while (std::getline(std::cin, line)) {
         timespec ts{};
         clock_gettime(CLOCK_MONOTONIC, &ts);
-        platform.playSound(file);
+        platform.play(file);
         std::printf("%lld.%09ld\n", static_cast<long long>(ts.tv_sec), ts.tv_nsec);
         std::fflush(stdout);
     }

@@ -37,7 +37,7 @@ python3 "$BENCH_DIR/cue_latency.py" click "$E2E_WID" 27 72 "$COUNT"
 kill -TERM "$E2E_PID"
 e2e_wait_exit "$E2E_PID" 10 || true
 
-echo "== LinuxPlatform::playSound -> click.wav"
+echo "== LinuxSoundPlayer::play -> click.wav"
 [[ -f $OSTRA_BUILD/libostra_core.a ]] || e2e_fail "no $OSTRA_BUILD/libostra_core.a (set OSTRA_BUILD)"
 # shellcheck disable=SC2046 # pkg-config output is a list of flags
 g++ -std=c++20 -O1 -fPIC -I"$SRC_DIR/src" "$BENCH_DIR/cue_driver.cpp" -o "$E2E_TMP/cue_driver" \
