@@ -6,6 +6,7 @@
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
+#include "monitor/start_point.h"
 #include "monitor/view_state.h"
 #include "platform/window_services.h"
 #include "refresh/program_lists.h"
@@ -365,6 +366,7 @@ void MainWindow::bind() {
     connect(&m_.monitor, &Monitor::figuresChanged, this, &MainWindow::showFigures);
     connect(&m_.monitor, &Monitor::loadGaugeStep, this, &MainWindow::showLoadGauges);
     connect(&m_.history, &ResList::changed, this, &MainWindow::showHistory);
+    connect(&m_.startPoint, &StartPoint::historyTextCleared, historyCombo_, &QComboBox::clearEditText);
     connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, led2_, &ui::LedNumber::setValue);
     connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, led3_, &ui::LedNumber::setValue);
     connect(&m_.restAlarm, &RestAlarm::alarmOnChanged, switch2_, &ui::TwoStateSwitch::setOn);

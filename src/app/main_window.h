@@ -27,6 +27,7 @@ class Monitor;
 class Placement;
 class ProgramLists;
 class ResList;
+class StartPoint;
 class RestAlarm;
 class RestTimer;
 class WindowServices;
@@ -39,6 +40,7 @@ public:
         MainController& controller;
         Monitor& monitor;
         ResList& history;
+        StartPoint& startPoint;
         RestTimer& restTimer;
         RestAlarm& restAlarm;
         ProgramLists& lists;

@@ -26,6 +26,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       cue_(services.sound, programFolder, options_),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
                              cue_, view_, settings_.historyOn}),
+      startPoint_(monitor_, history_, restTimer_, restAlarm_),
       lists_(services.files, services.shell, services.dialogs, cue_, programFolder),
       refresh_(services.files, services.session, services.dialogs, cue_),
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
@@ -33,7 +34,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                   settings_) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
-    form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, restTimer_,
+    form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
                                                             restAlarm_, lists_, placement_, view_,
                                                             services.windows});
     controller_.formCreate();
@@ -131,6 +132,10 @@ void OstraApp::connectCommands() {
             [this] { changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again.")); });
     connect(&a.startSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("start.wav"), QStringLiteral("Fail to set sound. Try again.")); });
+    // The history.
+    bindCommand(a.refreshStart, "click.wav", &OstraApp::refreshStart);
+    bindCommand(a.moveStart, "click.wav", &OstraApp::moveStart);
+    bindCommand(a.viewReport, "click.wav", &OstraApp::viewReport);
     // Program lists, refresh, help and the homepage.
     connect(&a.refreshMemory, &QAction::triggered, &refresh_, &MemoryRefresh::refreshNow);
     connect(&a.runStartup, &QAction::triggered, &lists_, &ProgramLists::runStartupCommand);
@@ -273,6 +278,23 @@ void OstraApp::alarmSwitchClicked() {
         restTimer_.start();
     else
         restTimer_.stop();
+}
+
+void OstraApp::refreshStart() {
+    if (services_.dialogs.confirm(QString::fromLatin1(kRefreshStartQuestion)) == Answer::No) return;
+    startPoint_.reset();
+}
+
+void OstraApp::moveStart() {
+    if (services_.dialogs.confirm(QString::fromLatin1(kMoveStartQuestion)) == Answer::No) return;
+    if (std::optional<QString> error = startPoint_.moveTo(form1_->selectedHistoryEntry()))
+        services_.dialogs.error(*error + QLatin1Char('.'));
+}
+
+void OstraApp::viewReport() {
+    const QString report = programFile(folder_, "res.txt");
+    services_.files.replaceFile(report, ResList::serialize(history_.entries()));
+    services_.shell.open(report);
 }
 
 void OstraApp::changeSound(const QString& target, const QString& missingMessage) {

@@ -12,6 +12,7 @@
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
+#include "monitor/start_point.h"
 #include "monitor/view_state.h"
 #include "monitor/warning.h"
 #include "monitor/warning_options.h"
@@ -38,6 +39,8 @@ class ReportWindow;
 class TrayIcon;
 
 inline const char* const kHomepage = "https://ostra.example.org/";
+inline const char* const kRefreshStartQuestion = "Are you sure to refresh the start resources?";
+inline const char* const kMoveStartQuestion = "Will you move to the start point you selected in the RES LIST?";
 
 class OstraApp : public QObject {
     Q_OBJECT
@@ -87,6 +90,10 @@ private:
     void stopTimer();
     void restartTimer();
     void alarmSwitchClicked();
+    // The history's commands.
+    void refreshStart();
+    void moveStart();
+    void viewReport();
     // "Change Sound Setting": replace one cue file and preview it.
     void changeSound(const QString& target, const QString& missingMessage);
     // Plays the command's cue, then runs it.
@@ -104,6 +111,7 @@ private:
     RestAlarm restAlarm_;
     SoundCue cue_;
     Monitor monitor_;
+    StartPoint startPoint_;
     Placement placement_;
     ProgramLists lists_;
     MemoryRefresh refresh_;

@@ -5,10 +5,6 @@
 
 namespace ostra {
 
-namespace {
-// A history file larger than this is read only this far.
-constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-}  // namespace
 
 void ResList::append(const QString& priorText, const QString& elapsedHms) {
     if (entries_.size() > 100) {
@@ -25,19 +21,26 @@ void ResList::clear() {
 
 QStringList ResList::parse(const QByteArray& bytes) {
     QStringList out;
+    auto add = [&out](const QByteArray& line) {
+        // A line from a damaged or foreign file is cut to a length no entry
+        // ever has, so one endless line cannot fill the drop-down.
+        QString e = QString::fromLocal8Bit(line.left(kMaxEntryLength));
+        e.replace(QChar(0), QLatin1Char(' '));
+        out << e;
+    };
     qsizetype start = 0;
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
         char c = bytes[i];
         if (c == '\r' || c == '\n') {
-            out << QString::fromLocal8Bit(bytes.mid(start, i - start));
+            add(bytes.mid(start, i - start));
             if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
             start = i + 1;
         }
         ++i;
     }
-    if (start < n) out << QString::fromLocal8Bit(bytes.mid(start));
+    if (start < n) add(bytes.mid(start));
     return out;
 }
 

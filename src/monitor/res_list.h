@@ -12,6 +12,11 @@ class Files;
 class ResList : public QObject {
     Q_OBJECT
 public:
+    // "res.list" is read this far (some 100,000 entries), and each line this
+    // far: a huge or foreign file neither hangs nor floods the program.
+    static constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+    static constexpr qsizetype kMaxEntryLength = 256;
+
     using QObject::QObject;
 
     const QStringList& entries() const { return entries_; }
@@ -23,8 +28,9 @@ public:
     // then appends "<prior> [<n>] DATETIME:<hh:nn:ss>".
     void append(const QString& priorText, const QString& elapsedHms);
 
-    // Lines of the file (CR, LF or CR LF endings); a missing or unreadable
-    // file gives false and leaves the list as it was.
+    // Lines of the file (CR, LF or CR LF endings; a last line without one
+    // counts); a missing or unreadable file gives false and leaves the list
+    // as it was.
     bool load(Files& files, const QString& path);
     // Every entry followed by CR LF; the file is replaced atomically.
     bool save(Files& files, const QString& path) const;

@@ -18,6 +18,9 @@ namespace ostra {
 
 // Calls of every role in one order.
 struct FakeCallLog {
+    FakeCallLog() = default;
+    FakeCallLog(const FakeCallLog&) = delete;
+    FakeCallLog& operator=(const FakeCallLog&) = delete;
     QStringList calls;
 };
 

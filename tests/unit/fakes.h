@@ -29,6 +29,7 @@ struct ViewRecord {
     int height = 0;
     int figuresChangedCount = 0;
     int gaugeSteps = 0;
+    int lastStep = -1;  // the value of the last gauge step
     int historyChangedCount = 0;
     int settingsChangedCount = 0;
     int favoritesSet = 0;
@@ -99,8 +100,9 @@ struct BasicRig {
           warning(warningState) {
         state.mainShown = true;
         QObject::connect(&monitor, &Monitor::figuresChanged, [this] { ++view.figuresChangedCount; });
-        QObject::connect(&monitor, &Monitor::loadGaugeStep, [this] {
+        QObject::connect(&monitor, &Monitor::loadGaugeStep, [this](int value) {
             ++view.gaugeSteps;
+            view.lastStep = value;
             if (view.onGaugeStep) view.onGaugeStep();
         });
         QObject::connect(&monitor, &Monitor::trayHintChanged, [this](const QString& h) { view.hints << h; });

@@ -197,7 +197,7 @@ TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
     rig.view.onGaugeStep = [&] {
         const Figures& f = rig.fig();
         seen.push_back(f.nowLoad);
-        inStep = inStep && f.nowLoad == f.nowLoad && f.nowLoad == f.nowLoad;
+        inStep = inStep && rig.view.lastStep == f.nowLoad;  // the gauges painted at the figure
         timerStopped = timerStopped && rig.monitorTimer().interval() == 0;
     };
     rig.tickAt(45);
