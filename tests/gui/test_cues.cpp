@@ -41,10 +41,10 @@ const CueRow kCueTable[] = {
     {Where::Main, "RxSpeedButton5", "click.wav"},   // information
     {Where::Menu, "N2", "click.wav"},               // information
     // The RES list.
-    {Where::Main, "RxSpeedButton10", "click.wav", false},
+    {Where::Main, "RxSpeedButton10", "click.wav"},
     {Where::Main, "RxSpeedButton11", "click.wav"},  // analysis panel
-    {Where::Main, "RxSpeedButton12", "click.wav", false},
-    {Where::Main, "RxSpeedButton1", "click.wav", false},
+    {Where::Main, "RxSpeedButton12", "click.wav"},
+    {Where::Main, "RxSpeedButton1", "click.wav"},
     // The resource emergency warning.
     {Where::Main, "RxSpeedButton13", "click.wav"},
     {Where::Main, "RxSpeedButton17", "click.wav"},
@@ -60,7 +60,7 @@ const CueRow kCueTable[] = {
     {Where::Main, "RxSpeedButton9", "click.wav"},
     {Where::Menu, "LogIn1", "click.wav"},
     {Where::Main, "RxSpeedButton18", "click.wav", false},
-    {Where::Main, "RxSpeedButton19", "click.wav", false},
+    {Where::Main, "RxSpeedButton19", "click.wav"},
     // The rest timer.
     {Where::Main, "RxSpeedButton25", "click.wav"},
     {Where::Menu, "Stopthetimer1", "click.wav"},

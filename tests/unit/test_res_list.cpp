@@ -145,3 +145,29 @@ TEST(ResList, FileFailuresLeaveTheListAlone) {
     EXPECT_FALSE(l.save(files, dir.filePath(QStringLiteral("res.list"))));
     EXPECT_EQ(l.count(), 3);
 }
+
+TEST(ResList, AHugeOrForeignFileIsReadOnlyAsFarAsTheLimits) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("res.list"));
+    // One endless line with NUL bytes, then more than the file limit.
+    QByteArray bytes(ResList::kMaxFileBytes + 1024 * 1024, 'x');
+    bytes[3] = '\0';
+    bytes[600] = '\n';
+    ASSERT_TRUE(writeAll(path, bytes));
+    ResList l;
+    ASSERT_TRUE(l.load(files, path));
+    const qsizetype lines = 2;  // the cut line, and everything up to the limit
+    ASSERT_EQ(l.count(), lines);
+    EXPECT_EQ(l.entries()[0].size(), ResList::kMaxEntryLength);
+    EXPECT_EQ(l.entries()[0][3], QLatin1Char(' '));
+    EXPECT_EQ(l.entries()[1].size(), ResList::kMaxEntryLength);
+    // 100,000 entries round trip.
+    ResList big;
+    fill(big, 100);
+    QStringList many;
+    for (int i = 0; i < 100000; ++i) many << QStringLiteral("%1% [%2] DATETIME:00:00:00").arg(i % 101).arg(i);
+    ASSERT_TRUE(writeAll(path, ResList::serialize(many)));
+    ASSERT_TRUE(big.load(files, path));
+    EXPECT_EQ(big.entries(), many);
+}

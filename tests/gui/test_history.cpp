@@ -1,0 +1,82 @@
+// The RES list on the real main window: entries as the load changes, the
+// count display, the two start-point commands with their questions and
+// error box, and the report file.
+#include "app_harness.h"
+
+#include "app/main_window.h"
+#include "ui/lednumber.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+
+using namespace ostra;
+using namespace ostra::testing;
+
+TEST(History, EntriesCountStartPointCommandsAndReport) {
+    AppHarness h;
+    h.fp.loads = {40};
+    h.start();
+    auto* box = h.mainControl<QCheckBox>("CheckBox1");
+    auto* combo = h.mainControl<QComboBox>("ComboBox1");
+    auto* count = h.mainControl<ui::LedNumber>("LMDLEDLabel1");
+    auto* start = h.mainControl<QLabel>("Label22");
+    auto* sinceStart = h.mainControl<QLabel>("Label27");
+    ASSERT_TRUE(box && combo && count && start && sinceStart);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("See Res. "));
+
+    // Ticking the box makes every change of the load an entry.
+    box->click();
+    for (int load : {47, 52, 52, 5}) {
+        h.fp.loads = {load};
+        h.monitorTimer().fire();
+    }
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("40% [0] DATETIME:00:00:00"));
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("47% [1] DATETIME:00:00:00"));
+    EXPECT_EQ(combo->itemText(2), QStringLiteral("52% [2] DATETIME:00:00:00"));
+    EXPECT_EQ(count->value(), 3);
+
+    // "Move to the start point" without a selection: the error box, nothing moved.
+    h.fp.sounds.clear();
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    ASSERT_EQ(h.fp.fakeDialogs.shown.size(), 2u);
+    EXPECT_EQ(h.fp.fakeDialogs.shown[0].text,
+              QStringLiteral("Will you move to the start point you selected in the RES LIST?"));
+    EXPECT_EQ(h.fp.fakeDialogs.shown[1].kind, QStringLiteral("error"));
+    EXPECT_EQ(h.fp.fakeDialogs.shown[1].text, QStringLiteral("'' is not a valid integer value."));
+    EXPECT_EQ(start->text(), QStringLiteral("40%"));
+    EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
+
+    // With an entry above the load: the whole entry shown, the tick at once.
+    combo->setCurrentIndex(2);
+    h.fp.fakeDialogs.shown.clear();
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    EXPECT_EQ(start->text(), QStringLiteral("52% [2] DATETIME:00:00:00"));
+    EXPECT_EQ(sinceStart->text(), QStringLiteral("-47%"));
+    EXPECT_EQ(h.app->monitor().figures().startLoad, 52);
+    EXPECT_EQ(count->value(), 3);  // the list itself is not changed
+
+    // "View the RES list report": the list as "res.txt", opened.
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton12"));
+    QFile report(h.dir.filePath(QStringLiteral("res.txt")));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    EXPECT_EQ(report.readAll(), QByteArray("40% [0] DATETIME:00:00:00\r\n47% [1] DATETIME:00:00:00\r\n"
+                                           "52% [2] DATETIME:00:00:00\r\n"));
+    EXPECT_EQ(h.fp.opened, QStringList{report.fileName()});
+
+    // "Refresh Start Res" answered No changes nothing, not even the count.
+    h.fp.fakeDialogs.answers = {Answer::No};
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton10"));
+    EXPECT_EQ(combo->count(), 3);
+    EXPECT_EQ(start->text(), QStringLiteral("52% [2] DATETIME:00:00:00"));
+    // Yes: the start point from a fresh reading, the list and its text empty.
+    h.fp.loads = {61};
+    h.fp.fakeDialogs.answers = {Answer::Yes};
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton10"));
+    EXPECT_EQ(combo->count(), 0);
+    EXPECT_EQ(combo->currentText(), QString());
+    EXPECT_EQ(count->value(), 0);
+    EXPECT_EQ(start->text(), QStringLiteral("61%"));
+}
