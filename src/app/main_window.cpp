@@ -30,6 +30,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -383,6 +384,14 @@ void MainWindow::bind() {
     connect(switch1_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
     connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
     connect(switch2_, &ui::TwoStateSwitch::clicked, &m_.actions.alarmSwitch, &QAction::trigger);
+    // Every change the user makes to the favourites box starts the entry
+    // selected then: a choice from the list, or a keystroke (which selects
+    // only an entry whose name it completes).
+    connect(favoritesCombo_, &QComboBox::activated, this,
+            [this](int i) { emit favoriteChosen(favoritesCombo_->itemText(i)); });
+    connect(favoritesCombo_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        emit favoriteChosen(favoritesCombo_->findText(text) >= 0 ? text : QString());
+    });
 
     // The shortcuts work while the main window has the focus.
     for (QAction* a : {&m_.actions.refreshMemory, &m_.actions.help}) addAction(a);

@@ -68,6 +68,8 @@ signals:
     void shownFromHidden();
     void activated();
     void closing();
+    // A favourite chosen in the drop-down, or typed (empty: none selected).
+    void favoriteChosen(const QString& name);
 
 protected:
     void showEvent(QShowEvent* e) override;

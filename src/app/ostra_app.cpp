@@ -5,6 +5,7 @@
 #include "app/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
+#include "refresh/list_editor.h"
 #include "settings/settings_file.h"
 #include "softtest/report_window.h"
 #include "ui/artwork.h"
@@ -29,6 +30,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       startPoint_(monitor_, history_, restTimer_, restAlarm_),
       lists_(services.files, services.shell, services.dialogs, cue_, programFolder),
       refresh_(services.files, services.session, services.dialogs, cue_),
+      upgrade_(UpgradeCheck::Deps{services.downloads, services.files, services.dialogs, services.shell, cue_,
+                                  programFolder}),
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, placement_, view_},
                   settings_) {
@@ -149,6 +152,17 @@ void OstraApp::connectCommands() {
         services_.shell.open(QString::fromLatin1(kHomepage));
     });
     connect(&a.autoUpgrade, &QAction::triggered, &controller_, &MainController::setAutoUpgradeCheck);
+    connect(&a.onlineUpgrade, &QAction::triggered, &upgrade_, &UpgradeCheck::command);
+    connect(&upgrade_, &UpgradeCheck::autoUpgradeRequested, &controller_, &MainController::setAutoUpgradeCheck);
+    connect(&controller_, &MainController::upgradeCheckDue, &upgrade_, &UpgradeCheck::check);
+    connect(&upgrade_, &UpgradeCheck::closeRequested, form1_.get(), &QWidget::close);
+    connect(&a.editStartup, &QAction::triggered, this,
+            [this] { editList(lists_.startupFolder(), QString::fromLatin1(kStartupEditorTitle)); });
+    connect(&a.editFavorites, &QAction::triggered, this, [this] {
+        editList(lists_.favoriteFolder(), QString::fromLatin1(kFavoriteEditorTitle));
+        lists_.fillFavorites();
+    });
+    connect(form1_.get(), &MainWindow::favoriteChosen, &lists_, &ProgramLists::startFavorite);
 
     // The warning window's buttons.
     connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
@@ -295,6 +309,18 @@ void OstraApp::viewReport() {
     const QString report = programFile(folder_, "res.txt");
     services_.files.replaceFile(report, ResList::serialize(history_.entries()));
     services_.shell.open(report);
+}
+
+void OstraApp::editList(const QString& folder, const QString& title) {
+    cue_.play("click.wav");
+    services_.files.createDirectory(folder);
+    lists_.read(folder);
+    // A window onto the folder: entries are dropped in, added or deleted
+    // there; whatever way it closes, the list is read again.
+    ListEditor editor(folder, title, services_.dialogs, services_.shell);
+    ui::centreOnScreen(&editor);
+    editor.exec();
+    lists_.read(folder);
 }
 
 void OstraApp::changeSound(const QString& target, const QString& missingMessage) {

@@ -16,6 +16,7 @@
 #include "monitor/view_state.h"
 #include "monitor/warning.h"
 #include "monitor/warning_options.h"
+#include "net/upgrade_check.h"
 #include "platform/services.h"
 #include "refresh/memory_refresh.h"
 #include "refresh/program_lists.h"
@@ -39,6 +40,8 @@ class ReportWindow;
 class TrayIcon;
 
 inline const char* const kHomepage = "https://ostra.example.org/";
+inline const char* const kStartupEditorTitle = "Drag the software icon in this window to be in the startup list";
+inline const char* const kFavoriteEditorTitle = "Drag the favorite software icon in this window";
 inline const char* const kRefreshStartQuestion = "Are you sure to refresh the start resources?";
 inline const char* const kMoveStartQuestion = "Will you move to the start point you selected in the RES LIST?";
 
@@ -68,6 +71,7 @@ public:
     ResList& history() { return history_; }
     Actions& actions() { return actions_; }
     Warning& warning() { return warning_; }
+    UpgradeCheck& upgrade() { return upgrade_; }
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
 
@@ -94,6 +98,8 @@ private:
     void refreshStart();
     void moveStart();
     void viewReport();
+    // The program lists' editor on a list folder.
+    void editList(const QString& folder, const QString& title);
     // "Change Sound Setting": replace one cue file and preview it.
     void changeSound(const QString& target, const QString& missingMessage);
     // Plays the command's cue, then runs it.
@@ -115,6 +121,7 @@ private:
     Placement placement_;
     ProgramLists lists_;
     MemoryRefresh refresh_;
+    UpgradeCheck upgrade_;
     MainController controller_;
     Actions actions_;
     // The windows.

@@ -55,11 +55,11 @@ const CueRow kCueTable[] = {
     {Where::Main, "dxfPictureButton1", "memory.wav"},
     {Where::Menu, "N1", "memory.wav"},
     {Where::Main, "RxSwitch1", "button.wav"},
-    {Where::Main, "RxSpeedButton16", "click.wav", false},
-    {Where::Menu, "N3", "click.wav", false},
+    {Where::Main, "RxSpeedButton16", "click.wav"},
+    {Where::Menu, "N3", "click.wav"},
     {Where::Main, "RxSpeedButton9", "click.wav"},
     {Where::Menu, "LogIn1", "click.wav"},
-    {Where::Main, "RxSpeedButton18", "click.wav", false},
+    {Where::Main, "RxSpeedButton18", "click.wav"},
     {Where::Main, "RxSpeedButton19", "click.wav"},
     // The rest timer.
     {Where::Main, "RxSpeedButton25", "click.wav"},
@@ -82,8 +82,8 @@ const CueRow kCueTable[] = {
     {Where::Menu, "N8", "clicklong.wav"},
     {Where::Main, "RxSpeedButton14", "clicklong.wav"},  // homepage
     {Where::Menu, "N6", "clicklong.wav"},
-    {Where::Main, "RxSpeedButton8", "clicklong.wav", false},
-    {Where::Menu, "Onlineupgrade1", "clicklong.wav", false},
+    {Where::Main, "RxSpeedButton8", "clicklong.wav"},
+    {Where::Menu, "Onlineupgrade1", "clicklong.wav"},
 };
 
 std::string describe(const CueRow& r) {

@@ -1,0 +1,64 @@
+#include "net/upgrade_check.h"
+
+#include "net/version_rule.h"
+#include "platform/dialogs.h"
+#include "platform/downloads.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "settings/settings_file.h"
+#include "sound/sound_cue.h"
+
+namespace ostra {
+
+namespace {
+// The version file is small; more than this is not a version file.
+constexpr qint64 kMaxVersionFile = 64 * 1024;
+}  // namespace
+
+UpgradeCheck::UpgradeCheck(Deps deps, QObject* parent) : QObject(parent), d_(std::move(deps)) {}
+
+QString UpgradeCheck::updateHost() const {
+    // Section "net", key "UpdateHost" of the settings file; the maker's
+    // server when it names none.
+    SettingsFile ini(d_.files, d_.programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName));
+    ini.load();
+    return ini.readString("net", "UpdateHost", QString::fromLatin1(kDefaultUpdateHost));
+}
+
+void UpgradeCheck::check() {
+    if (pending_) return;
+    const UpdateAddresses where = updateAddresses(updateHost());
+    const QString target = d_.programFolder + QStringLiteral("/vornalk.vvv");
+    pending_ = true;
+    if (!where.isValid()) {
+        // A malformed host behaves as no network: an earlier copy still counts.
+        compare();
+        return;
+    }
+    d_.downloads.fetch(where.versionFile, target, [this](bool) { compare(); });
+}
+
+void UpgradeCheck::compare() {
+    pending_ = false;
+    const std::optional<QByteArray> file =
+        d_.files.readFile(d_.programFolder + QStringLiteral("/vornalk.vvv"), kMaxVersionFile);
+    if (file && judgeVersionFile(*file, QString::fromLatin1(kVersionText)) == VersionVerdict::OfferUpgrade) {
+        d_.cue.play("clicklong.wav");
+        if (d_.dialogs.confirm(QString::fromLatin1(kUpgradeOffer)) == Answer::Yes) {
+            d_.shell.open(updateAddresses(updateHost()).installer);
+            emit closeRequested();
+        }
+    }
+    emit finished();
+}
+
+void UpgradeCheck::command() {
+    emit autoUpgradeRequested(true);
+    d_.cue.play("clicklong.wav");
+    if (d_.dialogs.confirm(QString::fromLatin1(kUpgradeQuestion)) != Answer::No) {
+        check();
+        emit autoUpgradeRequested(true);
+    }
+}
+
+}  // namespace ostra
