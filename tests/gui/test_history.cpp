@@ -5,6 +5,10 @@
 
 #include "app/main_window.h"
 #include "ui/lednumber.h"
+#include "ui/twostateswitch.h"
+
+#include <QSignalSpy>
+#include <algorithm>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,4 +83,37 @@ TEST(History, EntriesCountStartPointCommandsAndReport) {
     EXPECT_EQ(combo->currentText(), QString());
     EXPECT_EQ(count->value(), 0);
     EXPECT_EQ(start->text(), QStringLiteral("61%"));
+}
+
+// Every control of the main window that carries a hint runs exactly one
+// command, through that command's action (the one its hint names).
+TEST(Commands, EveryHintedButtonAndSwitchTriggersItsAction) {
+    AppHarness h;
+    h.start();
+    ModalCloser closer;
+    h.fp.fakeDialogs.answers = std::deque<Answer>(64, Answer::No);
+    QList<QAction*> actions = h.app->actions().all();
+    QWidgetList controls;
+    for (QWidget* w : h.main().findChildren<QWidget*>()) {
+        if ((qobject_cast<QAbstractButton*>(w) || qobject_cast<ui::TwoStateSwitch*>(w)) &&
+            w->objectName() != QLatin1String("CheckBox1"))
+            controls << w;
+    }
+    // Closing goes last: it ends the program's window.
+    std::stable_partition(controls.begin(), controls.end(),
+                          [](QWidget* w) { return w->objectName() != QLatin1String("RxSpeedButton3"); });
+    ASSERT_GE(controls.size(), 28);
+    for (QWidget* w : controls) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (QAction* a : actions) spies.push_back(std::make_unique<QSignalSpy>(a, &QAction::triggered));
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+        QStringList fired;
+        for (size_t i = 0; i < spies.size(); ++i)
+            if (!spies[i]->isEmpty()) fired << actions[int(i)]->objectName();
+        ASSERT_EQ(fired.size(), 1) << fired.join(QLatin1Char(' ')).toStdString();
+        const QAction* a = actions[int(std::find_if(spies.begin(), spies.end(), [](auto& s) { return !s->isEmpty(); }) -
+                                     spies.begin())];
+        if (!w->toolTip().isEmpty()) EXPECT_EQ(w->toolTip(), a->text());
+    }
 }
