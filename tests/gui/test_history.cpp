@@ -114,6 +114,8 @@ TEST(Commands, EveryHintedButtonAndSwitchTriggersItsAction) {
         ASSERT_EQ(fired.size(), 1) << fired.join(QLatin1Char(' ')).toStdString();
         const QAction* a = actions[int(std::find_if(spies.begin(), spies.end(), [](auto& s) { return !s->isEmpty(); }) -
                                      spies.begin())];
-        if (!w->toolTip().isEmpty()) EXPECT_EQ(w->toolTip(), a->text());
+        if (!w->toolTip().isEmpty()) {
+            EXPECT_EQ(w->toolTip(), a->text());
+        }
     }
 }
