@@ -1,6 +1,7 @@
 // The composition root: builds the logic first (settings, warning options,
-// history, rest timer and alarm, monitor, program lists, memory refresh,
-// the main window's controller and the commands), then the five windows,
+// history, rest timer and alarm, monitor, start point, software test,
+// program lists, memory refresh, the main window's controller and the
+// commands), then the five windows,
 // created once in order and living until the end (the main window, the
 // information window, the warning options, the warning window and the test
 // report), the tray icon with the popup menu, and connects every command's
@@ -12,6 +13,7 @@
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
+#include "monitor/start_point.h"
 #include "monitor/view_state.h"
 #include "monitor/warning.h"
 #include "monitor/warning_options.h"
@@ -20,6 +22,7 @@
 #include "refresh/program_lists.h"
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
+#include "softtest/soft_test.h"
 #include "sound/sound_cue.h"
 
 #include <QObject>
@@ -63,6 +66,8 @@ public:
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
     ResList& history() { return history_; }
+    StartPoint& startPoint() { return startPoint_; }
+    SoftTest& softTest() { return softwareTest_; }
     Actions& actions() { return actions_; }
     Warning& warning() { return warning_; }
     QMenu& popupMenu() { return *menu_; }
@@ -104,6 +109,8 @@ private:
     RestAlarm restAlarm_;
     SoundCue cue_;
     Monitor monitor_;
+    StartPoint startPoint_;
+    SoftTest softwareTest_;
     Placement placement_;
     ProgramLists lists_;
     MemoryRefresh refresh_;
