@@ -88,6 +88,7 @@ void SoftTest::start() {
     memory_.started = process_ != 0;
     memory_.totalBytes = std::max<std::int64_t>(0, d_.load.totalMemoryBytes());
     emit usageChanged(memory_);
+    sampleUsage();
     emit showRequested();
 }
 
