@@ -93,6 +93,7 @@ void SoftTest::start() {
 }
 
 void SoftTest::sample() {
+    if (!sampling()) return;  // a late call after the test stopped
     emit showRequested();
     ++seconds_;
     emit progressChanged(seconds_, kTestLength);

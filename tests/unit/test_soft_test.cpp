@@ -121,7 +121,9 @@ TEST(SoftTest, AMinuteOfSamplesLogsTheMovesKeepsThePeaksAndRates) {
               QStringLiteral("Program memory: peak 300.0 MiB (1.2%), at the end 120.0 MiB (0.5%)"));
     // No 61st sample.
     EXPECT_FALSE(r.sampleAt(60));
+    r.test.sample();
     EXPECT_EQ(r.test.testSeconds(), 60);
+    EXPECT_EQ(r.ratings.size(), 1u);
 }
 
 TEST(SoftTest, CancelStillResetsTheStartPointAndLeavesARunningTestAlone) {
