@@ -28,6 +28,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
                              cue_, view_, settings_.historyOn}),
       startPoint_(monitor_, history_, restTimer_, restAlarm_),
+      softwareTest_(SoftTest::Deps{monitor_, startPoint_, cue_, services.dialogs, services.files, services.processes,
+                                   services.load, services.clock}),
       lists_(services.files, services.shell, services.dialogs, cue_, programFolder),
       refresh_(services.files, services.session, services.dialogs, cue_),
       upgrade_(UpgradeCheck::Deps{services.downloads, services.files, services.dialogs, services.shell, cue_,
@@ -50,7 +52,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
     }
     form3_ = std::make_unique<OptionsWindow>(services.files, services.dialogs, controller_.iniPath(), options_, view_);
     warn1_ = std::make_unique<WarningDialog>(warning_);
-    softTest_ = std::make_unique<ReportWindow>();
+    softTest_ = std::make_unique<ReportWindow>(softwareTest_);
     for (QWidget* w : std::initializer_list<QWidget*>{form2_.get(), form3_.get(), warn1_.get(), softTest_.get()})
         services.windows.skipTaskbar(w);
     buildMenu();
@@ -163,6 +165,7 @@ void OstraApp::connectCommands() {
         lists_.fillFavorites();
     });
     connect(form1_.get(), &MainWindow::favoriteChosen, &lists_, &ProgramLists::startFavorite);
+    connect(&a.softwareTest, &QAction::triggered, &softwareTest_, &SoftTest::start);
 
     // The warning window's buttons.
     connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);

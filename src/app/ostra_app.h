@@ -1,6 +1,7 @@
 // The composition root: builds the logic first (settings, warning options,
-// history, rest timer and alarm, monitor, program lists, memory refresh,
-// the main window's controller and the commands), then the five windows,
+// history, rest timer and alarm, monitor, start point, software test,
+// program lists, memory refresh, the main window's controller and the
+// commands), then the five windows,
 // created once in order and living until the end (the main window, the
 // information window, the warning options, the warning window and the test
 // report), the tray icon with the popup menu, and connects every command's
@@ -22,6 +23,7 @@
 #include "refresh/program_lists.h"
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
+#include "softtest/soft_test.h"
 #include "sound/sound_cue.h"
 
 #include <QObject>
@@ -69,6 +71,8 @@ public:
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
     ResList& history() { return history_; }
+    StartPoint& startPoint() { return startPoint_; }
+    SoftTest& softTest() { return softwareTest_; }
     Actions& actions() { return actions_; }
     Warning& warning() { return warning_; }
     UpgradeCheck& upgrade() { return upgrade_; }
@@ -118,6 +122,7 @@ private:
     SoundCue cue_;
     Monitor monitor_;
     StartPoint startPoint_;
+    SoftTest softwareTest_;
     Placement placement_;
     ProgramLists lists_;
     MemoryRefresh refresh_;

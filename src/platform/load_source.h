@@ -1,6 +1,7 @@
 // Where the memory load comes from.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 namespace ostra {
@@ -11,6 +12,8 @@ public:
     // The share of memory in use, 0..100, read afresh at every call;
     // nothing when it cannot be read.
     virtual std::optional<int> memoryLoad() = 0;
+    // The machine's memory in bytes; 0 when it cannot be read.
+    virtual std::int64_t totalMemoryBytes() = 0;
 };
 
 }  // namespace ostra

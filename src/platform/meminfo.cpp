@@ -80,18 +80,37 @@ Reader::~Reader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-int Reader::read() {
+long long totalBytesFromText(const char* text, std::size_t len) {
+    const Fields f = parse(text, len);
+    if (f.total <= 0) return -1;
+    return f.total * 1024;  // the file counts in kB
+}
+
+long long Reader::fill(char* buf, std::size_t size) {
     if (fd_ < 0) {
         fd_ = ::open(path_, O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) return -1;
     }
-    char buf[4096];
     ssize_t n;
     do {
-        n = ::pread(fd_, buf, sizeof buf, 0);
+        n = ::pread(fd_, buf, size, 0);
     } while (n < 0 && errno == EINTR);
-    if (n <= 0) return -1;
+    return n <= 0 ? -1 : n;
+}
+
+int Reader::read() {
+    char buf[4096];
+    const long long n = fill(buf, sizeof buf);
+    if (n < 0) return -1;
     return loadFromText(buf, static_cast<std::size_t>(n));
+}
+
+long long Reader::totalBytes() {
+    char buf[4096];
+    const long long n = fill(buf, sizeof buf);
+    if (n < 0) return 0;
+    const long long total = totalBytesFromText(buf, static_cast<std::size_t>(n));
+    return total < 0 ? 0 : total;
 }
 
 }  // namespace ostra::meminfo

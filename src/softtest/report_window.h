@@ -1,14 +1,58 @@
-// TSoftTest, "Soft Test Report": the window of the software test.
+// TSoftTest, "Soft Test Report": the window of the software test. It shows
+// what the test announces and hands its two buttons and its closing to it.
 #pragma once
 
 #include <QDialog>
 
+#include <array>
+
+class QButtonGroup;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace ostra {
+namespace ui {
+class Gauge;
+}  // namespace ui
+
+class SoftTest;
+struct SoftTestFigures;
+struct ProgramMemory;
 
 class ReportWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit ReportWindow(QWidget* parent = nullptr);
+    // The client area: the design's outer 606 by 446 less a usual dialog
+    // frame and caption bar.
+    static constexpr int kClientWidth = 598;
+    static constexpr int kClientHeight = 419;
+
+    explicit ReportWindow(SoftTest& test, QWidget* parent = nullptr);
+
+    // Any way of closing, the close box and Escape included.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void showFigures(const SoftTestFigures& f);
+    void showProgress(int seconds, int length);
+    void showValuation(int index);
+    void showMemory(const ProgramMemory& m);
+    void bringToFront();
+
+    SoftTest& test_;
+    ui::Gauge* gauge_;
+    QPlainTextEdit* memo_;
+    // res1, res2, res3, res11, res22, res33, res44.
+    std::array<QLabel*, 7> values_{};
+    QLabel* memory_;
+    QButtonGroup* valuation_;
+    QPushButton* result_;
+    QPushButton* ok_;
+    bool placed_ = false;
 };
 
 }  // namespace ostra

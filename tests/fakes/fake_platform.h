@@ -35,9 +35,11 @@ public:
         if (v == kFail) return std::nullopt;
         return v;
     }
+    std::int64_t totalMemoryBytes() override { return totalBytes; }
     static constexpr int kFail = -2147483647 - 1;
     std::deque<int> loads{50};
     int loadReads = 0;
+    std::int64_t totalBytes = std::int64_t(24) << 30;
 };
 
 class FakeSoundPlayer : public SoundPlayer, public virtual FakeCallLog {

@@ -73,8 +73,8 @@ const CueRow kCueTable[] = {
     {Where::Main, "RxSpeedButton21", "click.wav"},
     {Where::Main, "RxSwitch2", "button.wav"},
     // Software test, sounds, help, upgrade.
-    {Where::Main, "dxfPictureButton2", "click.wav", false},
-    {Where::Menu, "Startsoftwaretest1", "click.wav", false},
+    {Where::Main, "dxfPictureButton2", "click.wav"},
+    {Where::Menu, "Startsoftwaretest1", "click.wav"},
     {Where::Menu, "Changethealarmsound1", "click.wav"},
     {Where::Menu, "Emergencysound1", "click.wav"},
     {Where::Menu, "StartSound1", "click.wav"},

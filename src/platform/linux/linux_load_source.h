@@ -1,4 +1,4 @@
-// The memory load from /proc/meminfo.
+// The memory load and the machine's memory from /proc/meminfo.
 #pragma once
 
 #include "platform/load_source.h"
@@ -13,6 +13,7 @@ public:
         if (v < 0) return std::nullopt;
         return v;
     }
+    std::int64_t totalMemoryBytes() override { return meminfo_.totalBytes(); }
 
 private:
     meminfo::Reader meminfo_;
