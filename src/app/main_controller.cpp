@@ -4,6 +4,7 @@
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
 #include "monitor/view_state.h"
+#include "net/version_rule.h"
 #include "refresh/program_lists.h"
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
@@ -57,6 +58,7 @@ void MainController::readSettings() {
     d_.placement.setTop(ini.readInt("W", "top", d_.placement.top()));
     d_.monitor.setPriorRunLoad(ini.readInt("W", "Gauge5", 0));
     d_.restAlarm.setRestInterval(ini.readInt("W", "LMDLEDLabel3", d_.restAlarm.restInterval()));
+    settings_.updateHost = ini.readString("net", "UpdateHost", QString::fromLatin1(kDefaultUpdateHost));
     emit settingsApplied();
 }
 

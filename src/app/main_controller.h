@@ -32,6 +32,7 @@ struct MainSettings {
     bool analysisPanelOpen = true;    // "RxSpeedButton11"
     bool autoUpgradeCheck = true;     // "Autoconnecttheonlinupgrade1"
     bool autoRefreshAtStart = false;  // "FFFF"
+    QString updateHost;               // section "net", "UpdateHost"
 };
 
 class MainController : public QObject {

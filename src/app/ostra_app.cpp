@@ -33,7 +33,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       lists_(services.files, services.shell, services.dialogs, cue_, programFolder),
       refresh_(services.files, services.session, services.dialogs, cue_),
       upgrade_(UpgradeCheck::Deps{services.downloads, services.files, services.dialogs, services.shell, cue_,
-                                  programFolder}),
+                                  programFolder, settings_.updateHost}),
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, placement_, view_},
                   settings_) {

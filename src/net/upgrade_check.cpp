@@ -5,7 +5,6 @@
 #include "platform/downloads.h"
 #include "platform/files.h"
 #include "platform/shell.h"
-#include "settings/settings_file.h"
 #include "sound/sound_cue.h"
 
 namespace ostra {
@@ -17,17 +16,9 @@ constexpr qint64 kMaxVersionFile = 64 * 1024;
 
 UpgradeCheck::UpgradeCheck(Deps deps, QObject* parent) : QObject(parent), d_(std::move(deps)) {}
 
-QString UpgradeCheck::updateHost() const {
-    // Section "net", key "UpdateHost" of the settings file; the maker's
-    // server when it names none.
-    SettingsFile ini(d_.files, d_.programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName));
-    ini.load();
-    return ini.readString("net", "UpdateHost", QString::fromLatin1(kDefaultUpdateHost));
-}
-
 void UpgradeCheck::check() {
     if (pending_) return;
-    const UpdateAddresses where = updateAddresses(updateHost());
+    const UpdateAddresses where = updateAddresses(d_.updateHost);
     const QString target = d_.programFolder + QStringLiteral("/vornalk.vvv");
     pending_ = true;
     if (!where.isValid()) {
@@ -45,7 +36,7 @@ void UpgradeCheck::compare() {
     if (file && judgeVersionFile(*file, QString::fromLatin1(kVersionText)) == VersionVerdict::OfferUpgrade) {
         d_.cue.play("clicklong.wav");
         if (d_.dialogs.confirm(QString::fromLatin1(kUpgradeOffer)) == Answer::Yes) {
-            d_.shell.open(updateAddresses(updateHost()).installer);
+            d_.shell.open(updateAddresses(d_.updateHost).installer);
             emit closeRequested();
         }
     }

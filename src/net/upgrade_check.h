@@ -30,6 +30,9 @@ public:
         Shell& shell;
         SoundCue& cue;
         QString programFolder;
+        // The update server as the settings name it (section "net", key
+        // "UpdateHost"), read with the other settings at each showing.
+        const QString& updateHost;
     };
     explicit UpgradeCheck(Deps deps, QObject* parent = nullptr);
 
@@ -50,7 +53,6 @@ signals:
 
 private:
     void compare();
-    QString updateHost() const;
 
     Deps d_;
     bool pending_ = false;

@@ -12,7 +12,8 @@ using ostra::test::Rig;
 namespace {
 
 struct UpgradeRig : Rig {
-    UpgradeCheck check{UpgradeCheck::Deps{platform, platform, platform.fakeDialogs, platform, cue, folder}};
+    QString host = QStringLiteral("update.ostra.example.org");
+    UpgradeCheck check{UpgradeCheck::Deps{platform, platform, platform.fakeDialogs, platform, cue, folder, host}};
     int closes = 0;
     QList<bool> autoRequests;
     UpgradeRig() {
@@ -70,6 +71,8 @@ TEST(UpgradeCheck, FetchesInTheBackgroundAndOffersOnlyAnotherVersion) {
 TEST(UpgradeCheck, AFailedFetchComparesTheEarlierCopyAndYesOpensTheInstaller) {
     UpgradeRig rig;
     rig.platform.setIni(rig.folder, "net", "UpdateHost", QStringLiteral("127.0.0.1:8123"));
+    rig.showAt(40);  // the settings, the host among them, read at the showing
+    rig.host = rig.settings.updateHost;
     rig.platform.memory[QStringLiteral("/prog/vornalk.vvv")] = "1.05\n";
     rig.platform.fakeDialogs.answers = {Answer::Yes};
     rig.check.check();
