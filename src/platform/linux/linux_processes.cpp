@@ -203,12 +203,15 @@ QList<QByteArray> desktopCommand(const QString& file) {
 
 // ---- process state ------------------------------------------------------
 
-// True when the process behind `pidfd` has exited (it stays a zombie).
-bool hasExited(int pidfd) {
+enum class Leader { Running, Exited, Lost };
+
+// The state of our child behind `pidfd`, without reaping it. Lost: it is no
+// child of ours any more (reaped elsewhere), so its pid may name anyone now.
+Leader leaderState(int pidfd) {
     siginfo_t info{};
     if (::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
-        return true;  // not our child any more: treat as gone, send nothing to it
-    return info.si_pid != 0;
+        return Leader::Lost;
+    return info.si_pid != 0 ? Leader::Exited : Leader::Running;
 }
 
 }  // namespace
@@ -273,12 +276,17 @@ bool LinuxProcesses::terminate(ProcessHandle handle) {
     Program& p = *it->second;
     if (p.ended || p.pidfd < 0) return false;
     p.ended = true;
-    const bool exited = hasExited(p.pidfd);
+    const Leader state = leaderState(p.pidfd);
+    if (state == Leader::Lost) {
+        ::close(p.pidfd);
+        p.pidfd = -1;
+        return false;
+    }
     sample(p);
     // The group id is the pid of our unreaped leader, so it cannot belong
     // to anyone else: whatever is left of the group is the program's.
     ::kill(-p.pid, SIGKILL);
-    if (exited) {
+    if (state == Leader::Exited) {
         reap(p);
         return false;
     }
@@ -291,7 +299,14 @@ ProcessUsage LinuxProcesses::usage(ProcessHandle handle) {
     const auto it = programs_.find(handle);
     if (it == programs_.end()) return {};
     Program& p = *it->second;
-    if (!p.ended && p.pidfd >= 0) sample(p);
+    if (p.ended || p.pidfd < 0) return p.last;
+    if (leaderState(p.pidfd) == Leader::Lost) {
+        // Reaped behind our back: its group id may be anyone's now.
+        ::close(p.pidfd);
+        p.pidfd = -1;
+        return p.last;
+    }
+    sample(p);
     return p.last;
 }
 
