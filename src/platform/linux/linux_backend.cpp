@@ -4,6 +4,7 @@
 #include "platform/linux/linux_dialogs.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
+#include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_sound_player.h"
 #include "platform/linux/linux_window_services.h"
@@ -19,13 +20,6 @@
 namespace ostra {
 
 namespace {
-
-class BasicProcesses : public Processes {
-public:
-    ProcessHandle start(const QString&) override { return 0; }
-    bool terminate(ProcessHandle) override { return false; }
-    ProcessUsage usage(ProcessHandle) override { return {}; }
-};
 
 class BasicSession : public Session {
 public:
@@ -64,7 +58,7 @@ LinuxBackend::LinuxBackend()
       sound_(std::make_unique<LinuxSoundPlayer>()),
       files_(std::make_unique<LinuxFiles>()),
       shell_(std::make_unique<LinuxShell>()),
-      processes_(std::make_unique<BasicProcesses>()),
+      processes_(std::make_unique<LinuxProcesses>()),
       session_(std::make_unique<BasicSession>()),
       downloads_(std::make_unique<BasicDownloads>()),
       clock_(std::make_unique<LinuxClock>()),
