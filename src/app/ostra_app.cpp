@@ -11,7 +11,6 @@
 #include "ui/artwork.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
 
 namespace ostra {
@@ -333,9 +332,9 @@ void OstraApp::changeSound(const QString& target, const QString& missingMessage)
                                                                QStringLiteral("*.wav|*.wav"), lastSoundChoice_);
     if (chosen) {
         lastSoundChoice_ = *chosen;
-        // Choosing the file itself leaves it as it is.
-        const QString from = QFileInfo(*chosen).canonicalFilePath();
-        if (from.isEmpty() || from != QFileInfo(path).canonicalFilePath()) services_.files.copyFile(*chosen, path);
+        // The copy reads the whole file before it replaces the target, so
+        // choosing the target itself leaves it as it is.
+        services_.files.copyFile(*chosen, path);
     }
     if (services_.files.fileExists(path))
         cue_.preview(target);

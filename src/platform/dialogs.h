@@ -22,8 +22,6 @@ public:
     // Open-file dialog; filter given in the "desc|pattern" form.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& initialDir) = 0;
-    // Save-file dialog used as a window onto a folder.
-    virtual std::optional<QString> saveFile(const QString& title, const QString& initialDir) = 0;
 };
 
 }  // namespace ostra

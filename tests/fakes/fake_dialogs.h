@@ -29,10 +29,6 @@ public:
         lastFilter = filter;
         return nextFileAnswer();
     }
-    std::optional<QString> saveFile(const QString& title, const QString&) override {
-        shown.push_back({QStringLiteral("save"), title});
-        return nextFileAnswer();
-    }
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;                      // default Yes when empty

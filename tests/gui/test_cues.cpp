@@ -204,7 +204,6 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<QString> saveFile(const QString&, const QString&) override { return std::nullopt; }
 
     QStringList messages;
     std::vector<Open> opens;

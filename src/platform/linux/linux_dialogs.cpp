@@ -59,10 +59,5 @@ std::optional<QString> LinuxDialogs::openFile(const QString& title, const QStrin
     return f;
 }
 
-std::optional<QString> LinuxDialogs::saveFile(const QString& title, const QString& initialDir) {
-    QString f = QFileDialog::getSaveFileName(nullptr, title, initialDir);
-    if (f.isEmpty()) return std::nullopt;
-    return f;
-}
 
 }  // namespace ostra

@@ -12,7 +12,6 @@ public:
     Answer confirm(const QString& text) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& initialDir) override;
-    std::optional<QString> saveFile(const QString& title, const QString& initialDir) override;
 };
 
 }  // namespace ostra
