@@ -6,6 +6,7 @@
 #include "ui/artwork.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -59,6 +60,17 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+
+    // Without a session bus, the first D-Bus use would start one through
+    // autolaunch that outlives the program: use the user's bus socket where
+    // there is one, and none otherwise.
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) {
+        const QString bus = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + QStringLiteral("/bus");
+        if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && QFileInfo(bus).exists())
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(bus));
+        else
+            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-no-session-bus");
+    }
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -123,6 +123,11 @@ void MainController::formActivate() {
     const QSize screen = d_.services.windows.screenSize();
     if (d_.placement.left() > screen.width() - 1) d_.placement.setLeft(0);
     if (d_.placement.top() > screen.height()) d_.placement.setTop(0);
+    // A window lying wholly left of or above the screen (a hand-edited file,
+    // a screen that is gone) could never be reached: it comes back to the
+    // edge. One that is only partly off the left edge stays.
+    if (qint64(d_.placement.left()) + d_.placement.width() <= 0) d_.placement.setLeft(0);
+    if (qint64(d_.placement.top()) + d_.placement.height() <= 0) d_.placement.setTop(0);
 }
 
 bool MainController::formClose() {

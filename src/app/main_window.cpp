@@ -502,6 +502,11 @@ void MainWindow::moveEvent(QMoveEvent* e) {
     m_.placement.windowMoved(x(), y());
 }
 
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    m_.placement.windowResized(width(), height());
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
     if (!shutdownRun_) {
         shutdownRun_ = true;

@@ -76,6 +76,7 @@ protected:
     void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     bool event(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

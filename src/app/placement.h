@@ -20,6 +20,7 @@ public:
     int left() const { return left_; }
     int top() const { return top_; }
     int height() const { return height_; }
+    int width() const { return width_; }
 
     void setLeft(int x) { moveTo(x, top_); }
     void setTop(int y) { moveTo(left_, y); }
@@ -37,6 +38,10 @@ public:
         left_ = x;
         top_ = y;
     }
+    void windowResized(int w, int h) {
+        width_ = w;
+        height_ = h;
+    }
 
 signals:
     void moveRequested(int x, int y);
@@ -46,6 +51,7 @@ private:
     int left_ = kDesignLeft;
     int top_ = kDesignTop;
     int height_ = 747;
+    int width_ = kDesignWidth;
 };
 
 }  // namespace ostra

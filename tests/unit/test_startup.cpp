@@ -291,6 +291,10 @@ TEST(Activation, PullsAnOffScreenWindowBackAndPlaysTheStartCue) {
         {1279, 1024, 1279, 1024},  // width - 1 and height exactly: they stay
         {5000, 500, 0, 500},
         {-40, -10, -40, -10},    // negative edges stay
+        {-389, -746, -389, -746},  // a pixel of the window still on the screen
+        {-390, -747, 0, 0},      // wholly left of and above the screen: back
+        {-5000, -5000, 0, 0},
+        {-2147483647 - 1, 500, 0, 500},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.left);
