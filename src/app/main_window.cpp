@@ -480,11 +480,12 @@ void MainWindow::showEvent(QShowEvent* e) {
     emit shownFromHidden();
     // A window manager that takes the window over just after it is mapped
     // may leave it (or Qt's idea of it) elsewhere: put it back where the
-    // settings placed it, unless the user has moved it since.
-    const QPoint placed = pos();
+    // logic placed it (the settings, then the activation's edge rules),
+    // unless the user has moved it since.
     const int presses = presses_;
-    QTimer::singleShot(150, this, [this, placed, presses] {
+    QTimer::singleShot(150, this, [this, presses] {
         if (isVisible() && presses == presses_) {
+            const QPoint placed = m_.placement.requested();
             move(placed + QPoint(0, 1));
             move(placed);
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 namespace ostra {
 
@@ -25,10 +26,13 @@ public:
     void setLeft(int x) { moveTo(x, top_); }
     void setTop(int y) { moveTo(left_, y); }
     void moveTo(int x, int y) {
-        left_ = x;
-        top_ = y;
+        left_ = requested_.rx() = x;
+        top_ = requested_.ry() = y;
         emit moveRequested(x, y);
     }
+    // Where the logic last put the window (a window manager may report
+    // another place for a moment after it takes the window over).
+    QPoint requested() const { return requested_; }
     void setHeight(int h) {
         height_ = h;
         emit heightRequested(h);
@@ -52,6 +56,7 @@ private:
     int top_ = kDesignTop;
     int height_ = 747;
     int width_ = kDesignWidth;
+    QPoint requested_{kDesignLeft, kDesignTop};
 };
 
 }  // namespace ostra
