@@ -1,0 +1,175 @@
+// The forced log-off against a private bus with a stand-in logind
+// (tests/e2e/fake_login1.py), asked by a separate probe process so that each
+// run picks its own system bus; and the protection marker's path.
+#include "platform/linux/linux_session.h"
+
+#include "child_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using ostra::LinuxSession;
+
+namespace {
+
+using testing_support::endWithThisProcess;
+using testing_support::stopChild;
+
+// dbus-daemon in the foreground, so that it is our child and ends with us.
+class PrivateBus {
+public:
+    PrivateBus() {
+        endWithThisProcess(daemon_);
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                       QStringLiteral("--print-address=1")});
+        if (!daemon_.waitForStarted(5000)) return;
+        if (QTest::qWaitFor([&] { return daemon_.canReadLine(); }, 10000))
+            address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() { stopChild(daemon_); }
+    QString address() const { return address_; }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+class FakeLogind {
+public:
+    FakeLogind(const QString& bus, const QString& log, const QStringList& extra = {}) {
+        const QString ready = dir_.filePath(QStringLiteral("ready"));
+        fake_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        endWithThisProcess(fake_);
+        fake_.start(QStringLiteral("/usr/bin/python3"),
+                    QStringList{QStringLiteral(OSTRA_E2E_DIR "/fake_login1.py"), QStringLiteral("--address"), bus,
+                                QStringLiteral("--log"), log, QStringLiteral("--ready"), ready} +
+                        extra);
+        ready_ = fake_.waitForStarted(5000) &&
+                 QTest::qWaitFor([&] { return QFile::exists(ready) || fake_.state() == QProcess::NotRunning; },
+                                 15000) &&
+                 fake_.state() == QProcess::Running;
+    }
+    ~FakeLogind() { stopChild(fake_); }
+    bool ready() const { return ready_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess fake_;
+    bool ready_ = false;
+};
+
+struct ProbeResult {
+    bool ran = false;
+    qint64 pid = 0;
+    bool loggedOff = false;
+    qint64 ms = 0;
+};
+
+// Runs the probe with the given system bus address.
+ProbeResult probe(const QString& systemBus) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), systemBus);
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithThisProcess(p);
+    p.start(QStringLiteral(OSTRA_SESSION_PROBE), {});
+    ProbeResult r;
+    // Far longer than the log-off's own limits (two calls of three seconds),
+    // far shorter than D-Bus's default 25 s wait.
+    if (!p.waitForStarted(5000) || !p.waitForFinished(20000)) {
+        stopChild(p);
+        return r;
+    }
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const auto m = QRegularExpression(QStringLiteral(R"(pid=(\d+) result=([01]) ms=(\d+))")).match(out);
+    if (!m.hasMatch() || p.exitCode() != 0) return r;
+    r.ran = true;
+    r.pid = m.captured(1).toLongLong();
+    r.loggedOff = m.captured(2) == QLatin1String("1");
+    r.ms = m.captured(3).toLongLong();
+    return r;
+}
+
+QStringList logLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TEST(LinuxSession, LogOffTerminatesExactlyOurSessionAndFailsQuietlyOtherwise) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QTemporaryDir dir;
+
+    // A bus without logind.
+    ProbeResult r = probe(bus.address());
+    ASSERT_TRUE(r.ran);
+    EXPECT_FALSE(r.loggedOff);
+
+    {
+        const QString log = dir.filePath(QStringLiteral("normal.log"));
+        FakeLogind logind(bus.address(), log);
+        ASSERT_TRUE(logind.ready());
+        r = probe(bus.address());
+        ASSERT_TRUE(r.ran);
+        EXPECT_TRUE(r.loggedOff);
+        // Its own pid, then the session logind named for it, nothing else.
+        EXPECT_EQ(logLines(log), (QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid),
+                                              QStringLiteral("Session.Terminate c%1").arg(r.pid)}));
+    }
+    {
+        // The process belongs to no session: nothing is terminated.
+        const QString log = dir.filePath(QStringLiteral("nosession.log"));
+        FakeLogind logind(bus.address(), log, {QStringLiteral("--behaviour"), QStringLiteral("no-session")});
+        ASSERT_TRUE(logind.ready());
+        r = probe(bus.address());
+        ASSERT_TRUE(r.ran);
+        EXPECT_FALSE(r.loggedOff);
+        EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)});
+    }
+    {
+        // A service that never answers holds the call only for its own limit.
+        const QString log = dir.filePath(QStringLiteral("silent.log"));
+        FakeLogind logind(bus.address(), log, {QStringLiteral("--behaviour"), QStringLiteral("silent")});
+        ASSERT_TRUE(logind.ready());
+        r = probe(bus.address());
+        ASSERT_TRUE(r.ran);
+        EXPECT_FALSE(r.loggedOff);
+        EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)});
+    }
+}
+
+TEST(LinuxSession, WithoutASystemBusLogOffFailsAtOnce) {
+    QTemporaryDir dir;
+    const ProbeResult r =
+        probe(QStringLiteral("unix:path=") + dir.filePath(QStringLiteral("no-bus-here")));
+    ASSERT_TRUE(r.ran);
+    EXPECT_FALSE(r.loggedOff);
+}
+
+TEST(LinuxSession, ProtectionMarkerIsAtTheRootUnlessTheEnvironmentMovesIt) {
+    const QByteArray saved = qgetenv("OSTRA_PROTECTION_MARKER");
+    const bool wasSet = qEnvironmentVariableIsSet("OSTRA_PROTECTION_MARKER");
+    LinuxSession session;
+    qunsetenv("OSTRA_PROTECTION_MARKER");
+    EXPECT_EQ(session.protectionMarkerPath(), QStringLiteral("/qzx.a"));
+    qputenv("OSTRA_PROTECTION_MARKER", "");
+    EXPECT_EQ(session.protectionMarkerPath(), QStringLiteral("/qzx.a"));
+    qputenv("OSTRA_PROTECTION_MARKER", "/tmp/elsewhere/qzx.a");
+    EXPECT_EQ(session.protectionMarkerPath(), QStringLiteral("/tmp/elsewhere/qzx.a"));
+    if (wasSet)
+        qputenv("OSTRA_PROTECTION_MARKER", saved);
+    else
+        qunsetenv("OSTRA_PROTECTION_MARKER");
+}
