@@ -1,8 +1,6 @@
 #include "settings/profile.h"
 
-#include "platform/atomic_file.h"
 
-#include <QFile>
 
 #include <climits>
 #include <cstring>
@@ -207,20 +205,6 @@ bool applyValue(const QByteArray& content, const QString& section, const QString
     return true;
 }
 
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult readFile(const QString& path, QByteArray* content) {
-    QFile file(path);
-    if (!file.exists())
-        return ReadResult::Missing;
-    if (!file.open(QIODevice::ReadOnly))
-        return ReadResult::Failed;
-    *content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return ReadResult::Failed;
-    return ReadResult::Ok;
-}
-
 }  // namespace
 
 QString getValue(const QByteArray& content, const QString& section, const QString& key,
@@ -305,53 +289,6 @@ int parseInt(const QString& text, int def) {
             return def;
     }
     return int(negative ? -n : n);
-}
-
-QString readString(const QString& file, const QString& section, const QString& key,
-                   const QString& def) {
-    QByteArray content;
-    if (readFile(file, &content) != ReadResult::Ok)
-        return def;
-    bool found = false;
-    const QString value = getValue(content, section, key, &found);
-    return found ? value : def;
-}
-
-bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value) {
-    QByteArray content;
-    const ReadResult read = readFile(file, &content);
-    if (read == ReadResult::Failed)
-        return false;  // never replace a file we could not read
-
-    QByteArray updated;
-    if (!applyValue(content, section, key, value, &updated))
-        return false;
-    if (read == ReadResult::Ok && updated == content)
-        return true;  // the file already holds the value
-
-    return replaceFile(file, updated);
-}
-
-int readInt(const QString& file, const QString& section, const QString& key, int def) {
-    QByteArray content;
-    if (readFile(file, &content) != ReadResult::Ok)
-        return def;
-    bool found = false;
-    const QString value = getValue(content, section, key, &found);
-    return found ? parseInt(value, def) : def;
-}
-
-bool readBool(const QString& file, const QString& section, const QString& key, bool def) {
-    return readInt(file, section, key, def ? 1 : 0) != 0;
-}
-
-bool writeInt(const QString& file, const QString& section, const QString& key, int value) {
-    return writeString(file, section, key, QString::number(value));
-}
-
-bool writeBool(const QString& file, const QString& section, const QString& key, bool value) {
-    return writeString(file, section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 }  // namespace ostra::profile

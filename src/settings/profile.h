@@ -1,4 +1,4 @@
-// Private-profile (INI) files with the Windows rules: "[section]" headers,
+// Private-profile (INI) text with the Windows rules: "[section]" headers,
 // "key=value" lines, section and key names matched without regard to ASCII
 // letter case, everything else in the file kept byte for byte on write.
 //
@@ -36,22 +36,5 @@ QByteArray setValue(const QByteArray& content, const QString& section, const QSt
 // ignored. Empty text, text that does not parse fully, and numbers outside
 // the range of int give def.
 int parseInt(const QString& text, int def);
-
-// File functions. Reading never fails: a missing file, section or key gives
-// def. Writing creates the file if it is missing and replaces it atomically
-// (temporary file in the same folder, synced, renamed over the old one); it
-// returns false on any failure and then leaves the old file as it was.
-QString readString(const QString& file, const QString& section, const QString& key,
-                   const QString& def);
-bool writeString(const QString& file, const QString& section, const QString& key,
-                 const QString& value);
-
-int readInt(const QString& file, const QString& section, const QString& key, int def);
-// Any non-zero number is on; the default is read as 1 or 0.
-bool readBool(const QString& file, const QString& section, const QString& key, bool def);
-// Written as a decimal number.
-bool writeInt(const QString& file, const QString& section, const QString& key, int value);
-// Written as "1" or "0".
-bool writeBool(const QString& file, const QString& section, const QString& key, bool value);
 
 }  // namespace ostra::profile

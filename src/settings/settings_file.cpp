@@ -22,39 +22,44 @@ void SettingsFile::load() {
     refused_ = false;
 }
 
-QString SettingsFile::readString(const char* section, const char* key, const QString& def) const {
+QString SettingsFile::readString(const QString& section, const QString& key, const QString& def) const {
     bool found = false;
-    const QString v = profile::getValue(content_, QLatin1String(section), QLatin1String(key), &found);
+    const QString v = profile::getValue(content_, section, key, &found);
     return found ? v : def;
 }
 
-int SettingsFile::readInt(const char* section, const char* key, int def) const {
+int SettingsFile::readInt(const QString& section, const QString& key, int def) const {
     bool found = false;
-    const QString v = profile::getValue(content_, QLatin1String(section), QLatin1String(key), &found);
+    const QString v = profile::getValue(content_, section, key, &found);
     return found ? profile::parseInt(v, def) : def;
 }
 
-bool SettingsFile::readBool(const char* section, const char* key, bool def) const {
+bool SettingsFile::readBool(const QString& section, const QString& key, bool def) const {
     return readInt(section, key, def ? 1 : 0) != 0;
 }
 
-bool SettingsFile::writeString(const char* section, const char* key, const QString& value) {
-    const QString s = QLatin1String(section), k = QLatin1String(key);
-    QByteArray updated = profile::setValue(content_, s, k, value);
-    bool found = false;
-    if (profile::getValue(updated, s, k, &found) != value || !found) {
-        refused_ = true;
-        return false;
+bool SettingsFile::writeString(const QString& section, const QString& key, const QString& value) {
+    QByteArray updated = profile::setValue(content_, section, key, value);
+    if (updated == content_) {
+        // Unchanged: the key already held the value (as far as a reading
+        // gives it back), or the name or value cannot be stored.
+        bool found = false;
+        const QString held = profile::getValue(content_, section, key, &found);
+        if (!found || held != value.left(2047)) {
+            refused_ = true;
+            return false;
+        }
+        return true;
     }
     content_ = std::move(updated);
     return true;
 }
 
-bool SettingsFile::writeInt(const char* section, const char* key, int value) {
+bool SettingsFile::writeInt(const QString& section, const QString& key, int value) {
     return writeString(section, key, QString::number(value));
 }
 
-bool SettingsFile::writeBool(const char* section, const char* key, bool value) {
+bool SettingsFile::writeBool(const QString& section, const QString& key, bool value) {
     return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 

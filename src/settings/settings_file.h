@@ -21,17 +21,17 @@ public:
     // its place, reads as empty.
     void load();
 
-    QString readString(const char* section, const char* key, const QString& def) const;
+    QString readString(const QString& section, const QString& key, const QString& def) const;
     // Decimal, "0x" hex, a sign; the default on garbage.
-    int readInt(const char* section, const char* key, int def) const;
+    int readInt(const QString& section, const QString& key, int def) const;
     // Any non-zero number is on.
-    bool readBool(const char* section, const char* key, bool def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
 
     // Changes the text in memory; false when the value cannot be stored.
-    bool writeString(const char* section, const char* key, const QString& value);
-    bool writeInt(const char* section, const char* key, int value);
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeInt(const QString& section, const QString& key, int value);
     // Written as "1" or "0".
-    bool writeBool(const char* section, const char* key, bool value);
+    bool writeBool(const QString& section, const QString& key, bool value);
 
     // Replaces the file with the text in memory (nothing when unchanged).
     // False when it could not; the old file is then as it was.

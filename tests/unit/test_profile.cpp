@@ -1,6 +1,9 @@
-// The private-profile module: reading and writing INI files with the Windows
-// rules, on real files in a temporary folder.
+// The private-profile module: reading and writing INI text with the Windows
+// rules, and the settings file that a sequence reads once and replaces once,
+// on real files in a temporary folder.
+#include "platform/linux/linux_files.h"
 #include "settings/profile.h"
+#include "settings/settings_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +35,41 @@ static void PrintTo(const QByteArray& b, std::ostream* os) {
 }
 
 namespace {
+
+// One value read or written as a sequence of its own: the file read once,
+// replaced once.
+ostra::LinuxFiles files;
+
+QString readString(const QString& f, const QString& section, const QString& key, const QString& def) {
+    ostra::SettingsFile ini(files, f);
+    ini.load();
+    return ini.readString(section, key, def);
+}
+int readInt(const QString& f, const QString& section, const QString& key, int def) {
+    ostra::SettingsFile ini(files, f);
+    ini.load();
+    return ini.readInt(section, key, def);
+}
+bool readBool(const QString& f, const QString& section, const QString& key, bool def) {
+    ostra::SettingsFile ini(files, f);
+    ini.load();
+    return ini.readBool(section, key, def);
+}
+template <typename T, typename Write>
+bool writeOne(const QString& f, const QString& section, const QString& key, T value, Write write) {
+    ostra::SettingsFile ini(files, f);
+    ini.load();
+    return (ini.*write)(section, key, value) && ini.commit();
+}
+bool writeString(const QString& f, const QString& section, const QString& key, const QString& v) {
+    return writeOne(f, section, key, v, &ostra::SettingsFile::writeString);
+}
+bool writeInt(const QString& f, const QString& section, const QString& key, int v) {
+    return writeOne(f, section, key, v, &ostra::SettingsFile::writeInt);
+}
+bool writeBool(const QString& f, const QString& section, const QString& key, bool v) {
+    return writeOne(f, section, key, v, &ostra::SettingsFile::writeBool);
+}
 
 class ProfileFile : public ::testing::Test {
 protected:
@@ -89,24 +127,24 @@ TEST(ProfileRead, SameKeyInTwoSectionsIsTwoSettings) {
 
 TEST_F(ProfileFile, MissingFileSectionOrKeyGivesTheDefault) {
     const QString f = path();
-    EXPECT_EQ(profile::readString(f, "W", "left", "def"), "def");
-    EXPECT_EQ(profile::readInt(f, "W", "left", 201), 201);
-    EXPECT_TRUE(profile::readBool(f, "x", "SoundCheck", true));
-    EXPECT_FALSE(profile::readBool(f, "W", "FFFF", false));
+    EXPECT_EQ(readString(f, "W", "left", "def"), "def");
+    EXPECT_EQ(readInt(f, "W", "left", 201), 201);
+    EXPECT_TRUE(readBool(f, "x", "SoundCheck", true));
+    EXPECT_FALSE(readBool(f, "W", "FFFF", false));
 
     put(f, "[W]\nleft=5\ntop=\n");
-    EXPECT_EQ(profile::readString(f, "x", "left", "def"), "def");
-    EXPECT_EQ(profile::readString(f, "W", "right", "def"), "def");
-    EXPECT_EQ(profile::readInt(f, "my11", "SpinEdit1", 3), 3);
+    EXPECT_EQ(readString(f, "x", "left", "def"), "def");
+    EXPECT_EQ(readString(f, "W", "right", "def"), "def");
+    EXPECT_EQ(readInt(f, "my11", "SpinEdit1", 3), 3);
     // A key with an empty value exists: the string is empty, the number is
     // the default.
-    EXPECT_EQ(profile::readString(f, "W", "top", "def"), "");
-    EXPECT_EQ(profile::readInt(f, "W", "top", 116), 116);
-    EXPECT_EQ(profile::readInt(f, "W", "left", 201), 5);
+    EXPECT_EQ(readString(f, "W", "top", "def"), "");
+    EXPECT_EQ(readInt(f, "W", "top", 116), 116);
+    EXPECT_EQ(readInt(f, "W", "left", 201), 5);
 
     // A folder where the file should be reads as a missing file.
     ASSERT_TRUE(QDir(dir_.path()).mkdir("folder.ini"));
-    EXPECT_EQ(profile::readInt(path("folder.ini"), "W", "left", 7), 7);
+    EXPECT_EQ(readInt(path("folder.ini"), "W", "left", 7), 7);
 }
 
 TEST(ProfileRead, BlanksAroundNamesAndValuesAreIgnored) {
@@ -212,27 +250,27 @@ TEST_F(ProfileFile, NumbersAndSwitchesReadThroughTheIntegerRule) {
     const QString f = path();
     put(f, "[W]\nleft=0x20\ntop=abc\nLMDLEDLabel3=-5\nGauge5=250\n"
            "FFFF=2\nFFFF2=0\ncheckbox1=abc\nRxSpeedButton11=\n");
-    EXPECT_EQ(profile::readInt(f, "W", "left", 201), 32);
-    EXPECT_EQ(profile::readInt(f, "W", "top", 116), 116);
-    EXPECT_EQ(profile::readInt(f, "W", "LMDLEDLabel3", 60), -5);
-    EXPECT_EQ(profile::readInt(f, "W", "Gauge5", 0), 250);  // no range check here
-    EXPECT_TRUE(profile::readBool(f, "W", "FFFF", false));
-    EXPECT_FALSE(profile::readBool(f, "W", "FFFF2", true));
-    EXPECT_TRUE(profile::readBool(f, "W", "checkbox1", true));
-    EXPECT_FALSE(profile::readBool(f, "W", "checkbox1", false));
-    EXPECT_TRUE(profile::readBool(f, "W", "RxSpeedButton11", true));
+    EXPECT_EQ(readInt(f, "W", "left", 201), 32);
+    EXPECT_EQ(readInt(f, "W", "top", 116), 116);
+    EXPECT_EQ(readInt(f, "W", "LMDLEDLabel3", 60), -5);
+    EXPECT_EQ(readInt(f, "W", "Gauge5", 0), 250);  // no range check here
+    EXPECT_TRUE(readBool(f, "W", "FFFF", false));
+    EXPECT_FALSE(readBool(f, "W", "FFFF2", true));
+    EXPECT_TRUE(readBool(f, "W", "checkbox1", true));
+    EXPECT_FALSE(readBool(f, "W", "checkbox1", false));
+    EXPECT_TRUE(readBool(f, "W", "RxSpeedButton11", true));
 }
 
 TEST_F(ProfileFile, WrittenNumbersAndSwitches) {
     const QString f = path();
-    ASSERT_TRUE(profile::writeInt(f, "W", "left", -40));
-    ASSERT_TRUE(profile::writeInt(f, "W", "top", INT_MIN));
-    ASSERT_TRUE(profile::writeBool(f, "W", "FFFF", true));
-    ASSERT_TRUE(profile::writeBool(f, "W", "FFFF2", false));
+    ASSERT_TRUE(writeInt(f, "W", "left", -40));
+    ASSERT_TRUE(writeInt(f, "W", "top", INT_MIN));
+    ASSERT_TRUE(writeBool(f, "W", "FFFF", true));
+    ASSERT_TRUE(writeBool(f, "W", "FFFF2", false));
     EXPECT_EQ(get(f), "[W]\nleft=-40\ntop=-2147483648\nFFFF=1\nFFFF2=0\n");
-    EXPECT_EQ(profile::readInt(f, "W", "top", 0), INT_MIN);
-    EXPECT_TRUE(profile::readBool(f, "W", "FFFF", false));
-    EXPECT_FALSE(profile::readBool(f, "W", "FFFF2", true));
+    EXPECT_EQ(readInt(f, "W", "top", 0), INT_MIN);
+    EXPECT_TRUE(readBool(f, "W", "FFFF", false));
+    EXPECT_FALSE(readBool(f, "W", "FFFF2", true));
 }
 
 // ---------------------------------------------------------------- writing
@@ -335,30 +373,30 @@ TEST_F(ProfileFile, NamesAndValuesThatCannotBeStoredAreRefused) {
     };
     for (const auto& [section, key, v] : bad) {
         EXPECT_EQ(profile::setValue(original, section, key, v), original) << key.toStdString();
-        EXPECT_FALSE(profile::writeString(f, section, key, v)) << key.toStdString();
+        EXPECT_FALSE(writeString(f, section, key, v)) << key.toStdString();
     }
     EXPECT_EQ(get(f), original);
 }
 
 TEST_F(ProfileFile, SettingsFileRoundTrip) {
     const QString f = path();
-    ASSERT_TRUE(profile::writeInt(f, "my11", "SpinEdit1", 2));
-    ASSERT_TRUE(profile::writeBool(f, "W", "Autoconnecttheonlinupgrade1", true));
-    ASSERT_TRUE(profile::writeBool(f, "W", "checkbox1", false));
-    ASSERT_TRUE(profile::writeInt(f, "W", "left", 201));
-    ASSERT_TRUE(profile::writeInt(f, "x", "xx1", 95));
-    ASSERT_TRUE(profile::writeBool(f, "x", "checkbox1", true));
+    ASSERT_TRUE(writeInt(f, "my11", "SpinEdit1", 2));
+    ASSERT_TRUE(writeBool(f, "W", "Autoconnecttheonlinupgrade1", true));
+    ASSERT_TRUE(writeBool(f, "W", "checkbox1", false));
+    ASSERT_TRUE(writeInt(f, "W", "left", 201));
+    ASSERT_TRUE(writeInt(f, "x", "xx1", 95));
+    ASSERT_TRUE(writeBool(f, "x", "checkbox1", true));
     // Rewriting in another letter case hits the same keys.
-    ASSERT_TRUE(profile::writeInt(f, "MY11", "spinedit1", 3));
-    ASSERT_TRUE(profile::writeInt(f, "w", "LEFT", 202));
+    ASSERT_TRUE(writeInt(f, "MY11", "spinedit1", 3));
+    ASSERT_TRUE(writeInt(f, "w", "LEFT", 202));
     EXPECT_EQ(get(f), "[my11]\nSpinEdit1=3\n"
                       "[W]\nAutoconnecttheonlinupgrade1=1\ncheckbox1=0\nleft=202\n"
                       "[x]\nxx1=95\ncheckbox1=1\n");
-    EXPECT_FALSE(profile::readBool(f, "W", "checkbox1", true));
-    EXPECT_TRUE(profile::readBool(f, "x", "checkbox1", false));
+    EXPECT_FALSE(readBool(f, "W", "checkbox1", true));
+    EXPECT_TRUE(readBool(f, "x", "checkbox1", false));
     // Writing a value the file already holds succeeds and changes nothing.
     const QByteArray before = get(f);
-    EXPECT_TRUE(profile::writeInt(f, "x", "xx1", 95));
+    EXPECT_TRUE(writeInt(f, "x", "xx1", 95));
     EXPECT_EQ(get(f), before);
 }
 
@@ -371,7 +409,7 @@ TEST_F(ProfileFile, WriteReplacesTheFileInsteadOfRewritingIt) {
     // write: the new content went into a new file renamed over the name.
     const QString link = path("old.ini");
     ASSERT_EQ(::link(QFile::encodeName(f).constData(), QFile::encodeName(link).constData()), 0);
-    ASSERT_TRUE(profile::writeInt(f, "W", "left", 2));
+    ASSERT_TRUE(writeInt(f, "W", "left", 2));
     EXPECT_EQ(get(f), "[W]\nleft=2\n");
     EXPECT_EQ(get(link), "[W]\nleft=1\n");
     // No temporary files are left behind.
@@ -380,15 +418,15 @@ TEST_F(ProfileFile, WriteReplacesTheFileInsteadOfRewritingIt) {
 
 TEST_F(ProfileFile, WriteIntoAFolderThatCannotExistFails) {
     put(path("plain"), "not a folder");
-    EXPECT_FALSE(profile::writeInt(path("plain/tevo.ini"), "W", "left", 1));
+    EXPECT_FALSE(writeInt(path("plain/tevo.ini"), "W", "left", 1));
     EXPECT_EQ(get(path("plain")), "not a folder");
-    EXPECT_FALSE(profile::writeInt(path("nowhere/tevo.ini"), "W", "left", 1));
+    EXPECT_FALSE(writeInt(path("nowhere/tevo.ini"), "W", "left", 1));
     EXPECT_FALSE(QFileInfo::exists(path("nowhere")));
 }
 
 TEST_F(ProfileFile, WriteOverSomethingUnreadableFailsAndLeavesItAlone) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir("tevo.ini"));
-    EXPECT_FALSE(profile::writeInt(path(), "W", "left", 1));
+    EXPECT_FALSE(writeInt(path(), "W", "left", 1));
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
@@ -424,16 +462,16 @@ TEST_F(ProfileFile, FailedWriteLeavesTheOldFileIntact) {
     {
         FileSizeLimit limit(256);
         ASSERT_TRUE(limit.ok());
-        written = profile::writeString(f, "W", "top", big);
+        written = writeString(f, "W", "top", big);
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(get(f), original);
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
               QStringList{"tevo.ini"});
     // Once there is room again the same write goes through.
-    EXPECT_TRUE(profile::writeString(f, "W", "top", big));
-    EXPECT_EQ(profile::readString(f, "W", "top", "def"), QString(2047, QChar('9')));
-    EXPECT_EQ(profile::readInt(f, "W", "left", 0), 1);
+    EXPECT_TRUE(writeString(f, "W", "top", big));
+    EXPECT_EQ(readString(f, "W", "top", "def"), QString(2047, QChar('9')));
+    EXPECT_EQ(readInt(f, "W", "left", 0), 1);
 }
 
 // ---------------------------------------------------------------- property test
