@@ -8,7 +8,9 @@
 #  2. "tevo.ini" a named pipe: the window appears at once, SIGTERM ends the
 #     program, and the pipe is neither read through nor replaced;
 #  3. a window stored wholly off the screen (left=-5000 top=-5000) is shown
-#     at 0,0 and saved there.
+#     at 0,0 and saved there;
+#  4. started without any session bus address: nothing the program starts
+#     for itself (a bus through autolaunch) outlives it.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -84,5 +86,31 @@ kill -TERM "$E2E_PID"
 e2e_wait_exit "$E2E_PID" 10 || e2e_fail "SIGTERM did not end the program"
 e2e_assert_ini "$E2E_PROG/tevo.ini" W left 0
 e2e_assert_ini "$E2E_PROG/tevo.ini" W top 0
+
+e2e_note "4. no session bus"
+e2e_new_program_folder
+before=$(e2e__token_pids | sort)
+(
+  unset DBUS_SESSION_BUS_ADDRESS
+  export XDG_RUNTIME_DIR=$E2E_TMP/runtime-nobus
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  e2e_start_program
+  echo "$E2E_PID" >"$E2E_TMP/nobus.pid"
+  wait "$E2E_PID"
+) &
+sub=$!
+for ((i = 0; i < 100; i++)); do [[ -s $E2E_TMP/nobus.pid ]] && break; sleep 0.1; done
+pid=$(cat "$E2E_TMP/nobus.pid")
+e2e_wait_window Brisel 15 "$pid"
+sleep 1
+kill -TERM "$pid"
+wait "$sub" || true
+sleep 0.5
+after=$(e2e__token_pids | sort)
+left=$(comm -13 <(echo "$before") <(echo "$after") | while read -r p; do
+  cmd=$(tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline") || continue
+  [[ -n $cmd && $cmd != *bash* ]] && echo "$p $cmd"
+done)
+[[ -z $left ]] || e2e_fail "processes left behind by the program: $left"
 
 e2e_pass
