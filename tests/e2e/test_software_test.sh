@@ -229,7 +229,10 @@ e2e_note "2. 800 MiB with a child, SIGTERM ignored"
 export MEMHOG_MIB=800 MEMHOG_CHILD=1 MEMHOG_IGNORE_TERM=1
 start_test 2
 check_launch 2
-grep -q '^SigIgn:.*[1-9a-f]' "/proc/$CHILD/status" || e2e_fail "round 2: memhog's child does not ignore any signal"
+for pid in "$PARENT" "$CHILD"; do
+  ignored=$(awk '/^SigIgn:/ {print $2}' "/proc/$pid/status")
+  (((0x$ignored >> 14) & 1)) || e2e_fail "round 2: memhog (pid $pid) does not ignore SIGTERM (SigIgn $ignored)"
+done
 wait_samples 2 3
 press_test_result 2
 wait_ended "$PARENT" "round 2: memhog ignoring SIGTERM"
@@ -241,7 +244,7 @@ end_run
 e2e_note "3. a program that ended by itself"
 export MEMHOG_MIB=50 MEMHOG_CHILD=1 MEMHOG_EXIT_AFTER=2
 start_test 3
-check_launch 3
+e2e_assert_eq "$E2E_PID" "$(proc_field "$PARENT" 4)" "round 3: parent of memhog"
 # Wait until it has exited by itself (the program may hold it unreaped
 # until the test ends: its pid keeps the process group id taken).
 for ((i = 0; i < 200; i++)); do
