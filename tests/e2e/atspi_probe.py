@@ -32,6 +32,9 @@ whose accessible name (its title) is exactly --window. Commands:
   press                     runs the first action ("press") of the object
                             named --name
 
+--role (as getRoleName() spells it: "label", "push button", "filler", ...)
+narrows the object that label, value, extents and press look for.
+
 Every command polls until it finds what it asks for or --timeout seconds
 have passed (status 1 then, with what it last saw on stderr). A whole walk
 of a large window takes a second or so.
