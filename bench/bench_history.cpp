@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -137,9 +138,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // With repetitions the medians count, else the one run.
         for (const Run& r : runs) {
-            if (r.error_occurred || r.run_type != Run::RT_Iteration) continue;
-            times_[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+            if (r.error_occurred) continue;
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (!median && r.run_type != Run::RT_Iteration) continue;
+            const std::string name = r.run_name.function_name;
+            if (!median && medians_.count(name)) continue;
+            if (median) medians_.insert(name);
+            times_[name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
         }
     }
     void Finalize() override {
@@ -153,6 +160,7 @@ public:
 
 private:
     std::map<std::string, std::pair<double, double>> times_;  // real, CPU
+    std::set<std::string> medians_;
 };
 
 }  // namespace
