@@ -160,12 +160,16 @@ fault() {
 }
 
 # memory_line ROUND: sets MEMORY_LINE to the report's "Program memory: ..."
-# line in its final form ("at the end"), read as a screen reader reads it;
-# empty (and a fault) when it cannot be read.
+# line in its final form ("at the end"), read as a screen reader reads it
+# (the label whose text starts so); empty (and a fault) when it cannot be
+# read.
 memory_line() {
-  if ! MEMORY_LINE=$(e2e_atspi label --pid "$E2E_PID" --window "$REPORT" --name "Program memory" \
-    --match '^Program memory: .*at the end' --timeout 10 2>&1); then
-    fault "round $1: the report's memory line cannot be read over AT-SPI (it reads \"${MEMORY_LINE//$'\n'/ | }\")"
+  local seen
+  if ! MEMORY_LINE=$(e2e_atspi label --pid "$E2E_PID" --window "$REPORT" --role label \
+    --text-prefix "Program memory:" --match 'at the end' --timeout 10 2>&1); then
+    seen=$(e2e_atspi label --pid "$E2E_PID" --window "$REPORT" --name "Program memory" --timeout 1 2>&1 || true)
+    fault "round $1: no label of the report reads \"Program memory: ... at the end ...\" over AT-SPI" \
+      "(${MEMORY_LINE//$'\n'/ | }; the label named \"Program memory\" reads \"${seen//$'\n'/ | }\")"
     MEMORY_LINE=
     # What it shows, for a person to read (kept with E2E_KEEP=1).
     e2e_wait_window "$REPORT" 5
