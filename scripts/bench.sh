@@ -3,7 +3,8 @@
 # results. Builds build/release first (packages must be installed: run
 # scripts/test.sh or scripts/run.sh once). Extra arguments go to every
 # benchmark program, e.g. --benchmark_filter=Tick or
-# --benchmark_repetitions=5.
+# --benchmark_repetitions=5. Then times the real program's start with a
+# long history on a private Xvfb (bench/history_startup.sh).
 set -euo pipefail
 # shellcheck source=scripts/common.sh
 . "$(dirname "$0")/common.sh"
@@ -26,4 +27,7 @@ for p in "${programs[@]}"; do
   echo "=== $(basename "$p") ==="
   "$p" "$@" || status=1
 done
+echo
+echo "=== history_startup.sh ==="
+OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/history_startup.sh" || status=1
 exit "$status"

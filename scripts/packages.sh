@@ -23,7 +23,7 @@ OSTRA_HEADLESS_PACKAGES=(xvfb xauth x11-utils)
 OSTRA_TEST_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick openbox trayer
   pulseaudio pulseaudio-utils sox
-  dbus-daemon dbus-x11 python3 python3-dbus python3-gi
+  dbus-daemon dbus-x11 python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
   haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
   time
 )

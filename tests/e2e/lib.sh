@@ -519,3 +519,32 @@ e2e_wait_map_state() {
 e2e_pixel() {
   convert "x:root[1x1+$1+$2]" -depth 8 -format '%[hex:p{0,0}]' info: 2>/dev/null
 }
+
+# ---------------------------------------------------------------- AT-SPI
+# (the widgets read as a screen reader does; see atspi_probe.py)
+
+# e2e_start_atspi: the accessibility bus on the test's session bus (start
+# Xvfb first, it brings the bus), and Qt told to publish its widgets there.
+# Programs started afterwards can be read with e2e_atspi.
+e2e_start_atspi() {
+  local i
+  [[ -n $DISPLAY ]] || e2e_fail "e2e_start_atspi before e2e_start_xvfb"
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >"$E2E_TMP/atspi.log" 2>&1 &
+  e2e_track "$!"
+  for ((i = 0; i < 100; i++)); do
+    if dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null |
+      grep -q 'unix:'; then
+      export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+      return 0
+    fi
+    sleep 0.1
+  done
+  e2e_fail "the accessibility bus did not come up: $(tail -n 5 "$E2E_TMP/atspi.log")"
+}
+
+# e2e_atspi COMMAND ARGS...: runs atspi_probe.py (commands and options
+# there), e.g. e2e_atspi label --pid "$E2E_PID" --window "Soft Test Report"
+# --name "Program memory". Prints what it found; status 1 on timeout.
+e2e_atspi() {
+  "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/atspi_probe.py" "$@"
+}

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Start-up time of the real program with a long history: the time from the
+# start of the executable until its main window "Brisel" is mapped, on a
+# private Xvfb, from a program folder whose "res.list" is empty and from one
+# whose "res.list" holds 100,000 lines. Each case runs ROUNDS times
+# (default 5) in turn; prints every time and the median of each case.
+#
+#   bench/history_startup.sh [ROUNDS]
+#
+# Uses the assembled program folder $OSTRA_DIST (default build/release/dist).
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/../tests/e2e/lib.sh"
+
+rounds=${1:-5}
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
+
+e2e_start_xvfb
+
+# Two program folders: the big list is written once; the program rewrites
+# it at each close, with the same entries.
+e2e_new_program_folder
+empty=$E2E_PROG
+: >"$empty/res.list"
+e2e_new_program_folder
+big=$E2E_PROG
+awk 'BEGIN { for (i = 0; i < 100000; i++)
+               printf "%d%% [%d] DATETIME:%02d:%02d:%02d\r\n", i % 101, i, int(i / 3600) % 100, int(i / 60) % 60, i % 60 }' \
+  >"$big/res.list"
+((big_lines = $(wc -l <"$big/res.list")))
+((big_lines == 100000)) || e2e_fail "the long res.list has $big_lines lines"
+
+now() { date +%s.%N; }
+
+# startup FOLDER: sets STARTUP to the seconds from the start to the mapped
+# main window, then ends the program.
+startup() {
+  local t0 ids
+  t0=$(now)
+  e2e_start_program "$1"
+  while :; do
+    ids=$(xdotool search --onlyvisible --name '^Brisel$' 2>/dev/null || true)
+    [[ -n $ids ]] && break
+    e2e_alive "$E2E_PID" || e2e_fail "the program ended before its main window appeared"
+    awk -v s="$t0" -v n="$(now)" 'BEGIN { exit !(n - s > 60) }' && e2e_fail "no main window within 60 s"
+    sleep 0.01
+  done
+  STARTUP=$(awk -v s="$t0" -v n="$(now)" 'BEGIN { printf "%.3f\n", n - s }')
+  kill -TERM "$E2E_PID"
+  e2e_wait_exit "$E2E_PID" 30 || e2e_fail "the program did not end on SIGTERM"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "Start until the main window is mapped, $rounds rounds (seconds):"
+times_empty=() times_big=()
+for ((r = 1; r <= rounds; r++)); do
+  startup "$empty"
+  times_empty+=("$STARTUP")
+  startup "$big"
+  times_big+=("$STARTUP")
+  ((lines = $(wc -l <"$big/res.list")))
+  ((lines == 100000)) || e2e_fail "after round $r the long res.list has $lines lines"
+  echo "  round $r: empty res.list ${times_empty[-1]}, 100,000 lines ${times_big[-1]}"
+done
+echo "Median: empty res.list $(printf '%s\n' "${times_empty[@]}" | median) s," \
+  "100,000 lines $(printf '%s\n' "${times_big[@]}" | median) s"
