@@ -20,7 +20,6 @@ namespace {
 QLabel* caption(QWidget* parent, const char* name, const QString& text, int x, int y, int room = 0) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    l->setAccessibleName(text.trimmed());
     l->move(x, y);
     if (room > 0)
         ui::fitWidth(l, room);
@@ -75,7 +74,9 @@ ReportWindow::ReportWindow(SoftTest& test, QWidget* parent)
         const QString text = QLatin1String(f.text);
         caption(this, f.label, text, f.at.x(), f.at.y(), f.valueAt.x() - f.at.x() - 4);
         values_[i] = caption(this, f.value, QStringLiteral("0"), f.valueAt.x(), f.valueAt.y());
-        values_[i]->setAccessibleName(text.trimmed());
+        // A label's text is what a screen reader reads; the caption beside
+        // it says what the number is.
+        values_[i]->setAccessibleDescription(text.trimmed());
     }
 
     caption(this, "Label1", QStringLiteral("Resource movement  report"), 11, 75);
@@ -94,7 +95,7 @@ ReportWindow::ReportWindow(SoftTest& test, QWidget* parent)
     memory_->setObjectName(QStringLiteral("ProgramMemory"));
     memory_->setGeometry(100, 232, 485, 15);
     memory_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    memory_->setAccessibleName(QStringLiteral("Program memory"));
+    memory_->setAccessibleDescription(QStringLiteral("Program memory"));
 
     auto* group = new QGroupBox(QStringLiteral("Valuation"), this);
     group->setObjectName(QStringLiteral("RadioGroup1"));

@@ -8,6 +8,7 @@
 #include "ui/gauge.h"
 
 #include <QGroupBox>
+#include <QAccessible>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -103,9 +104,17 @@ TEST(ReportWindow, LayoutCaptionsAndNames) {
     EXPECT_EQ(gauge->maxValue(), 60);
     EXPECT_EQ(gauge->backColor(), QColor(0, 255, 0));
 
-    // A screen reader finds a name on every control.
-    for (QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+    // A screen reader finds a name on every control (a label's is its text,
+    // so a value label reads as its value).
+    for (QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
+        ASSERT_NE(a, nullptr);
+        if (auto* l = qobject_cast<QLabel*>(c)) {
+            EXPECT_EQ(a->text(QAccessible::Name), l->text()) << c->objectName().toStdString();
+        } else {
+            EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << c->objectName().toStdString();
+        }
+    }
     for (QRadioButton* r : w.findChildren<QRadioButton*>()) EXPECT_EQ(r->accessibleName(), r->text());
 }
 
