@@ -266,7 +266,11 @@ ProcessHandle LinuxProcesses::start(const QString& path) {
     p->pid = pid;
     p->pidfd = pidfd;
     const ProcessHandle handle = next_++;
+    Program& program = *p;
     programs_.emplace(handle, std::move(p));
+    // A program that ends by itself is reaped as soon as the event loop sees
+    // it: no zombie is left, and from then on nothing is signalled for it.
+    watchExit(handle, program);
     return handle;
 }
 
@@ -278,6 +282,7 @@ bool LinuxProcesses::terminate(ProcessHandle handle) {
     p.ended = true;
     const Leader state = leaderState(p.pidfd);
     if (state == Leader::Lost) {
+        p.reaper.reset();
         ::close(p.pidfd);
         p.pidfd = -1;
         return false;
@@ -287,11 +292,11 @@ bool LinuxProcesses::terminate(ProcessHandle handle) {
     // to anyone else: whatever is left of the group is the program's.
     ::kill(-p.pid, SIGKILL);
     if (state == Leader::Exited) {
+        p.reaper.reset();
         reap(p);
         return false;
     }
     killPidfd(p.pidfd, SIGKILL);
-    watchExit(handle, p);
     return true;
 }
 
@@ -302,6 +307,7 @@ ProcessUsage LinuxProcesses::usage(ProcessHandle handle) {
     if (p.ended || p.pidfd < 0) return p.last;
     if (leaderState(p.pidfd) == Leader::Lost) {
         // Reaped behind our back: its group id may be anyone's now.
+        p.reaper.reset();
         ::close(p.pidfd);
         p.pidfd = -1;
         return p.last;

@@ -24,12 +24,12 @@ namespace ostra {
 // is started as its Exec line says, without a shell: field codes are dropped
 // and the program is looked up on PATH.
 //
-// The leader is a child of ours and stays unreaped until terminate() ends
-// it, so its pid, which is also the group id, cannot be reused meanwhile:
-// signals to the group never reach an unrelated process. A program that
-// exits by itself therefore stays a zombie until terminate() or the
-// destructor. After terminate() the leader is reaped from the event loop
-// when its pidfd turns readable; nothing here waits for a process.
+// The leader is a child of ours and stays unreaped while it runs, so its
+// pid, which is also the group id, cannot be reused meanwhile: signals to
+// the group never reach an unrelated process. The leader is reaped from the
+// event loop as soon as its pidfd turns readable (it ended by itself, or
+// after terminate()); once reaped, nothing more is signalled for it, and
+// terminate() reports failure. Nothing here waits for a process.
 //
 // usage() walks /proc for the processes whose group is the program's group:
 // - currentBytes: the sum of their VmRSS now;
