@@ -30,4 +30,7 @@ done
 echo
 echo "=== history_startup.sh ==="
 OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/history_startup.sh" || status=1
+echo
+echo "=== settings_startup.sh ==="
+OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/settings_startup.sh" || status=1
 exit "$status"

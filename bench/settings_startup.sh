@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Start-up and exit of the real program with a large settings file: the
+# time from the start of the executable until its main window "Brisel" is
+# mapped, and from SIGTERM until the program has ended (its shutdown writes
+# the settings), on a private Xvfb, from a program folder whose "tevo.ini"
+# holds only the program's keys and from one padded to 50 MB with another
+# program's section. Each case runs ROUNDS times (default 3); prints every
+# time and the medians.
+#
+#   bench/settings_startup.sh [ROUNDS]
+#
+# Uses the assembled program folder $OSTRA_DIST (default build/release/dist).
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/../tests/e2e/lib.sh"
+
+rounds=${1:-3}
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
+
+e2e_start_xvfb
+e2e_new_program_folder
+small=$E2E_PROG
+printf '[my11]\nSpinEdit1=3\n[W]\nleft=201\ntop=116\n' >"$small/tevo.ini"
+e2e_new_program_folder
+big=$E2E_PROG
+awk 'BEGIN { print "[other]"; for (i = 0; i < 780000; i++) printf "key%d=%060d\n", i, i
+             print "[my11]"; print "SpinEdit1=3"; print "[W]"; print "left=201"; print "top=116" }' >"$big/tevo.ini"
+size=$(stat -c %s "$big/tevo.ini")
+((size >= 50000000)) || e2e_fail "the large tevo.ini has only $size bytes"
+
+now() { date +%s.%N; }
+since() { awk -v s="$1" -v n="$(now)" 'BEGIN { printf "%.3f\n", n - s }'; }
+
+# run FOLDER: sets UP (start to mapped window) and DOWN (SIGTERM to exit).
+run() {
+  local t0 ids
+  t0=$(now)
+  e2e_start_program "$1"
+  while :; do
+    ids=$(xdotool search --onlyvisible --name '^Brisel$' 2>/dev/null || true)
+    [[ -n $ids ]] && break
+    e2e_alive "$E2E_PID" || e2e_fail "the program ended before its main window appeared"
+    awk -v s="$t0" -v n="$(now)" 'BEGIN { exit !(n - s > 60) }' && e2e_fail "no main window within 60 s"
+    sleep 0.01
+  done
+  UP=$(since "$t0")
+  sleep 1
+  t0=$(now)
+  kill -TERM "$E2E_PID"
+  e2e_wait_exit "$E2E_PID" 60 || e2e_fail "the program did not end on SIGTERM"
+  DOWN=$(since "$t0")
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); large tevo.ini: $size bytes"
+up_s=() down_s=() up_b=() down_b=()
+for ((r = 1; r <= rounds; r++)); do
+  run "$small"
+  up_s+=("$UP") down_s+=("$DOWN")
+  run "$big"
+  up_b+=("$UP") down_b+=("$DOWN")
+  echo "  round $r: small start ${up_s[-1]} s exit ${down_s[-1]} s; 50 MB start ${up_b[-1]} s exit ${down_b[-1]} s"
+done
+echo "Median start: small $(printf '%s\n' "${up_s[@]}" | median) s, 50 MB $(printf '%s\n' "${up_b[@]}" | median) s"
+echo "Median exit:  small $(printf '%s\n' "${down_s[@]}" | median) s, 50 MB $(printf '%s\n' "${down_b[@]}" | median) s"
