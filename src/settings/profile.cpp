@@ -149,9 +149,10 @@ QByteArray lineBreakOf(const QByteArray& content) {
     return QByteArrayLiteral("\n");
 }
 
-// setValue that tells whether the names and the value could be stored.
-bool applyValue(const QByteArray& content, const QString& section, const QString& key,
-                const QString& value, QByteArray* out) {
+// Sets the value in place: only the bytes after the changed line move.
+// False, with the content unchanged, when the names or the value cannot be
+// stored.
+bool applyValue(QByteArray& content, const QString& section, const QString& key, const QString& value) {
     const QByteArray sec = trimmedUtf8(section);
     const QByteArray k = trimmedUtf8(key);
     const QByteArray v = value.toUtf8();
@@ -175,13 +176,7 @@ bool applyValue(const QByteArray& content, const QString& section, const QString
     const Scan s = scan(content, sec, k);
     if (s.keyFound) {
         // Keep the line's indentation and the key as spelt in the file.
-        QByteArray result;
-        result.reserve(content.size() + stored.size() + 1);
-        result.append(content.constData(), s.keyEnd);
-        result.append('=');
-        result.append(stored);
-        result.append(content.constData() + s.bodyEnd, content.size() - s.bodyEnd);
-        *out = result;
+        content.replace(s.keyEnd, s.bodyEnd - s.keyEnd, '=' + stored);
         return true;
     }
 
@@ -191,17 +186,13 @@ bool applyValue(const QByteArray& content, const QString& section, const QString
         if (s.insertNeedsBreak)
             insert += br;
         insert += k + '=' + stored + br;
-        QByteArray result = content;
-        result.insert(s.insertAt, insert);
-        *out = result;
+        content.insert(s.insertAt, insert);
         return true;
     }
 
-    QByteArray result = content;
-    if (!result.isEmpty() && !result.endsWith('\n'))
-        result += br;
-    result += '[' + sec + ']' + br + k + '=' + stored + br;
-    *out = result;
+    if (!content.isEmpty() && !content.endsWith('\n'))
+        content += br;
+    content += '[' + sec + ']' + br + k + '=' + stored + br;
     return true;
 }
 
@@ -240,10 +231,13 @@ QString getValue(const QByteArray& content, const QString& section, const QStrin
 
 QByteArray setValue(const QByteArray& content, const QString& section, const QString& key,
                     const QString& value) {
-    QByteArray result;
-    if (!applyValue(content, section, key, value, &result))
-        return content;
+    QByteArray result = content;
+    setValueIn(result, section, key, value);
     return result;
+}
+
+bool setValueIn(QByteArray& content, const QString& section, const QString& key, const QString& value) {
+    return applyValue(content, section, key, value);
 }
 
 int parseInt(const QString& text, int def) {

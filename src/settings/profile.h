@@ -30,6 +30,10 @@ QString getValue(const QByteArray& content, const QString& section, const QStrin
 // section, key or value cannot be stored.
 QByteArray setValue(const QByteArray& content, const QString& section, const QString& key,
                     const QString& value);
+// The same on the content in place (only the bytes after the changed line
+// move); false, with the content unchanged, when the section, key or value
+// cannot be stored.
+bool setValueIn(QByteArray& content, const QString& section, const QString& key, const QString& value);
 
 // Text longer than two characters starting with "0x"/"0X" is hexadecimal,
 // anything else decimal with an optional sign; surrounding blanks are

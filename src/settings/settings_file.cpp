@@ -39,20 +39,9 @@ bool SettingsFile::readBool(const QString& section, const QString& key, bool def
 }
 
 bool SettingsFile::writeString(const QString& section, const QString& key, const QString& value) {
-    QByteArray updated = profile::setValue(content_, section, key, value);
-    if (updated == content_) {
-        // Unchanged: the key already held the value (as far as a reading
-        // gives it back), or the name or value cannot be stored.
-        bool found = false;
-        const QString held = profile::getValue(content_, section, key, &found);
-        if (!found || held != value.left(2047)) {
-            refused_ = true;
-            return false;
-        }
-        return true;
-    }
-    content_ = std::move(updated);
-    return true;
+    if (profile::setValueIn(content_, section, key, value)) return true;
+    refused_ = true;
+    return false;
 }
 
 bool SettingsFile::writeInt(const QString& section, const QString& key, int value) {
