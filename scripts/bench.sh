@@ -26,4 +26,8 @@ for p in "${programs[@]}"; do
   echo "=== $(basename "$p") ==="
   "$p" "$@" || status=1
 done
+# Start-up timing of the real program on a private display.
+echo
+echo "=== upgrade_startup.sh ==="
+OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/upgrade_startup.sh" || status=1
 exit "$status"
