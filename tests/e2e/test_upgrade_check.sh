@@ -21,6 +21,8 @@
 #     "vornalk.vvv" over 64 KiB ever appears, no offer.
 #  5. A 404 with an earlier "vornalk.vvv" (first line 1.03): the earlier
 #     copy stays byte for byte, no offer.
+#  6. Not due: the check switched off ([W] Autoconnecttheonlinupgrade1=0),
+#     or the start counting 3: the server (serving 1.04) is not asked.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -208,5 +210,25 @@ e2e_expect_no_window Confirm 3
 cmp -s "$E2E_TMP/earlier.vvv" "$E2E_PROG/vornalk.vvv" || e2e_fail "404: the earlier vornalk.vvv was changed"
 end_normally "404"
 cmp -s "$E2E_TMP/earlier.vvv" "$E2E_PROG/vornalk.vvv" || e2e_fail "404: the earlier vornalk.vvv was changed at close"
+
+e2e_note "6. the check not due"
+printf '1.04\r\n' >"$SITE$VERSION_PATH"
+for case in off counter; do
+  new_folder "$SERVE_PORT"
+  if [[ $case == off ]]; then
+    printf '[W]\r\nAutoconnecttheonlinupgrade1=0\r\n' >>"$E2E_PROG/tevo.ini"
+  else
+    sed -i 's/^SpinEdit1=1/SpinEdit1=2/' "$E2E_PROG/tevo.ini"
+  fi
+  : >"$E2E_TMP/serve.log"
+  e2e_start_program
+  e2e_wait_window Brisel 15
+  e2e_expect_no_window Confirm 3
+  e2e_assert_eq "" "$(cat "$E2E_TMP/serve.log")" "$case: requests to the server"
+  e2e_assert_no_file "$E2E_PROG/vornalk.vvv" "$case: vornalk.vvv"
+  kill -TERM "$E2E_PID"
+  e2e_wait_exit "$E2E_PID" 10 || e2e_fail "$case: the program did not end on SIGTERM"
+done
+[[ $(e2e_ini_get "$E2E_PROG/tevo.ini" my11 SpinEdit1) == 3 ]] || e2e_fail "counter: SpinEdit1 is not 3 after the start"
 
 e2e_pass
