@@ -15,6 +15,8 @@
 #     handler (mimeapps.list in the test's XDG_CONFIG_HOME) that records
 #     the path it is given.
 # Nothing is opened at start, and every choice opens exactly one entry.
+# Typing into the box's text field the start of an entry's name selects
+# nothing, so it opens nothing.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -114,6 +116,18 @@ e2e_assert_eq "desktop script viewer" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')
 e2e_assert_eq "$FAV/c-notes.txt" "$(cat "$OUT/viewer")" "the path the default application got"
 e2e_assert_eq "launched" "$(cat "$OUT/desktop")" "the desktop entry, launched once"
 e2e_assert_eq "$FAV" "$(cat "$OUT/script")" "the program, started once"
+
+e2e_note "typing the start of a name"
+# The box has the focus after the last choice; the text field's whole
+# text is replaced.
+xdotool key ctrl+a
+xdotool type --delay 60 "c-notes.tx"
+xdotool key ctrl+a
+xdotool type --delay 60 "B-scri"
+sleep 2
+e2e_assert_eq "$FAV/c-notes.txt" "$(cat "$OUT/viewer")" "the document after typing"
+e2e_assert_eq "$FAV" "$(cat "$OUT/script")" "the program after typing"
+e2e_assert_eq "desktop script viewer" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')" "side effects after typing"
 
 e2e_assert_alive "$E2E_PID" "the program after the three choices"
 kill -TERM "$E2E_PID"
