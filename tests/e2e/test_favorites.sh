@@ -23,8 +23,18 @@
 OUT=$E2E_TMP/out
 mkdir -p "$OUT"
 
+# results: the names of the side-effect files so far, sorted, blank-separated.
+results() {
+  local f names=()
+  for f in "$OUT"/*; do
+    [[ -e $f ]] && names+=("${f##*/}")
+  done
+  echo "${names[*]}"
+}
+
 # The default application for text documents: records its argument.
 mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+# shellcheck disable=SC2016 # "$1" belongs to the handler
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/viewer"\n' "$OUT" >"$E2E_TMP/record-doc"
 chmod +x "$E2E_TMP/record-doc"
 printf '[Desktop Entry]\nType=Application\nName=Recording viewer\nExec=%s %%f\nMimeType=text/plain;\n' \
@@ -50,7 +60,7 @@ MAIN=$E2E_WID
 e2e_wait_position "$MAIN" 201 116
 main_x=$E2E_X main_y=$E2E_Y
 sleep 1
-e2e_assert_eq "" "$(ls "$OUT")" "side effects before any choice"
+e2e_assert_eq "" "$(results)" "side effects before any choice"
 
 # popup_list: the id of a viewable top-level window other than the main
 # window (the drop-down's list); empty when there is none.
@@ -91,28 +101,28 @@ wait_file() {
     [[ -s $1 ]] && return 0
     sleep 0.1
   done
-  e2e_fail "$2: nothing in $(basename "$1") within 10 s (results: $(ls "$OUT" | tr '\n' ' '))"
+  e2e_fail "$2: nothing in $(basename "$1") within 10 s (results: $(results))"
 }
 
 e2e_note "the desktop entry"
 choose 0
 wait_file "$OUT/desktop" "a-launch.desktop"
 sleep 1
-e2e_assert_eq "desktop" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')" "side effects after the first entry"
+e2e_assert_eq "desktop" "$(results)" "side effects after the first entry"
 e2e_assert_eq "launched" "$(cat "$OUT/desktop")" "what the desktop entry wrote"
 
 e2e_note "the program"
 choose 1
 wait_file "$OUT/script" "B-script"
 sleep 1
-e2e_assert_eq "desktop script" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')" "side effects after the second entry"
+e2e_assert_eq "desktop script" "$(results)" "side effects after the second entry"
 e2e_assert_eq "$FAV" "$(cat "$OUT/script")" "the program's working folder"
 
 e2e_note "the document"
 choose 2
 wait_file "$OUT/viewer" "c-notes.txt"
 sleep 1
-e2e_assert_eq "desktop script viewer" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')" "side effects after the third entry"
+e2e_assert_eq "desktop script viewer" "$(results)" "side effects after the third entry"
 e2e_assert_eq "$FAV/c-notes.txt" "$(cat "$OUT/viewer")" "the path the default application got"
 e2e_assert_eq "launched" "$(cat "$OUT/desktop")" "the desktop entry, launched once"
 e2e_assert_eq "$FAV" "$(cat "$OUT/script")" "the program, started once"
@@ -127,7 +137,7 @@ xdotool type --delay 60 "B-scri"
 sleep 2
 e2e_assert_eq "$FAV/c-notes.txt" "$(cat "$OUT/viewer")" "the document after typing"
 e2e_assert_eq "$FAV" "$(cat "$OUT/script")" "the program after typing"
-e2e_assert_eq "desktop script viewer" "$(ls "$OUT" | tr '\n' ' ' | sed 's/ $//')" "side effects after typing"
+e2e_assert_eq "desktop script viewer" "$(results)" "side effects after typing"
 
 e2e_assert_alive "$E2E_PID" "the program after the three choices"
 kill -TERM "$E2E_PID"

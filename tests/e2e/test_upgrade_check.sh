@@ -75,6 +75,7 @@ tip_seconds() {
 # A default browser that records the address it is given.
 URLS=$E2E_TMP/browser-urls
 mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+# shellcheck disable=SC2016 # "$1" belongs to the handler
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$URLS" >"$E2E_TMP/record-url"
 chmod +x "$E2E_TMP/record-url"
 printf '[Desktop Entry]\nType=Application\nName=Recording browser\nExec=%s %%u\nMimeType=x-scheme-handler/http;\n' \
