@@ -33,4 +33,9 @@ OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/history_startup.sh" || status=1
 echo
 echo "=== settings_startup.sh ==="
 OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/settings_startup.sh" || status=1
+
+# Start-up timing of the real program on a private display.
+echo
+echo "=== upgrade_startup.sh ==="
+OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/upgrade_startup.sh" || status=1
 exit "$status"

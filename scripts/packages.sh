@@ -25,7 +25,7 @@ OSTRA_TEST_PACKAGES=(
   pulseaudio pulseaudio-utils sox
   dbus-daemon dbus-x11 python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
   haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
-  time
+  time shared-mime-info iproute2
 )
 
 # Prints the given packages that are not installed, one a line.

@@ -548,3 +548,82 @@ e2e_start_atspi() {
 e2e_atspi() {
   "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/atspi_probe.py" "$@"
 }
+
+# ------------------------------------------- system bus, logind, HTTP
+
+# e2e_start_system_bus: a private bus that the program takes for the
+# system bus (exports DBUS_SYSTEM_BUS_ADDRESS); stopped at exit.
+e2e_start_system_bus() {
+  local out
+  out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1) ||
+    e2e_fail "could not start a private system bus"
+  export DBUS_SYSTEM_BUS_ADDRESS=${out%%$'\n'*}
+  e2e_track "${out##*$'\n'}"
+}
+
+# e2e_start_fake_login1 LOG [OPTIONS...]: the logind stand-in
+# fake_login1.py on DBUS_SYSTEM_BUS_ADDRESS, logging its calls to LOG;
+# waits until it owns its name. Sets E2E_LOGIN1_PID.
+e2e_start_fake_login1() {
+  local log=$1 ready i
+  shift
+  ready=$E2E_TMP/login1-ready.$RANDOM
+  "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/fake_login1.py" --log "$log" --ready "$ready" "$@" \
+    >"$E2E_TMP/login1.out" 2>&1 &
+  E2E_LOGIN1_PID=$!
+  e2e_track "$E2E_LOGIN1_PID"
+  for ((i = 0; i < 100; i++)); do
+    [[ -s $ready ]] && return 0
+    e2e_alive "$E2E_LOGIN1_PID" || e2e_fail "fake_login1.py ended at start: $(tail -n 5 "$E2E_TMP/login1.out")"
+    sleep 0.1
+  done
+  e2e_fail "fake_login1.py did not own org.freedesktop.login1 within 10 s"
+}
+
+# e2e_start_http_fixture [OPTIONS...]: http_fixture.py on 127.0.0.1 with
+# OPTIONS (e.g. --mode silent --root DIR --log FILE); waits for its port.
+# Sets E2E_HTTP_PORT and E2E_HTTP_PID.
+e2e_start_http_fixture() {
+  local portfile i
+  portfile=$E2E_TMP/http-port.$RANDOM
+  python3 "$E2E_LIB_DIR/http_fixture.py" --port-file "$portfile" "$@" >/dev/null 2>"$E2E_TMP/http.err" &
+  E2E_HTTP_PID=$!
+  e2e_track "$E2E_HTTP_PID"
+  for ((i = 0; i < 100; i++)); do
+    if [[ -s $portfile ]]; then
+      E2E_HTTP_PORT=$(tr -d ' \n' <"$portfile")
+      return 0
+    fi
+    e2e_alive "$E2E_HTTP_PID" || e2e_fail "http_fixture.py ended at start: $(tail -n 5 "$E2E_TMP/http.err")"
+    sleep 0.1
+  done
+  e2e_fail "http_fixture.py gave no port within 10 s"
+}
+
+# e2e_stop_pid PID: stops one process started by the test (TERM, then
+# KILL after 3 s) before the test ends.
+e2e_stop_pid() { e2e__stop "$1"; }
+
+# e2e_expect_no_window NAME SECONDS [PID]: watches SECONDS long that no
+# window titled exactly NAME is mapped; fails as soon as one is, or when
+# PID (default: the last started program) ends meanwhile.
+e2e_expect_no_window() {
+  local name=$1 deadline=$((SECONDS + $2)) pid=${3:-${E2E_PID:-}}
+  while ((SECONDS < deadline)); do
+    [[ -z $(e2e_visible_windows "$name") ]] || e2e_fail "a window \"$name\" appeared"
+    if [[ -n $pid ]] && ! e2e_alive "$pid"; then
+      e2e_fail "the program (pid $pid) ended while no \"$name\" window was expected"
+    fi
+    sleep 0.1
+  done
+}
+
+# e2e_wait_window_gone NAME [SECONDS]: waits until no window titled
+# exactly NAME is mapped.
+e2e_wait_window_gone() {
+  local name=$1 deadline=$((SECONDS + ${2:-5}))
+  while [[ -n $(e2e_visible_windows "$name") ]]; do
+    ((SECONDS < deadline)) || e2e_fail "the window \"$name\" is still there after ${2:-5} s"
+    sleep 0.05
+  done
+}
