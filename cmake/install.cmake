@@ -66,13 +66,19 @@ install(CODE [[
 set(OSTRA_PACKAGE_MAINTAINER "Ostra developers <maintainer@ostra.example.org>" CACHE STRING
   "Maintainer field of the Debian package")
 string(TIMESTAMP OSTRA_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP OSTRA_PACKAGE_YEAR "%Y" UTC)
 configure_file(${CMAKE_SOURCE_DIR}/data/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
+configure_file(${CMAKE_SOURCE_DIR}/data/debian/copyright.in ${CMAKE_BINARY_DIR}/debian/copyright @ONLY)
+# Debian wants the change log and the manual page compressed.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz ${CMAKE_BINARY_DIR}/debian/ostra.1.gz
   COMMAND gzip -n -9 -c ${CMAKE_BINARY_DIR}/debian/changelog > ${CMAKE_BINARY_DIR}/debian/changelog.gz
-  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog VERBATIM)
-add_custom_target(ostra_debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
-install(FILES ${CMAKE_SOURCE_DIR}/data/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
+  COMMAND gzip -n -9 -c ${CMAKE_SOURCE_DIR}/data/ostra.1 > ${CMAKE_BINARY_DIR}/debian/ostra.1.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog ${CMAKE_SOURCE_DIR}/data/ostra.1 VERBATIM)
+add_custom_target(ostra_compressed_docs ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz ${CMAKE_BINARY_DIR}/debian/ostra.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
   DESTINATION share/doc/ostra)
+install(FILES ${CMAKE_BINARY_DIR}/debian/ostra.1.gz DESTINATION share/man/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ostra)
@@ -95,8 +101,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcanberra-pulse, sound-theme-freedesktop")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "memory-load monitor for the desktop
-Ostra sits as a narrow, always-on-top panel at the edge of the screen, or
+# The summary above is the synopsis line; this is the text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Ostra sits as a narrow, always-on-top panel at the edge of the screen, or
 only as an animated icon in the notification area, and once a second reads
 how much of the machine's memory is in use. It keeps a time-stamped history
 of the changes, warns with a blinking window and a sound when the load
