@@ -37,16 +37,17 @@ fi
 
 PKG_INSTALLED=0
 TEST_USER=
+uid=
 pkg_cleanup() {
   local rc=$? pid
   set +e
-  # The user's processes first (they carry the test's token): userdel
-  # refuses a user that still runs something.
-  for pid in $(e2e__token_pids); do
-    kill -KILL "$pid" 2>/dev/null
-  done
-  sleep 0.2
   if [[ -n $TEST_USER ]] && id "$TEST_USER" >/dev/null 2>&1; then
+    # The user's processes first (userdel refuses a user that still runs
+    # something); the rest is the X server's, stopped by lib.sh.
+    for pid in $(e2e__token_pids); do
+      [[ $(stat -c %u "/proc/$pid" 2>/dev/null) == "$uid" ]] && kill -KILL "$pid" 2>/dev/null
+    done
+    sleep 0.2
     userdel -r "$TEST_USER" >/dev/null 2>&1 || e2e_note "could not remove the user $TEST_USER"
   fi
   if ((PKG_INSTALLED)); then
@@ -165,9 +166,10 @@ while True:
 e2e_track "$!"
 e2e_wait_window ostra-e2e-cover 10 "$!"
 cover=$E2E_WID
-# stack_index WID: the window's place among the root's children, bottom 0.
+# stack_index WID: the window's place among the root's children counted
+# from the bottom (xwininfo lists the topmost first).
 stack_index() {
-  xwininfo -root -children | grep -E '^ +0x' | awk '{print $1}' | grep -nx "$(printf '0x%x' "$1")" | cut -d: -f1
+  xwininfo -root -children | grep -E '^ +0x' | awk '{print $1}' | tac | grep -nx "$(printf '0x%x' "$1")" | cut -d: -f1
 }
 (($(stack_index "$cover") > $(stack_index "$wid"))) || e2e_fail "the cover window is not above the main window"
 (cd / && "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/reap_launch.py" 15 \
