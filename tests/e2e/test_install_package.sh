@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
 # The Debian package, installed and started the way a desktop menu does:
 #  1. scripts/package.sh packages the build folder; lintian finds no error;
 #     dpkg -i installs it; the installed menu entry and AppStream file
