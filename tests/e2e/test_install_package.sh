@@ -104,14 +104,14 @@ chmod 711 "$E2E_TMP"
 e2e_start_xvfb
 
 # as_user COMMAND...: runs COMMAND as the test user with the environment of
-# a desktop session (and the test's token, so that the cleanup finds it).
-as_user() {
-  setpriv --reuid="$uid" --regid="$gid" --init-groups \
-    env -i HOME="$user_home" USER="$TEST_USER" LOGNAME="$TEST_USER" SHELL=/bin/bash \
-    PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$runtime" \
-    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus" PULSE_SERVER="unix:$E2E_TMP/no-pulse-server" \
-    OSTRA_E2E_TOKEN="$OSTRA_E2E_TOKEN" "$@"
-}
+# a desktop session (no XDG_DATA_HOME: the default ~/.local/share), and the
+# test's token, so that the cleanup finds what it started.
+as_user=(setpriv --reuid="$uid" --regid="$gid" --init-groups
+  env -i HOME="$user_home" USER="$TEST_USER" LOGNAME="$TEST_USER" SHELL=/bin/bash
+  PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$runtime"
+  DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus" PULSE_SERVER="unix:$E2E_TMP/no-pulse-server"
+  OSTRA_E2E_TOKEN="$OSTRA_E2E_TOKEN")
+as_user() { "${as_user[@]}" "$@"; }
 as_user dbus-daemon --session --address="unix:path=$runtime/bus" --fork --nopidfile >/dev/null ||
   e2e_fail "no session bus for the user"
 
@@ -173,10 +173,10 @@ stack_index() {
   xwininfo -root -children | grep -E '^ +0x' | awk '{print $1}' | tac | grep -nx "$(printf '0x%x' "$1")" | cut -d: -f1
 }
 (($(stack_index "$cover") > $(stack_index "$wid"))) || e2e_fail "the cover window is not above the main window"
-(cd / && "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/reap_launch.py" 15 \
-  setpriv --reuid="$uid" --regid="$gid" --init-groups env -i HOME="$user_home" USER="$TEST_USER" \
-  PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY" XDG_RUNTIME_DIR="$runtime" \
-  OSTRA_E2E_TOKEN="$OSTRA_E2E_TOKEN" gio launch "$DESKTOP") >"$E2E_TMP/second.log" 2>&1 ||
+# Launched under a subreaper, which collects the exit status of the program
+# that gio leaves behind.
+(cd / && "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/reap_launch.py" 15 "${as_user[@]}" gio launch "$DESKTOP") \
+  >"$E2E_TMP/second.log" 2>&1 ||
   e2e_fail "the second start did not end within 15 s: $(cat "$E2E_TMP/second.log")"
 second=$(awk '$2 == "ostra"' "$E2E_TMP/second.log")
 [[ -n $second ]] || e2e_fail "no second ostra ran: $(cat "$E2E_TMP/second.log")"
