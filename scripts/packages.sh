@@ -30,6 +30,8 @@ OSTRA_TEST_PACKAGES=(
   dbus-daemon dbus-x11 python3 python3-dbus python3-gi
   haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
   time
+  # the package test: build, check and install the Debian package, start
+  # its menu entry
   dpkg-dev file desktop-file-utils appstream lintian libglib2.0-bin
 )
 
