@@ -14,6 +14,10 @@ OSTRA_BUILD_PACKAGES=(
   libgtest-dev libbenchmark-dev
 )
 
+# To build the Debian package (scripts/package.sh): dpkg-shlibdeps, and
+# file, which CPack asks which installed files are programs.
+OSTRA_PACKAGE_PACKAGES=(dpkg-dev file)
+
 # To run the program on a machine without a display (scripts/run.sh starts
 # a private X server then).
 OSTRA_HEADLESS_PACKAGES=(xvfb xauth x11-utils)
@@ -26,6 +30,9 @@ OSTRA_TEST_PACKAGES=(
   dbus-daemon dbus-x11 python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
   haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
   time shared-mime-info iproute2
+  # the package test: build, check and install the Debian package, start
+  # its menu entry
+  dpkg-dev file desktop-file-utils appstream lintian libglib2.0-bin
 )
 
 # Prints the given packages that are not installed, one a line.

@@ -1,5 +1,6 @@
 // Ostra: one running copy, five windows, and the once-a-second monitor.
 
+#include "app/data_folder.h"
 #include "app/ostra_app.h"
 #include "platform/instance_guard.h"
 #include "platform/linux/linux_backend.h"
@@ -77,7 +78,10 @@ int main(int argc, char** argv) {
     ostra::ui::installToolTipStyle(app);
     QApplication::setWindowIcon(ostra::ui::programIcon());
 
-    const QString folder = QCoreApplication::applicationDirPath();
+    // The folder of the executable, or the user's own data folder when the
+    // program is installed where the user cannot write.
+    const QString folder =
+        ostra::DataFolder::choose(QCoreApplication::applicationDirPath(), ostra::DataFolder::userDataHome());
     ostra::LinuxBackend backend;
     ostra::OstraApp ostraApp(backend.services(), folder);
 
