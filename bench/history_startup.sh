@@ -10,6 +10,8 @@
 # Uses the assembled program folder $OSTRA_DIST (default build/release/dist).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+# shellcheck source=bench/timing.sh
+. "$(dirname "$0")/timing.sh"
 
 rounds=${1:-5}
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
@@ -29,27 +31,14 @@ awk 'BEGIN { for (i = 0; i < 100000; i++)
 ((big_lines = $(wc -l <"$big/res.list")))
 ((big_lines == 100000)) || e2e_fail "the long res.list has $big_lines lines"
 
-now() { date +%s.%N; }
-
 # startup FOLDER: sets STARTUP to the seconds from the start to the mapped
 # main window, then ends the program.
 startup() {
-  local t0 ids
-  t0=$(now)
-  e2e_start_program "$1"
-  while :; do
-    ids=$(xdotool search --onlyvisible --name '^Brisel$' 2>/dev/null || true)
-    [[ -n $ids ]] && break
-    e2e_alive "$E2E_PID" || e2e_fail "the program ended before its main window appeared"
-    awk -v s="$t0" -v n="$(now)" 'BEGIN { exit !(n - s > 60) }' && e2e_fail "no main window within 60 s"
-    sleep 0.01
-  done
-  STARTUP=$(awk -v s="$t0" -v n="$(now)" 'BEGIN { printf "%.3f\n", n - s }')
+  bench_start_until_mapped "$1"
+  STARTUP=$BENCH_UP
   kill -TERM "$E2E_PID"
   e2e_wait_exit "$E2E_PID" 30 || e2e_fail "the program did not end on SIGTERM"
 }
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Start until the main window is mapped, $rounds rounds (seconds):"
@@ -63,5 +52,5 @@ for ((r = 1; r <= rounds; r++)); do
   ((lines == 100000)) || e2e_fail "after round $r the long res.list has $lines lines"
   echo "  round $r: empty res.list ${times_empty[-1]}, 100,000 lines ${times_big[-1]}"
 done
-echo "Median: empty res.list $(printf '%s\n' "${times_empty[@]}" | median) s," \
-  "100,000 lines $(printf '%s\n' "${times_big[@]}" | median) s"
+echo "Median: empty res.list $(printf '%s\n' "${times_empty[@]}" | bench_median) s," \
+  "100,000 lines $(printf '%s\n' "${times_big[@]}" | bench_median) s"

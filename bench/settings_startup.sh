@@ -12,6 +12,8 @@
 # Uses the assembled program folder $OSTRA_DIST (default build/release/dist).
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/../tests/e2e/lib.sh"
+# shellcheck source=bench/timing.sh
+. "$(dirname "$0")/timing.sh"
 
 rounds=${1:-3}
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
@@ -27,30 +29,17 @@ awk 'BEGIN { print "[other]"; for (i = 0; i < 780000; i++) printf "key%d=%060d\n
 size=$(stat -c %s "$big/tevo.ini")
 ((size >= 50000000)) || e2e_fail "the large tevo.ini has only $size bytes"
 
-now() { date +%s.%N; }
-since() { awk -v s="$1" -v n="$(now)" 'BEGIN { printf "%.3f\n", n - s }'; }
-
 # run FOLDER: sets UP (start to mapped window) and DOWN (SIGTERM to exit).
 run() {
-  local t0 ids
-  t0=$(now)
-  e2e_start_program "$1"
-  while :; do
-    ids=$(xdotool search --onlyvisible --name '^Brisel$' 2>/dev/null || true)
-    [[ -n $ids ]] && break
-    e2e_alive "$E2E_PID" || e2e_fail "the program ended before its main window appeared"
-    awk -v s="$t0" -v n="$(now)" 'BEGIN { exit !(n - s > 60) }' && e2e_fail "no main window within 60 s"
-    sleep 0.01
-  done
-  UP=$(since "$t0")
+  local t0
+  bench_start_until_mapped "$1"
+  UP=$BENCH_UP
   sleep 1
-  t0=$(now)
+  t0=$(bench_now)
   kill -TERM "$E2E_PID"
   e2e_wait_exit "$E2E_PID" 60 || e2e_fail "the program did not end on SIGTERM"
-  DOWN=$(since "$t0")
+  DOWN=$(bench_since "$t0")
 }
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); large tevo.ini: $size bytes"
 up_s=() down_s=() up_b=() down_b=()
@@ -61,5 +50,5 @@ for ((r = 1; r <= rounds; r++)); do
   up_b+=("$UP") down_b+=("$DOWN")
   echo "  round $r: small start ${up_s[-1]} s exit ${down_s[-1]} s; 50 MB start ${up_b[-1]} s exit ${down_b[-1]} s"
 done
-echo "Median start: small $(printf '%s\n' "${up_s[@]}" | median) s, 50 MB $(printf '%s\n' "${up_b[@]}" | median) s"
-echo "Median exit:  small $(printf '%s\n' "${down_s[@]}" | median) s, 50 MB $(printf '%s\n' "${down_b[@]}" | median) s"
+echo "Median start: small $(printf '%s\n' "${up_s[@]}" | bench_median) s, 50 MB $(printf '%s\n' "${up_b[@]}" | bench_median) s"
+echo "Median exit:  small $(printf '%s\n' "${down_s[@]}" | bench_median) s, 50 MB $(printf '%s\n' "${down_b[@]}" | bench_median) s"
