@@ -118,6 +118,16 @@ protected:
 
 // ---------------------------------------------------------------- docking
 
+TEST_F(MainWindowTest, StoredPriorRunLoadShowsBeforeTheFirstTick) {
+    // With the protection marker the start-up ends early and no tick has
+    // run yet: the gauge still shows the stored load at the last close.
+    platform.setIni(dir.path(), "W", "Gauge5", QStringLiteral("77"));
+    platform.existingFiles << platform.marker;
+    started();
+    EXPECT_EQ(win().findChild<ui::Gauge*>("Gauge5")->progress(), 77);
+}
+
+
 TEST_F(MainWindowTest, StickToTheRightEndThenTakeOutKeepTheTop) {
     started();
     EXPECT_EQ(win().geometry(), QRect(201, 116, 390, 756));
