@@ -617,3 +617,21 @@ TEST_F(MainWindowTest, TrayPicturesAlternateEvery150Ms) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------ information window
+
+TEST_F(MainWindowTest, InformationTextWrapsInItsBoxAboveTheAlarmLine) {
+    started();
+    InfoWindow& info = app->infoWindow();
+    auto* desc = info.findChild<QLabel*>("Label4");
+    auto* alarm = info.findChild<QLabel*>("Label7");
+    auto* version = info.findChild<QLabel*>("Version");
+    ASSERT_TRUE(desc && alarm && version);
+    EXPECT_EQ(desc->geometry(), QRect(21, 62, 290, 69));
+    EXPECT_TRUE(desc->wordWrap());
+    EXPECT_EQ(alarm->pos(), QPoint(24, 115));
+    // Every line of the wrapped text is drawn above the alarm line, in a
+    // font at most a pixel smaller than the window's other small texts.
+    EXPECT_LE(desc->y() + desc->heightForWidth(desc->width()), alarm->y());
+    EXPECT_GE(desc->font().pixelSize(), version->font().pixelSize() - 1);
+}
