@@ -130,6 +130,13 @@ MainWindow::MainWindow(Model model, QWidget* parent)
     buildLayout();
     buildShape();
     bind();
+    // The program's active window, as the focus moves between its windows.
+    // The focus leaving for another application (no focus window) does not
+    // count, nor do menus and tool tips.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* w) {
+        if (w && w != windowHandle() && (w->type() == Qt::Window || w->type() == Qt::Dialog || w->type() == Qt::Tool))
+            otherWindowActive_ = true;
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -477,6 +484,7 @@ void MainWindow::showEvent(QShowEvent* e) {
     m_.view.mainShown = true;
     if (e->spontaneous() || m_.windows.isApplicationMinimized()) return;
     // Every showing from hidden runs the start-up sequence.
+    activationPending_ = true;
     emit shownFromHidden();
     // A window manager that takes the window over just after it is mapped
     // may leave it (or Qt's idea of it) elsewhere: put it back where the
@@ -518,7 +526,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool MainWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) emit activated();
+    if (e->type() == QEvent::WindowActivate) {
+        const bool becameActive = activationPending_ || otherWindowActive_;
+        activationPending_ = otherWindowActive_ = false;
+        if (becameActive) emit activated();
+    }
     return QWidget::event(e);
 }
 void MainWindow::mousePressEvent(QMouseEvent* e) {
