@@ -29,11 +29,13 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 namespace ostra {
@@ -117,6 +119,20 @@ QLabel* makePicture(QWidget* parent, const char* name, const QRect& r, const QPi
     return l;
 }
 
+// The topmost control at `p` (in `parent`'s coordinates) that has a hint,
+// the controls that pass the mouse through included.
+QWidget* hintedControlAt(QWidget* parent, QPoint p) {
+    const QObjectList& children = parent->children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (!(*it)->isWidgetType()) continue;
+        auto* w = static_cast<QWidget*>(*it);
+        if (w->isWindow() || !w->isVisible() || !w->geometry().contains(p)) continue;
+        if (QWidget* inner = hintedControlAt(w, p - w->pos())) return inner;
+        if (!w->toolTip().isEmpty()) return w;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Model model, QWidget* parent)
@@ -186,6 +202,7 @@ void MainWindow::buildLayout() {
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setToolTip(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
+    label34_->setToolTip(QStringLiteral("Total used resouces"));
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
@@ -526,6 +543,18 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool MainWindow::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        // A control that passes the mouse through never gets the hint
+        // request itself: it comes here, to the window under it.
+        auto* he = static_cast<QHelpEvent*>(e);
+        if (QWidget* w = hintedControlAt(this, he->pos())) {
+            QToolTip::showText(he->globalPos(), w->toolTip(), w, w->rect());
+        } else {
+            QToolTip::hideText();
+            e->ignore();
+        }
+        return true;
+    }
     if (e->type() == QEvent::WindowActivate) {
         const bool becameActive = activationPending_ || otherWindowActive_;
         activationPending_ = otherWindowActive_ = false;

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QSet>
 #include <QLabel>
 #include <QMenu>
@@ -314,6 +316,31 @@ TEST_F(MainWindowTest, ElementsDrawnOnTheSurfaceTakeNoClicks) {
         const QRect r = geometryOf(name);
         EXPECT_NE(win().childAt(r.center()), nullptr) << name << " does not take the mouse";
     }
+}
+
+TEST_F(MainWindowTest, HintsShowOverControlsThatPassTheMouseThrough) {
+    started();
+    // The hint request as Qt's tool-tip timer sends it: to the control
+    // that takes the mouse under the pointer, passed on up to the window.
+    auto hintAt = [this](QPoint p) {
+        QToolTip::hideText();
+        QWidget* target = win().childAt(p);
+        if (!target) target = &win();
+        QHelpEvent he(QEvent::ToolTip, target->mapFrom(&win(), p), win().mapToGlobal(p));
+        QApplication::sendEvent(target, &he);
+        return he.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hintAt(windowRectOf("Gauge3").center()), QStringLiteral("Now Res"));
+    EXPECT_EQ(hintAt(windowRectOf("Label33").center()), QStringLiteral("Total used resouces"));
+    EXPECT_EQ(hintAt(windowRectOf("Label34").center()), QStringLiteral("Total used resouces"));
+    // Shape28's frame, beside the button column it stands behind.
+    const QRect column = windowRectOf("Shape28");
+    EXPECT_EQ(hintAt(QPoint(column.left() + 1, column.center().y())),
+              QStringLiteral("Adjust Alarm every interval you set"));
+    // A button keeps its own hint; a bare label has none.
+    EXPECT_EQ(hintAt(windowRectOf("RxSpeedButton4").center()), QStringLiteral("Stick to the right end"));
+    EXPECT_EQ(hintAt(windowRectOf("Label6").center()), QString());
+    QToolTip::hideText();
 }
 
 TEST_F(MainWindowTest, DragFromALabelMovesTheWindowByTheMousesWay) {
