@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHelpEvent>
@@ -363,11 +364,14 @@ void MainWindow::buildLayout() {
     for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
     // Controls with their own windows keep the mouse: a press that they (or
     // the LEDs and captions on a panel) leave unused must not fall through
-    // to the window and start moving it.
+    // to the window and start moving it. The context menu request they
+    // leave unused is passed on to the window (see eventFilter).
     for (QObject* o : children()) {
         auto* w = qobject_cast<QWidget*>(o);
-        if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents))
+        if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents)) {
             w->setAttribute(Qt::WA_NoMousePropagation, true);
+            w->installEventFilter(this);
+        }
     }
 
 }
@@ -562,6 +566,19 @@ bool MainWindow::event(QEvent* e) {
     }
     return QWidget::event(e);
 }
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    // A context menu request that reached a control of the window unused
+    // (the mouse does not propagate past them) gives the window's menu.
+    if (e->type() == QEvent::ContextMenu && watched->isWidgetType()) {
+        auto* ce = static_cast<QContextMenuEvent*>(e);
+        auto* w = static_cast<QWidget*>(watched);
+        QContextMenuEvent forwarded(ce->reason(), w->mapTo(this, ce->pos()), ce->globalPos(), ce->modifiers());
+        QApplication::sendEvent(this, &forwarded);
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
 void MainWindow::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return QWidget::mousePressEvent(e);
     ++presses_;

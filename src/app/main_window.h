@@ -81,6 +81,7 @@ protected:
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -404,6 +404,20 @@ TEST_F(MainWindowTest, ContextMenuIsThePopupMenu) {
     EXPECT_TRUE(app->popupMenu().isVisible());
     app->popupMenu().hide();
     EXPECT_EQ(app->tray().icon()->contextMenu(), &app->popupMenu());
+
+    // Everywhere on the window: the controls that keep the mouse, and the
+    // ones on panels, pass a request they leave unused on to the window.
+    for (const char* name : {"RxSpeedButton16", "Panel1", "RxSwitch2", "RxSwitch1", "dxfTimer1",
+                             "dxfPictureButton1", "RxSpeedButton5", "Panel2", "RxSpeedButton4", "Panel6",
+                             "LMDLEDLabel2"}) {
+        QWidget* w = child(name);
+        ASSERT_NE(w, nullptr) << name;
+        const QPoint c = w->rect().center();
+        QContextMenuEvent cm(QContextMenuEvent::Mouse, c, w->mapToGlobal(c));
+        QApplication::sendEvent(w, &cm);
+        EXPECT_TRUE(app->popupMenu().isVisible()) << "no menu on " << name;
+        app->popupMenu().hide();
+    }
 }
 
 // ---------------------------------------------------------------- Show/Hide
