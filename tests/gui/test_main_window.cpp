@@ -7,6 +7,7 @@
 #include "app/ostra_app.h"
 #include "app/tray_icon.h"
 #include "monitor/options_window.h"
+#include "platform/linux/linux_window_services.h"
 #include "app_harness.h"
 #include "fakes/fake_platform.h"
 #include "softtest/report_window.h"
@@ -675,4 +676,44 @@ TEST_F(MainWindowTest, InformationTextWrapsInItsBoxAboveTheAlarmLine) {
     // font at most a pixel smaller than the window's other small texts.
     EXPECT_LE(desc->y() + desc->heightForWidth(desc->width()), alarm->y());
     EXPECT_GE(desc->font().pixelSize(), version->font().pixelSize() - 1);
+}
+
+// ------------------------------------------------------ Minimize, then Show
+
+TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
+    // The real window services: "Minimize" takes every window off the screen.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
+    for (const char* command : {"Show1", "hide1"}) {
+        QTemporaryDir dir;
+        FakePlatform platform;
+        platform.loads = {40};
+        platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
+        platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
+        LinuxWindowServices windows;
+        const Services b = platform.services();
+        Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
+                          b.session,   b.downloads, b.clock, windows, b.dialogs};
+        OstraApp app(services, dir.path());
+        app.start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        const std::vector<QWidget*> others{&app.infoWindow(), &app.reportWindow(), &app.optionsWindow(),
+                                           &app.warningWindow()};
+        for (QWidget* w : others) w->show();
+        QFile::remove(dir.filePath(QStringLiteral("tevo.ini")));
+
+        actionNamed(app, "RxSpeedButton15")->trigger();  // "Minimize"
+        ASSERT_TRUE(windows.isApplicationMinimized());
+        EXPECT_FALSE(app.mainWindow().isVisible());
+        for (QWidget* w : others)  // a modal window stays (the information window is one)
+            EXPECT_EQ(w->isVisible(), w->isModal()) << w->objectName().toStdString();
+
+        actionNamed(app, command)->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(windows.isApplicationMinimized());
+        EXPECT_EQ(app.mainWindow().isVisible(), QByteArray(command) == "Show1") << command;
+        for (QWidget* w : others)
+            EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString() << " back after " << command;
+        // The options window was closed as the user closes it: its section written.
+        EXPECT_EQ(platform.ini(dir.path(), "x", "xx1"), QStringLiteral("95")) << command;
+    }
 }
