@@ -71,7 +71,7 @@ menu_window() {
   for ((i = 0; i < 50; i++)); do
     ids=$(xdotool search --onlyvisible --class '^Ostra$' 2>/dev/null || true)
     for w in $ids; do
-      [[ $w == "$MAIN" || $w == "$((ICON))" ]] && continue
+      [[ $w == "$MAIN" || $w == "$((ICON))" || $w == "${OPTIONS:-}" ]] && continue
       e2e_geometry "$w"
       if ((E2E_W > 100 && E2E_H > 200)); then
         MENU=$w MENU_X=$E2E_X MENU_Y=$E2E_Y MENU_W=$E2E_W MENU_H=$E2E_H
@@ -137,6 +137,38 @@ e2e_assert_eq IsViewable "$(e2e_map_state "$ICON")" "the icon window while minim
 e2e_geometry "$ICON"
 e2e_assert_eq "${ICON_W}x$ICON_H" "${E2E_W}x$E2E_H" "the icon's size while minimized"
 expect_icon_animating "while minimized"
+xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
+e2e_wait_map_state "$MAIN" IsViewable
+
+# With the options window open (modal; RxSpeedButton13 on Panel5) the icon
+# still answers: a double-click runs "Show", which closes the options
+# window; from the menu, "Hide" closes it and hides the main window.
+open_options() {
+  e2e_geometry "$MAIN"
+  xdotool mousemove $((E2E_X + 73)) $((E2E_Y + 323)) click 1
+  e2e_wait_window "Resource Emergency Warning Option" 10
+  OPTIONS=$E2E_WID
+}
+options_closed() {
+  for ((i = 0; i < 50; i++)); do
+    [[ $(e2e_map_state "$OPTIONS") == IsViewable ]] || return 0
+    sleep 0.1
+  done
+  e2e_fail "the options window is still open after $1"
+}
+open_options
+xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
+options_closed "a double-click on the icon"
+e2e_assert_eq IsViewable "$(e2e_map_state "$MAIN")" "the main window after Show from the icon"
+open_options
+open_menu
+xdotool mousemove $((MENU_X + MENU_W / 3)) "$(menu_entry_y 2)"
+sleep 0.2
+xdotool click 1
+e2e_wait_map_state "$MAIN" IsUnMapped
+options_closed "Hide from the icon's menu"
+e2e_assert_ini "$E2E_PROG/tevo.ini" x xx1 95  # closed as by the user: written
+OPTIONS=
 xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
 e2e_wait_map_state "$MAIN" IsViewable
 
