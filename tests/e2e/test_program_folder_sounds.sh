@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Assembling the program folder again (each build does) keeps the three
 # sounds a user can replace from the tray menu and refreshes the others.
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
 
 src=${OSTRA_SOURCE:-$(cd "$E2E_LIB_DIR/../.." && pwd)}
 dest=$E2E_TMP/dist

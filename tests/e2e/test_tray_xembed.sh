@@ -47,7 +47,7 @@ icon_picture() {
 }
 expect_icon_animating() {
   local -A seen=()
-  local changes=0 last= p k
+  local changes=0 last='' p k
   for ((i = 0; i < 24; i++)); do
     p=$(icon_picture)
     seen[$p]=$((${seen[$p]:-0} + 1))
