@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
 # Assembling the program folder again (each build does) keeps the three
 # sounds a user can replace from the tray menu and refreshes the others.
 # shellcheck source=tests/e2e/lib.sh
