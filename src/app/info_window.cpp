@@ -44,13 +44,20 @@ InfoWindow::InfoWindow(QWidget* parent)
                        "health. \r\nFeel free from those kind of risks being with Ostra."),
         this);
     desc->setObjectName(QStringLiteral("Label4"));
-    desc->move(21, 52);
+    desc->setGeometry(21, 62, 290, 69);
+    desc->setWordWrap(true);
+    desc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* alarm = new QLabel(QStringLiteral("*Rest time alarm alarms at every interval for your health."), this);
     alarm->setObjectName(QStringLiteral("Label7"));
-    alarm->move(24, 113);
+    alarm->move(24, 115);
     for (QLabel* l : {desc, alarm, v, version_}) l->setFont(ui::narrowFont(11));
-    // The text brings its own line breaks: each line ends inside the panel.
-    ui::fitWidth(desc, 325 - 21 - 4);
+    // The description wraps inside its box; where this font's lines are wider
+    // than the design's, the size steps down only as far as needed for the
+    // wrapped text to end above the alarm line. That line ends inside the panel.
+    for (QFont f = desc->font(); desc->heightForWidth(desc->width()) > alarm->y() - desc->y() && f.pixelSize() > 8;) {
+        f.setPixelSize(f.pixelSize() - 1);
+        desc->setFont(f);
+    }
     ui::fitWidth(alarm, 325 - 24 - 4);
 
     auto* middle = new ui::Shape(ui::Shape::Form::Rectangle, this);

@@ -42,15 +42,23 @@ QString executableName(const char* argv0) {
     return QFileInfo(exe).fileName();
 }
 
+// Qt is started without the command line (which the program does not read):
+// only the program name, so Qt's own options (-platform, -style, -reverse,
+// ...) have no effect. Qt keeps references to both for its lifetime.
+int qtArgc = 1;
+char* qtArgv[] = {nullptr, nullptr};
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int, char** argv) {
     // Before anything else: the one-copy guard, named after the executable.
-    ostra::InstanceGuard guard(executableName(argv[0]));
+    static char fallbackName[] = "ostra";
+    qtArgv[0] = argv[0] ? argv[0] : fallbackName;
+    ostra::InstanceGuard guard(executableName(qtArgv[0]));
     if (!guard.acquire()) {
         // A second copy: ask the running one to show itself and end, with no
         // window, no sound and no file touched.
-        QCoreApplication core(argc, argv);
+        QCoreApplication core(qtArgc, qtArgv);
         guard.askRunningCopyToShow();
         return 0;
     }
@@ -73,7 +81,7 @@ int main(int argc, char** argv) {
             qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-no-session-bus");
     }
 
-    QApplication app(argc, argv);
+    QApplication app(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     ostra::ui::installToolTipStyle(app);
     QApplication::setWindowIcon(ostra::ui::programIcon());

@@ -27,13 +27,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 
 namespace ostra {
@@ -117,6 +120,20 @@ QLabel* makePicture(QWidget* parent, const char* name, const QRect& r, const QPi
     return l;
 }
 
+// The topmost control at `p` (in `parent`'s coordinates) that has a hint,
+// the controls that pass the mouse through included.
+QWidget* hintedControlAt(QWidget* parent, QPoint p) {
+    const QObjectList& children = parent->children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (!(*it)->isWidgetType()) continue;
+        auto* w = static_cast<QWidget*>(*it);
+        if (w->isWindow() || !w->isVisible() || !w->geometry().contains(p)) continue;
+        if (QWidget* inner = hintedControlAt(w, p - w->pos())) return inner;
+        if (!w->toolTip().isEmpty()) return w;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Model model, QWidget* parent)
@@ -130,6 +147,13 @@ MainWindow::MainWindow(Model model, QWidget* parent)
     buildLayout();
     buildShape();
     bind();
+    // The program's active window, as the focus moves between its windows.
+    // The focus leaving for another application (no focus window) does not
+    // count, nor do menus and tool tips.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* w) {
+        if (w && w != windowHandle() && (w->type() == Qt::Window || w->type() == Qt::Dialog || w->type() == Qt::Tool))
+            otherWindowActive_ = true;
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -179,6 +203,7 @@ void MainWindow::buildLayout() {
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setToolTip(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
+    label34_->setToolTip(QStringLiteral("Total used resouces"));
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
@@ -339,11 +364,14 @@ void MainWindow::buildLayout() {
     for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
     // Controls with their own windows keep the mouse: a press that they (or
     // the LEDs and captions on a panel) leave unused must not fall through
-    // to the window and start moving it.
+    // to the window and start moving it. The context menu request they
+    // leave unused is passed on to the window (see eventFilter).
     for (QObject* o : children()) {
         auto* w = qobject_cast<QWidget*>(o);
-        if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents))
+        if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents)) {
             w->setAttribute(Qt::WA_NoMousePropagation, true);
+            w->installEventFilter(this);
+        }
     }
 
 }
@@ -477,6 +505,7 @@ void MainWindow::showEvent(QShowEvent* e) {
     m_.view.mainShown = true;
     if (e->spontaneous() || m_.windows.isApplicationMinimized()) return;
     // Every showing from hidden runs the start-up sequence.
+    activationPending_ = true;
     emit shownFromHidden();
     // A window manager that takes the window over just after it is mapped
     // may leave it (or Qt's idea of it) elsewhere: put it back where the
@@ -518,9 +547,38 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool MainWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) emit activated();
+    if (e->type() == QEvent::ToolTip) {
+        // A control that passes the mouse through never gets the hint
+        // request itself: it comes here, to the window under it.
+        auto* he = static_cast<QHelpEvent*>(e);
+        if (QWidget* w = hintedControlAt(this, he->pos())) {
+            QToolTip::showText(he->globalPos(), w->toolTip(), w, w->rect());
+        } else {
+            QToolTip::hideText();
+            e->ignore();
+        }
+        return true;
+    }
+    if (e->type() == QEvent::WindowActivate) {
+        const bool becameActive = activationPending_ || otherWindowActive_;
+        activationPending_ = otherWindowActive_ = false;
+        if (becameActive) emit activated();
+    }
     return QWidget::event(e);
 }
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    // A context menu request that reached a control of the window unused
+    // (the mouse does not propagate past them) gives the window's menu.
+    if (e->type() == QEvent::ContextMenu && watched->isWidgetType()) {
+        auto* ce = static_cast<QContextMenuEvent*>(e);
+        auto* w = static_cast<QWidget*>(watched);
+        QContextMenuEvent forwarded(ce->reason(), w->mapTo(this, ce->pos()), ce->globalPos(), ce->modifiers());
+        QApplication::sendEvent(this, &forwarded);
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
 void MainWindow::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return QWidget::mousePressEvent(e);
     ++presses_;

@@ -66,6 +66,9 @@ public:
 signals:
     // Every showing from hidden (not a restore after "Minimize").
     void shownFromHidden();
+    // The window became the program's active window: the first activation
+    // after each showing, and each return from another window of the
+    // program (not a return from another application).
     void activated();
     void closing();
     // A favourite chosen in the drop-down, or typed (empty: none selected).
@@ -78,6 +81,7 @@ protected:
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -98,6 +102,8 @@ private:
     QPoint dragOffset_;
     bool dragging_ = false;
     int presses_ = 0;  // left-button presses on the window, to spot a user move
+    bool activationPending_ = false;  // shown, not yet activated
+    bool otherWindowActive_ = false;  // another window of the program had the focus since
 
     // The controls the figures and settings drive.
     ui::Gauge *gauge1_ = nullptr, *gauge2_ = nullptr, *gauge3_ = nullptr, *gauge4_ = nullptr,

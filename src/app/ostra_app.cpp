@@ -241,17 +241,18 @@ void OstraApp::closeOtherWindows() {
 }
 
 void OstraApp::show1() {
-    closeOtherWindows();
-    // After "Minimize" the whole program comes back.
+    // After "Minimize" the whole program comes back, less the other windows
+    // that were open: they are closed as visible ones.
     if (services_.windows.isApplicationMinimized()) services_.windows.restoreApplication();
+    closeOtherWindows();
     form1_->show();  // from hidden this replays the start-up sequence
     form1_->raise();
     form1_->activateWindow();
 }
 
 void OstraApp::hide1() {
-    closeOtherWindows();
     if (services_.windows.isApplicationMinimized()) services_.windows.restoreApplication();
+    closeOtherWindows();
     form1_->hide();
 }
 

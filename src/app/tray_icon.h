@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 class QMenu;
 class QSystemTrayIcon;
 
@@ -37,6 +39,7 @@ signals:
     void defaultRequested();
 
 private:
+    class ModalClicks;
     void step();
 
     QSystemTrayIcon* tray_;
@@ -46,6 +49,7 @@ private:
     QTimer animation_;
     QString tip_;
     bool statusNotifier_ = false;
+    std::unique_ptr<ModalClicks> modalClicks_;
 };
 
 }  // namespace ostra

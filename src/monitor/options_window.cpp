@@ -139,6 +139,14 @@ void OptionsWindow::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
 }
 
+void OptionsWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 bool OptionsWindow::writeOnClose() {
     // The five keys in one replacement of the file.
     SettingsFile ini(files_, ini_);
@@ -150,7 +158,7 @@ bool OptionsWindow::writeOnClose() {
 }
 
 void OptionsWindow::done(int r) {
-    // Every way of closing ends here (the close box, OK, Escape): the options
+    // Every way of closing ends here (the close box, OK): the options
     // are written, and a failed write keeps the window open.
     if (isVisible() && !writeOnClose()) return;
     QDialog::done(r);

@@ -32,6 +32,8 @@ protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void done(int r) override;
+    // No Escape close: the window closes through "OK" (Enter) or its close box.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void syncFromOptions();

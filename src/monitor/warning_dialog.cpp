@@ -5,6 +5,7 @@
 #include "ui/shape.h"
 #include "ui/speedbutton.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 
 namespace ostra {
@@ -49,6 +50,7 @@ WarningDialog::WarningDialog(Warning& warning, QWidget* parent)
     ok_->setObjectName(QStringLiteral("BitBtn1"));
     ok_->setCaption(QStringLiteral("OK"));
     ok_->setGeometry(148, 96, 99, 33);
+    ok_->setFocusPolicy(Qt::StrongFocus);
     auto* exit = new ui::SpeedButton(ui::Glyph::Exit, QStringLiteral("Resource Emergency Warning Option"), this);
     exit->setObjectName(QStringLiteral("RxSpeedButton1"));
     exit->setCaption(QStringLiteral("Exit Program"));
@@ -77,14 +79,33 @@ void WarningDialog::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
 }
 
+void WarningDialog::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Escape:
+        e->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+            e->accept();
+            ok_->click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 void WarningDialog::open(bool modal) {
     ui::centreOnScreen(this);
+    ok_->setFocus();
     if (!modal) {
         show();
         raise();
         return;
     }
-    ok_->setFocus();
     exec();
 }
 

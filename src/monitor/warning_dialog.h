@@ -30,6 +30,8 @@ signals:
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
+    // Escape does nothing (the window has no cancel button); Enter presses "OK".
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void open(bool modal);

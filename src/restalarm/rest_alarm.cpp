@@ -34,7 +34,7 @@ void RestAlarm::minuteChanged(bool mainShown, bool optionsShown) {
 
 bool RestAlarm::due() const {
     if (!on_) return false;
-    if (interval_ >= 100) return passed_ >= 100;
+    if (interval_ == 100) return passed_ >= 100;
     return passed_ > interval_;
 }
 

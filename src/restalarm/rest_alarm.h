@@ -24,9 +24,10 @@ public:
     // A new wall-clock minute: counted only while the main window is shown,
     // the alarm is on and the warning options are closed; stops at 100.
     void minuteChanged(bool mainShown, bool optionsShown);
-    // The tick's test. At an interval of 100 or more the counter, which
-    // stops at 100, could never pass it: the alarm then comes once 100
-    // minutes have passed.
+    // The tick's test: more minutes passed than the interval. At an interval
+    // of exactly 100 the counter, which stops at 100, could never pass it:
+    // the alarm then comes once 100 minutes have passed. A larger stored
+    // interval is used as it is, and the alarm never comes.
     bool due() const;
 
 signals:

@@ -9,6 +9,11 @@ namespace ostra::profile {
 
 namespace {
 
+// A value enclosed in a matching pair of double or single quotes.
+bool quotedPair(const char* v, qsizetype len) {
+    return len >= 2 && (v[0] == '"' || v[0] == '\'') && v[len - 1] == v[0];
+}
+
 // Longest value handed back by a read, as with the Windows profile calls
 // and their 2048-character buffers.
 constexpr qsizetype kMaxValueLength = 2047;
@@ -165,11 +170,11 @@ bool applyValue(QByteArray& content, const QString& section, const QString& key,
     if (v.contains('\n') || v.contains('\r'))
         return false;
 
-    // Reading drops surrounding blanks and one pair of surrounding quotes;
-    // quote the values that would otherwise not read back as written.
+    // Reading drops surrounding blanks and one pair of surrounding quotes
+    // (double or single); quote the values that would otherwise not read
+    // back as written.
     QByteArray stored = v;
-    if (!v.isEmpty() && (isBlank(v.front()) || isBlank(v.back()) ||
-                         (v.size() >= 2 && v.front() == '"' && v.back() == '"'))) {
+    if (!v.isEmpty() && (isBlank(v.front()) || isBlank(v.back()) || quotedPair(v.constData(), v.size()))) {
         stored = '"' + v + '"';
     }
 
@@ -215,7 +220,7 @@ QString getValue(const QByteArray& content, const QString& section, const QStrin
 
     const char* vb = content.constData() + s.valueBegin;
     qsizetype len = s.valueEnd - s.valueBegin;
-    if (len >= 2 && vb[0] == '"' && vb[len - 1] == '"') {
+    if (quotedPair(vb, len)) {
         ++vb;
         len -= 2;
     }

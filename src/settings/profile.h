@@ -3,9 +3,10 @@
 // letter case, everything else in the file kept byte for byte on write.
 //
 // Reading: whitespace around section names, keys and values is ignored; a
-// value enclosed in a pair of double quotes comes back without them; values
-// are cut to 2047 characters; lines starting with ';' or '#' are comments;
-// if a section or a key appears twice, the first one counts.
+// value enclosed in a matching pair of double or single quotes comes back
+// without them; values are cut to 2047 characters; lines starting with ';'
+// or '#' are comments; if a section or a key appears twice, the first one
+// counts.
 //
 // Writing: an existing key has its line replaced in place (the key keeps the
 // spelling it has in the file); a new key goes after the last key line of

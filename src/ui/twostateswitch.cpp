@@ -22,10 +22,11 @@ void TwoStateSwitch::setOn(bool on) {
 
 QSize TwoStateSwitch::sizeHint() const { return {25, 40}; }
 
-void TwoStateSwitch::flip() {
+void TwoStateSwitch::flipAndClick() {
     m_on = !m_on;
     update();
     emit toggled(m_on);
+    emit clicked();
 }
 
 void TwoStateSwitch::mousePressEvent(QMouseEvent* event) {
@@ -33,22 +34,12 @@ void TwoStateSwitch::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    m_pressed = true;
-    flip();
-}
-
-void TwoStateSwitch::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !m_pressed) {
-        QWidget::mouseReleaseEvent(event);
-        return;
-    }
-    m_pressed = false;
-    if (rect().contains(event->position().toPoint())) emit clicked();
+    flipAndClick();
 }
 
 void TwoStateSwitch::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) flip();
+        if (!event->isAutoRepeat()) flipAndClick();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -60,7 +51,6 @@ void TwoStateSwitch::focusInEvent(QFocusEvent* event) {
 }
 
 void TwoStateSwitch::focusOutEvent(QFocusEvent* event) {
-    m_pressed = false;
     update();
     QWidget::focusOutEvent(event);
 }

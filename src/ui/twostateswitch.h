@@ -1,6 +1,6 @@
-// Two-state lever switch. A left-button press flips it (toggled()); the
-// release of that press over the switch then emits clicked(). The space key
-// flips it without clicked(). setOn() changes the state silently.
+// Two-state lever switch. A left-button press flips it (toggled()) and then
+// emits clicked(), its command; so does the space key. The release does
+// nothing. setOn() changes the state silently.
 #pragma once
 
 #include <QWidget>
@@ -24,16 +24,14 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void flip();
+    void flipAndClick();
 
     bool m_on = false;
-    bool m_pressed = false;
 };
 
 }  // namespace ostra::ui

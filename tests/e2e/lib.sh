@@ -295,15 +295,16 @@ e2e_new_program_folder() {
   done
 }
 
-# e2e_start_program [FOLDER]: starts FOLDER/ostra (default: $E2E_PROG) in
-# the background, from an unrelated current folder, with its output in a
-# log file. Sets E2E_PID.
+# e2e_start_program [FOLDER [ARG...]]: starts FOLDER/ostra (default:
+# $E2E_PROG) with the given command-line arguments in the background, from
+# an unrelated current folder, with its output in a log file. Sets E2E_PID.
 e2e_start_program() {
   local folder=${1:-$E2E_PROG}
+  shift || true
   E2E_START_COUNT=$((E2E_START_COUNT + 1))
   local log=$E2E_TMP/ostra-$E2E_START_COUNT.log
   [[ -n $DISPLAY ]] || e2e_fail "e2e_start_program before e2e_start_xvfb"
-  (cd "$E2E_TMP/cwd" && exec "$folder/$E2E_EXE_NAME") >"$log" 2>&1 &
+  (cd "$E2E_TMP/cwd" && exec "$folder/$E2E_EXE_NAME" "$@") >"$log" 2>&1 &
   E2E_PID=$!
   E2E_PROG_LOGS+=("$log")
   e2e_track "$E2E_PID"

@@ -10,6 +10,9 @@
 #     screen behind shows through, the pointer there is over the root
 #     window, and a drag from there does not move the window;
 #   - the moved place is what the program stores at its end;
+#   - resting the pointer on the small gauge Gauge3 (which passes the mouse
+#     through) shows the green rounded tool tip;
+#   - a right click on a button of the right column opens the popup menu;
 #   - under openbox the window appears at its stored place and a drag moves
 #     it exactly too (the window manager does the move then).
 # shellcheck source=tests/e2e/lib.sh
@@ -91,6 +94,47 @@ drag 340 150 60 40
 expect_at 200 116 "the window after a drag from a gap of the shape"
 
 # The program stores the place it was moved to.
+# The tool tip of Gauge3 (2,2 on Panel6 at 1,83): a window of the tip's
+# green appears below the pointer.
+e2e_geometry "$MAIN"
+xdotool mousemove $((E2E_X + 20)) $((E2E_Y + 92))
+green=0
+for ((i = 0; i < 40 && green < 50; i++)); do
+  sleep 0.1
+  green=$(import -window root -crop 160x60+$((E2E_X + 10))+$((E2E_Y + 92)) -depth 8 txt:- 2>/dev/null | grep -ci '#00FF40' || true)
+done
+((green >= 50)) || e2e_fail "no green tool tip below the pointer on Gauge3 ($green pixels)"
+xdotool mousemove 5 1000
+sleep 0.5
+
+# A right click on "Edit the startup list" (RxSpeedButton16, 0,2 on Panel1
+# at 352,73): the popup menu opens as a new window at the pointer.
+viewable_toplevels() {
+  local w
+  for w in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+    if [[ $(e2e_map_state "$w") == IsViewable ]]; then echo "$w"; fi
+  done
+}
+before=$(viewable_toplevels)
+px=$((E2E_X + 362))
+xdotool mousemove "$px" $((E2E_Y + 84)) click 3
+menu=
+for ((i = 0; i < 30; i++)); do
+  [[ -z $menu ]] || break
+  sleep 0.1
+  menu=$(comm -13 <(sort <<<"$before") <(viewable_toplevels | sort) | head -n 1)
+done
+[[ -n $menu ]] || e2e_fail "no popup menu after a right click on a right-column button"
+e2e_geometry "$menu"
+e2e_assert_range $((px - 5)) $((px + 5)) "$E2E_X" "menu's left edge (at the pointer)"
+xdotool key Escape
+for ((i = 0; i < 30; i++)); do
+  [[ $(e2e_map_state "$menu") == IsViewable ]] || break
+  sleep 0.1
+done
+[[ $(e2e_map_state "$menu") != IsViewable ]] || e2e_fail "the menu stayed open after Escape"
+e2e_geometry "$MAIN"
+
 e2e_close_window "$MAIN"
 e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end after the close request"
 e2e_assert_ini "$E2E_PROG/tevo.ini" W left 200

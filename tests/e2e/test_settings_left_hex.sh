@@ -7,7 +7,12 @@
 #  - section and key names in other letter cases, "0X" hex: [w] LEFT=0X30
 #    TOP=0x40 puts it at 48,64;
 #  - an unreadable left (abc) keeps the design place 201;
-#  - a negative left is applied unchanged.
+#  - a negative left is applied unchanged;
+#  - a left in single quotes ('5') reads as 5;
+#  - a left off the right edge (5000) is set to 0 when the window is
+#    activated, stays there on a bare X server (no window manager: the
+#    program's own placement after mapping must not bring 5000 back) and
+#    is saved as 0.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -49,5 +54,17 @@ e2e_assert_ini "$E2E_PROG/tevo.ini" W left 201
 start_with '[W]\nleft=-40\n' -40 116
 stop_program
 e2e_assert_ini "$E2E_PROG/tevo.ini" W left -40
+
+start_with "[W]\\nleft='5'\\n" 5 116
+stop_program
+e2e_assert_ini "$E2E_PROG/tevo.ini" W left 5
+
+start_with '[W]\nleft=5000\ntop=300\n' 0 300
+sleep 1
+e2e_geometry "$E2E_WID"
+e2e_assert_eq "0,300" "$E2E_X,$E2E_Y" "window position 1 s after the edge rule"
+stop_program
+e2e_assert_ini "$E2E_PROG/tevo.ini" W left 0
+e2e_assert_ini "$E2E_PROG/tevo.ini" W top 300
 
 e2e_pass

@@ -17,6 +17,10 @@
 #      desktop's "bell" sound instead.
 #   5. With "Use Sound" off ([x] SoundCheck=0) neither the start nor the
 #      click makes a sound.
+#   6. Under a window manager, "start.wav" plays when the main window
+#      becomes the program's active window (at start, and back from the
+#      information window), not when the user comes back to it from another
+#      application (twice here).
 # The resource warnings are switched off in every run so that no
 # "dingdong.wav" can sound in between.
 # shellcheck source=tests/e2e/lib.sh
@@ -198,5 +202,43 @@ rec=$(segments "$REC_FILE" 0.001)
 e2e_assert_eq "" "$rec" "sound recorded with SoundCheck=0"
 e2e_assert_ini "$E2E_PROG/tevo.ini" x SoundCheck 0
 e2e_note "SoundCheck=0: silence"
+
+# ------------------------------ 6. activation within the program only
+
+# activate WID: the window manager gives WID the focus, as a click on it does.
+activate() { xdotool windowactivate --sync "$1" 2>/dev/null || e2e_fail "could not activate window $1"; }
+action_switch_applications() {
+  sleep 1.5
+  xmessage -geometry +700+600 "another application" &
+  e2e_track "$!"
+  e2e_wait_window xmessage 10 "$!"
+  local other=$E2E_WID main
+  main=$(e2e_visible_windows Brisel)
+  for _ in 1 2; do
+    activate "$other"
+    sleep 1
+    activate "$main"
+    sleep 1.5
+  done
+  # "Information" (RxSpeedButton5 on Panel2), then its OK: the main window
+  # is the program's active window again.
+  xdotool mousemove --window "$main" 194 43 click 1
+  e2e_wait_window Information 10
+  activate "$E2E_WID"
+  xdotool key Return
+  sleep 1.5
+  E2E_WID=$main
+}
+e2e_start_openbox
+prepare
+sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 0.8 sine 660 vol 0.5
+rec_start switch
+run_program action_switch_applications
+rec_stop
+rec=$(segments "$REC_FILE")
+tones=$(awk '$2 > 0.7 && $2 < 0.9' <<<"$rec")
+e2e_assert_eq 2 "$(count "$tones")" "0.8 s start tones (the start, back from the information window): $rec"
+e2e_stop_openbox
+e2e_note "activation: start.wav at the start and back from the information window only"
 
 e2e_pass

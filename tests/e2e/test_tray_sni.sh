@@ -5,7 +5,9 @@
 # item registers; its tip is the monitor's hint "Ostra<free>%/hh:mm:ss" and
 # follows the rest timer; the picture changes about every 150 ms (NewIcon);
 # the D-Bus menu lists the popup menu's entries; "Hide" from it unmaps the
-# main window, "Show" and a primary click (Activate) map it again.
+# main window, "Show" and a primary click (Activate) map it again; with the
+# (modal) options window open, "Hide" still works and closes it; while
+# minimized the item stays, animates and brings the window back on Activate.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -111,6 +113,31 @@ e2e_assert_eq "$TIP3" "$(probe tooltip "$ITEM")" "tip while the main window is h
 probe activate "$ITEM"
 e2e_wait_map_state "$MAIN" IsViewable
 e2e_assert_alive "$E2E_PID" "the program"
+
+# The options window (RxSpeedButton13 on Panel5) open: the menu answers.
+e2e_geometry "$MAIN"
+xdotool mousemove $((E2E_X + 73)) $((E2E_Y + 323)) click 1
+e2e_wait_window "Resource Emergency Warning Option" 10
+OPTIONS=$E2E_WID
+probe click "$ITEM" Hide
+e2e_wait_map_state "$MAIN" IsUnMapped
+for ((i = 0; i < 50; i++)); do
+  [[ $(e2e_map_state "$OPTIONS") == IsViewable ]] || break
+  sleep 0.1
+done
+[[ $(e2e_map_state "$OPTIONS") != IsViewable ]] || e2e_fail "the options window is still open after Hide"
+probe activate "$ITEM"
+e2e_wait_map_state "$MAIN" IsViewable
+
+# "Minimize" (RxSpeedButton15 on Panel2).
+e2e_geometry "$MAIN"
+xdotool mousemove $((E2E_X + 290)) $((E2E_Y + 43)) click 1
+e2e_wait_map_state "$MAIN" IsUnMapped
+e2e_assert_eq "$ITEM" "$(probe items | head -n 1)" "the registered item while minimized"
+n=$(probe count-signal "$ITEM" NewIcon 2)
+e2e_assert_range 9 15 "$n" "NewIcon signals in 2 s while minimized"
+probe activate "$ITEM"
+e2e_wait_map_state "$MAIN" IsViewable
 
 # "Exit Program" ends it; the item goes away with it.
 probe click "$ITEM" "Exit Program"

@@ -4,8 +4,12 @@
 # icon window is embedded in trayer's panel; its two pictures alternate; a
 # right click opens the popup menu as a window of its own; "Hide" and "Show"
 # from that menu unmap and map the main window; a single left click on the
-# icon does nothing, a double-click shows the hidden window again; "Exit
-# Program" ends the program, which writes its settings.
+# icon does nothing, a double-click shows the hidden window again;
+# "Minimize" leaves the icon mapped, at its size and animating, and a
+# double-click on it brings the window back; with the (modal) options window
+# open the icon's menu still opens and its "Hide" closes the options window
+# and hides the main window; "Exit Program" ends the program, which writes
+# its settings.
 # (An XEmbed tip cannot be read from outside; the SNI test reads the tip.)
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -41,21 +45,24 @@ icon_picture() {
   convert "x:root[${ICON_W}x$ICON_H+$ICON_X+$ICON_Y]" -depth 8 \
     -format "%[hex:p{$((ICON_W / 2)),$((ICON_H / 2))}]/%[hex:p{$((ICON_W / 4)),$((ICON_H / 4))}]" info:
 }
-declare -A seen=()
-changes=0 last=
-for ((i = 0; i < 24; i++)); do
-  p=$(icon_picture)
-  seen[$p]=$((${seen[$p]:-0} + 1))
-  [[ -n $last && $p != "$last" ]] && changes=$((changes + 1))
-  last=$p
-  sleep 0.03
-done
-e2e_note "icon pictures seen: $(for k in "${!seen[@]}"; do printf '%s x%s  ' "$k" "${seen[$k]}"; done)"
-e2e_assert_eq 2 "${#seen[@]}" "number of different icon pictures"
-((changes >= 3)) || e2e_fail "the icon picture changed only $changes times in 24 reads"
-for k in "${!seen[@]}"; do
-  [[ $k != "000000/000000" ]] || e2e_fail "one icon picture is plain black (nothing drawn)"
-done
+expect_icon_animating() {
+  local -A seen=()
+  local changes=0 last='' p k
+  for ((i = 0; i < 24; i++)); do
+    p=$(icon_picture)
+    seen[$p]=$((${seen[$p]:-0} + 1))
+    [[ -n $last && $p != "$last" ]] && changes=$((changes + 1))
+    last=$p
+    sleep 0.03
+  done
+  e2e_note "icon pictures seen ($1): $(for k in "${!seen[@]}"; do printf '%s x%s  ' "$k" "${seen[$k]}"; done)"
+  e2e_assert_eq 2 "${#seen[@]}" "number of different icon pictures ($1)"
+  ((changes >= 3)) || e2e_fail "the icon picture changed only $changes times in 24 reads ($1)"
+  for k in "${!seen[@]}"; do
+    [[ $k != "000000/000000" ]] || e2e_fail "one icon picture is plain black (nothing drawn; $1)"
+  done
+}
+expect_icon_animating "at start"
 
 # menu_window: waits for the popup menu window (a mapped program window that
 # is neither the main window nor the icon) and sets MENU_* to its geometry.
@@ -64,7 +71,7 @@ menu_window() {
   for ((i = 0; i < 50; i++)); do
     ids=$(xdotool search --onlyvisible --class '^Ostra$' 2>/dev/null || true)
     for w in $ids; do
-      [[ $w == "$MAIN" || $w == "$((ICON))" ]] && continue
+      [[ $w == "$MAIN" || $w == "$((ICON))" || $w == "${OPTIONS:-}" ]] && continue
       e2e_geometry "$w"
       if ((E2E_W > 100 && E2E_H > 200)); then
         MENU=$w MENU_X=$E2E_X MENU_Y=$E2E_Y MENU_W=$E2E_W MENU_H=$E2E_H
@@ -116,6 +123,52 @@ e2e_wait_map_state "$MAIN" IsUnMapped
 xdotool mousemove "$CX" "$CY" click 1
 sleep 1
 e2e_assert_eq IsUnMapped "$(e2e_map_state "$MAIN")" "main window after a single click on the icon"
+xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
+e2e_wait_map_state "$MAIN" IsViewable
+
+# "Minimize" (RxSpeedButton15 on Panel2): the main window goes, the icon
+# stays mapped at its size and keeps animating; a double-click on it brings
+# the window back.
+e2e_geometry "$MAIN"
+xdotool mousemove $((E2E_X + 290)) $((E2E_Y + 43)) click 1
+e2e_wait_map_state "$MAIN" IsUnMapped
+sleep 0.5
+e2e_assert_eq IsViewable "$(e2e_map_state "$ICON")" "the icon window while minimized"
+e2e_geometry "$ICON"
+e2e_assert_eq "${ICON_W}x$ICON_H" "${E2E_W}x$E2E_H" "the icon's size while minimized"
+expect_icon_animating "while minimized"
+xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
+e2e_wait_map_state "$MAIN" IsViewable
+
+# With the options window open (modal; RxSpeedButton13 on Panel5) the icon
+# still answers: a double-click runs "Show", which closes the options
+# window; from the menu, "Hide" closes it and hides the main window.
+open_options() {
+  e2e_geometry "$MAIN"
+  xdotool mousemove $((E2E_X + 73)) $((E2E_Y + 323)) click 1
+  e2e_wait_window "Resource Emergency Warning Option" 10
+  OPTIONS=$E2E_WID
+}
+options_closed() {
+  for ((i = 0; i < 50; i++)); do
+    [[ $(e2e_map_state "$OPTIONS") == IsViewable ]] || return 0
+    sleep 0.1
+  done
+  e2e_fail "the options window is still open after $1"
+}
+open_options
+xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
+options_closed "a double-click on the icon"
+e2e_assert_eq IsViewable "$(e2e_map_state "$MAIN")" "the main window after Show from the icon"
+open_options
+open_menu
+xdotool mousemove $((MENU_X + MENU_W / 3)) "$(menu_entry_y 2)"
+sleep 0.2
+xdotool click 1
+e2e_wait_map_state "$MAIN" IsUnMapped
+options_closed "Hide from the icon's menu"
+e2e_assert_ini "$E2E_PROG/tevo.ini" x xx1 95  # closed as by the user: written
+OPTIONS=
 xdotool mousemove "$CX" "$CY" click --repeat 2 --delay 80 1
 e2e_wait_map_state "$MAIN" IsViewable
 

@@ -7,6 +7,7 @@
 #     opens by itself within two seconds of the main window;
 #   - its colour panel blinks: read at one point across the ticks it is
 #     red (255,0,0) and blue (0,0,255) and nothing else;
+#   - Escape does not close it;
 #   - before "OK" the main window's title strip is blue; pressing "OK"
 #     closes the warning, which stays closed although the load is still
 #     over the limit, and the title strip and the small load gauge turn red;
@@ -79,6 +80,12 @@ colours="${!seen[*]}"
 [[ -n ${seen[$RED]:-} && -n ${seen[$BLUE]:-} ]] || e2e_fail "the panel did not blink red/blue: saw $colours"
 ((${#seen[@]} == 2)) || e2e_fail "the panel showed other colours than red and blue: $colours"
 e2e_assert_eq "$warn" "$(warning_windows)" "the one warning window while it blinks"
+
+# --- Escape, with the keyboard focus on the warning window, leaves it open.
+xdotool windowfocus --sync "$warn" 2>/dev/null || e2e_fail "could not focus the warning window"
+xdotool key Escape
+sleep 1
+e2e_assert_eq "$warn" "$(warning_windows)" "the warning window after Escape"
 
 # --- "OK": the acknowledged state
 e2e_assert_eq "$BLUE" "$(pixel $((main_x + 38)) $((main_y + 44)))" "title strip before OK"

@@ -379,6 +379,16 @@ TEST_F(RestCommandsTest, StopClearsPassedMinutesTheSwitchDoesNot) {
     EXPECT_EQ(alarm.passedMinutes(), 5);
     EXPECT_EQ(passedLed(), 5);
     EXPECT_EQ(h.fp.sounds, QStringList(2, h.cue("button.wav")));
+    // A press released outside and the space key are the same command.
+    QTest::mousePress(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center());
+    QTest::mouseRelease(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center() + QPoint(200, 200));
+    EXPECT_TRUE(alarm.alarmOn());
+    EXPECT_TRUE(timer.running());
+    sw->setFocus();
+    QTest::keyClick(sw, Qt::Key_Space);
+    EXPECT_FALSE(alarm.alarmOn());
+    EXPECT_FALSE(timer.running());
+    EXPECT_EQ(h.fp.sounds, QStringList(4, h.cue("button.wav")));
     // "Start the timer": runs, count untouched.
     click("RxSpeedButton26");
     EXPECT_TRUE(timer.running());

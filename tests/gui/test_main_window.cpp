@@ -7,6 +7,7 @@
 #include "app/ostra_app.h"
 #include "app/tray_icon.h"
 #include "monitor/options_window.h"
+#include "platform/linux/linux_window_services.h"
 #include "app_harness.h"
 #include "fakes/fake_platform.h"
 #include "softtest/report_window.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QSet>
 #include <QLabel>
 #include <QMenu>
@@ -117,6 +120,16 @@ protected:
 };
 
 // ---------------------------------------------------------------- docking
+
+TEST_F(MainWindowTest, StoredPriorRunLoadShowsBeforeTheFirstTick) {
+    // With the protection marker the start-up ends early and no tick has
+    // run yet: the gauge still shows the stored load at the last close.
+    platform.setIni(dir.path(), "W", "Gauge5", QStringLiteral("77"));
+    platform.existingFiles << platform.marker;
+    started();
+    EXPECT_EQ(win().findChild<ui::Gauge*>("Gauge5")->progress(), 77);
+}
+
 
 TEST_F(MainWindowTest, StickToTheRightEndThenTakeOutKeepTheTop) {
     started();
@@ -306,6 +319,31 @@ TEST_F(MainWindowTest, ElementsDrawnOnTheSurfaceTakeNoClicks) {
     }
 }
 
+TEST_F(MainWindowTest, HintsShowOverControlsThatPassTheMouseThrough) {
+    started();
+    // The hint request as Qt's tool-tip timer sends it: to the control
+    // that takes the mouse under the pointer, passed on up to the window.
+    auto hintAt = [this](QPoint p) {
+        QToolTip::hideText();
+        QWidget* target = win().childAt(p);
+        if (!target) target = &win();
+        QHelpEvent he(QEvent::ToolTip, target->mapFrom(&win(), p), win().mapToGlobal(p));
+        QApplication::sendEvent(target, &he);
+        return he.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hintAt(windowRectOf("Gauge3").center()), QStringLiteral("Now Res"));
+    EXPECT_EQ(hintAt(windowRectOf("Label33").center()), QStringLiteral("Total used resouces"));
+    EXPECT_EQ(hintAt(windowRectOf("Label34").center()), QStringLiteral("Total used resouces"));
+    // Shape28's frame, beside the button column it stands behind.
+    const QRect column = windowRectOf("Shape28");
+    EXPECT_EQ(hintAt(QPoint(column.left() + 1, column.center().y())),
+              QStringLiteral("Adjust Alarm every interval you set"));
+    // A button keeps its own hint; a bare label has none.
+    EXPECT_EQ(hintAt(windowRectOf("RxSpeedButton4").center()), QStringLiteral("Stick to the right end"));
+    EXPECT_EQ(hintAt(windowRectOf("Label6").center()), QString());
+    QToolTip::hideText();
+}
+
 TEST_F(MainWindowTest, DragFromALabelMovesTheWindowByTheMousesWay) {
     started();
     const QPoint start = win().pos();
@@ -367,6 +405,20 @@ TEST_F(MainWindowTest, ContextMenuIsThePopupMenu) {
     EXPECT_TRUE(app->popupMenu().isVisible());
     app->popupMenu().hide();
     EXPECT_EQ(app->tray().icon()->contextMenu(), &app->popupMenu());
+
+    // Everywhere on the window: the controls that keep the mouse, and the
+    // ones on panels, pass a request they leave unused on to the window.
+    for (const char* name : {"RxSpeedButton16", "Panel1", "RxSwitch2", "RxSwitch1", "dxfTimer1",
+                             "dxfPictureButton1", "RxSpeedButton5", "Panel2", "RxSpeedButton4", "Panel6",
+                             "LMDLEDLabel2"}) {
+        QWidget* w = child(name);
+        ASSERT_NE(w, nullptr) << name;
+        const QPoint c = w->rect().center();
+        QContextMenuEvent cm(QContextMenuEvent::Mouse, c, w->mapToGlobal(c));
+        QApplication::sendEvent(w, &cm);
+        EXPECT_TRUE(app->popupMenu().isVisible()) << "no menu on " << name;
+        app->popupMenu().hide();
+    }
 }
 
 // ---------------------------------------------------------------- Show/Hide
@@ -607,3 +659,61 @@ TEST_F(MainWindowTest, TrayPicturesAlternateEvery150Ms) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------ information window
+
+TEST_F(MainWindowTest, InformationTextWrapsInItsBoxAboveTheAlarmLine) {
+    started();
+    InfoWindow& info = app->infoWindow();
+    auto* desc = info.findChild<QLabel*>("Label4");
+    auto* alarm = info.findChild<QLabel*>("Label7");
+    auto* version = info.findChild<QLabel*>("Version");
+    ASSERT_TRUE(desc && alarm && version);
+    EXPECT_EQ(desc->geometry(), QRect(21, 62, 290, 69));
+    EXPECT_TRUE(desc->wordWrap());
+    EXPECT_EQ(alarm->pos(), QPoint(24, 115));
+    // Every line of the wrapped text is drawn above the alarm line, in a
+    // font at most a pixel smaller than the window's other small texts.
+    EXPECT_LE(desc->y() + desc->heightForWidth(desc->width()), alarm->y());
+    EXPECT_GE(desc->font().pixelSize(), version->font().pixelSize() - 1);
+}
+
+// ------------------------------------------------------ Minimize, then Show
+
+TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
+    // The real window services: "Minimize" takes every window off the screen.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
+    for (const char* command : {"Show1", "hide1"}) {
+        QTemporaryDir dir;
+        FakePlatform platform;
+        platform.loads = {40};
+        platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
+        platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
+        LinuxWindowServices windows;
+        const Services b = platform.services();
+        Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
+                          b.session,   b.downloads, b.clock, windows, b.dialogs};
+        OstraApp app(services, dir.path());
+        app.start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
+        const std::vector<QWidget*> others{&app.infoWindow(), &app.reportWindow(), &app.optionsWindow(),
+                                           &app.warningWindow()};
+        for (QWidget* w : others) w->show();
+        QFile::remove(dir.filePath(QStringLiteral("tevo.ini")));
+
+        actionNamed(app, "RxSpeedButton15")->trigger();  // "Minimize"
+        ASSERT_TRUE(windows.isApplicationMinimized());
+        EXPECT_FALSE(app.mainWindow().isVisible());
+        for (QWidget* w : others)  // a modal window stays (the information window is one)
+            EXPECT_EQ(w->isVisible(), w->isModal()) << w->objectName().toStdString();
+
+        actionNamed(app, command)->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(windows.isApplicationMinimized());
+        EXPECT_EQ(app.mainWindow().isVisible(), QByteArray(command) == "Show1") << command;
+        for (QWidget* w : others)
+            EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString() << " back after " << command;
+        // The options window was closed as the user closes it: its section written.
+        EXPECT_EQ(platform.ini(dir.path(), "x", "xx1"), QStringLiteral("95")) << command;
+    }
+}

@@ -156,11 +156,16 @@ TEST_F(OptionsWindowTest, EveryCloseWritesTheFiveKeysInOrder) {
     const QStringList expected{QStringLiteral("W x/xx1=61"), QStringLiteral("W x/yy1=7"),
                                QStringLiteral("W x/checkbox1=0"), QStringLiteral("W x/checkbox2=1"),
                                QStringLiteral("W x/SoundCheck=0")};
-    // "OK", the close box, Escape.
+    // "OK", the close box, Enter (on the default "OK"); Escape closes nothing.
     const std::function<void()> closers[] = {
         [&] { clickButton(ok); },
         [&] { w.close(); },
-        [&] { QTest::keyClick(&w, Qt::Key_Escape); },
+        [&] {
+            QTest::keyClick(&w, Qt::Key_Escape);
+            EXPECT_TRUE(w.isVisible()) << "Escape closed the options window";
+            EXPECT_TRUE(writesOfX().isEmpty()) << "Escape wrote the options";
+            QTest::keyClick(&w, Qt::Key_Return);
+        },
     };
     for (const auto& close : closers) {
         w.show();
@@ -261,6 +266,20 @@ TEST_F(WarningWindowTest, OkAcknowledgesAndRefreshTurnsTheColoursBackButNotTheLa
     EXPECT_FALSE(h.app->monitor().figures().exceedLimitState);
     EXPECT_EQ(versionLabel(), QStringLiteral("Exceed Limit"));
     EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
+}
+
+TEST_F(WarningWindowTest, EscapeLeavesItOpenAndEnterPressesTheFocusedOk) {
+    h.app->restAlarm().setPassedMinutes(7);
+    h.app->warning().showModeless();
+    ASSERT_TRUE(warn.isVisible());
+    EXPECT_EQ(warn.focusWidget(), warnButton("BitBtn1"));
+    QTest::keyClick(&warn, Qt::Key_Escape);
+    EXPECT_TRUE(warn.isVisible()) << "Escape closed the warning window";
+    EXPECT_EQ(h.app->restAlarm().passedMinutes(), 7);
+    QTest::keyClick(&warn, Qt::Key_Return);
+    EXPECT_FALSE(warn.isVisible());
+    expectStateColour(kRedC, "after Enter");
+    EXPECT_EQ(h.app->restAlarm().passedMinutes(), 0) << "Enter did what \"OK\" does";
 }
 
 TEST_F(WarningWindowTest, TheTickOpensItModallyBlinksInsideAndBothWarningsFollowEachOther) {

@@ -186,6 +186,36 @@ TEST(MonitorFigures, HiddenMainWindowTickDoesNothing) {
     EXPECT_TRUE(rig.platform.sounds.isEmpty());
 }
 
+TEST(MonitorFigures, AFailedReadingEndsTheTickWithoutTouchingTheRest) {
+    // The reading of step `k` (1..7) fails: nothing after it runs, no
+    // figure becomes 0, the gauges are not re-filled and an acknowledged
+    // warning goes on.
+    for (int k = 1; k <= 7; ++k) {
+        Rig rig;
+        rig.settings.historyOn = true;
+        rig.showAt(50);
+        rig.monitor.setExceedLimitState(true);
+        const Figures before = rig.fig();
+        const int steps = rig.view.gaugeSteps;
+        rig.platform.loadReads = 0;
+        rig.platform.loads.clear();
+        for (int i = 1; i < k; ++i) rig.platform.loads.push_back(50);
+        rig.platform.loads.push_back(FakeLoadSource::kFail);
+        rig.platform.loads.push_back(0);
+        rig.monitor.tick();
+        EXPECT_EQ(rig.platform.loadReads, k) << "step " << k;
+        const Figures& f = rig.fig();
+        EXPECT_EQ(f.nowLoad, 50) << "step " << k;
+        EXPECT_EQ(f.usedLoad, k > 3 ? 50 : before.usedLoad) << "step " << k;
+        EXPECT_EQ(f.freePercent, k > 4 ? 50 : before.freePercent) << "step " << k;
+        EXPECT_EQ(f.sampled, before.sampled) << "step " << k;
+        EXPECT_TRUE(f.exceedLimitState) << "step " << k;
+        EXPECT_EQ(rig.view.gaugeSteps, steps) << "step " << k;
+        EXPECT_EQ(rig.history.count(), 0) << "step " << k;
+        EXPECT_TRUE(rig.monitor.timer().interval() > 0) << "step " << k;
+    }
+}
+
 // --- re-fill --------------------------------------------------------------
 
 TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {

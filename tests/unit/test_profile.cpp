@@ -166,6 +166,18 @@ TEST(ProfileRead, MatchingDoubleQuotesAreRemoved) {
     EXPECT_EQ(value(ini, "s", "g"), "\"\"");  // one pair only
 }
 
+TEST(ProfileRead, MatchingSingleQuotesAreRemovedToo) {
+    const QByteArray ini = "[W]\nleft='5'\nb=' x '\nc='open\nd=\"mixed'\ne=''\nf='\"q\"'\ng=''''\n";
+    EXPECT_EQ(value(ini, "W", "left"), "5");
+    EXPECT_EQ(profile::parseInt(value(ini, "W", "left"), 9), 5);
+    EXPECT_EQ(value(ini, "W", "b"), " x ");
+    EXPECT_EQ(value(ini, "W", "c"), "'open");
+    EXPECT_EQ(value(ini, "W", "d"), "\"mixed'");
+    EXPECT_EQ(value(ini, "W", "e"), "");
+    EXPECT_EQ(value(ini, "W", "f"), "\"q\"");
+    EXPECT_EQ(value(ini, "W", "g"), "''");  // one pair only
+}
+
 TEST(ProfileRead, CommentsAndStrayLinesNeverMatch) {
     const QByteArray ini = "left=1\n"  // before any section: belongs to none
                            "[W]\n"
@@ -350,6 +362,7 @@ TEST(ProfileWrite, DuplicateSectionsAndKeysFirstOneIsWritten) {
 
 TEST(ProfileWrite, ValuesReadBackExactlyAsWritten) {
     const QString values[] = {"", " lead", "trail\t", "\"quoted\"", "\"", "\"half", "a=b;c[d]",
+                              "'single'", "''", "'", "'half", "'mixed\"", "\"'both'\"",
                               QString::fromUtf8("\xE2\x82\xAC\xC3\xA9"), "  "};
     QByteArray ini = "[s]\n";
     for (const QString& v : values) {

@@ -240,4 +240,11 @@ TEST(RestReminder, IntervalEdgeCases) {
     EXPECT_FALSE(a.due());
     a.setPassedMinutes(100);
     EXPECT_TRUE(a.due());
+    // A stored interval above 100 is kept as it is: the counter never
+    // passes it, so the reminder never comes.
+    a.setRestInterval(101);
+    EXPECT_EQ(a.restInterval(), 101);
+    EXPECT_FALSE(a.due());
+    a.setRestInterval(500);
+    EXPECT_FALSE(a.due());
 }

@@ -23,6 +23,10 @@ void LinuxWindowServices::minimizeApplication() {
     minimized_ = true;
     hidden_.clear();
     for (QWidget* w : QApplication::topLevelWidgets()) {
+        // The notification-area icon stays: on an XEmbed tray it is a
+        // top-level window of the program's own, and while minimized it is
+        // the way back.
+        if (w->inherits("QSystemTrayIconSys")) continue;
         if (w->isVisible() && !w->isModal()) {
             hidden_.append(QPointer<QWidget>(w));
             w->hide();
