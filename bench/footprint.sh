@@ -104,10 +104,12 @@ rollup_kb() {
     "/proc/$pid/smaps_rollup"
 }
 
-# wait_window PID TITLE: waits until PID has a mapped window titled TITLE.
+# wait_window PID TITLE: waits until PID has a mapped window titled TITLE
+# (for conky, which names no pid on its window: any such window).
 wait_window() {
-  local pid=$1 title=$2 deadline=$((SECONDS + 30))
-  until [[ -n $(xdotool search --all --onlyvisible --pid "$pid" --name "^$title\$" 2>/dev/null) ]]; do
+  local pid=$1 title=$2 deadline=$((SECONDS + 30)) by_pid=(--all --pid "$1")
+  [[ $title == conky ]] && by_pid=()
+  until [[ -n $(xdotool search "${by_pid[@]}" --onlyvisible --name "^$title\$" 2>/dev/null) ]]; do
     e2e_alive "$pid" || e2e_fail "$title (pid $pid) ended before its window appeared"
     ((SECONDS < deadline)) || e2e_fail "no window \"$title\" of pid $pid within 30 s"
     sleep 0.1
@@ -122,7 +124,7 @@ tray_items() {
       string:RegisteredStatusNotifierItems 2>/dev/null | grep -c 'string "' || true
   else
     # trayer puts each embedded icon into a socket window of its panel.
-    xwininfo -tree -id "$E2E_TRAY_PANEL" 2>/dev/null | grep -cE '^ +0x[0-9a-f]+ .*: \(.*\) +[0-9]+x[0-9]+' || true
+    xwininfo -tree -id "$E2E_TRAY_PANEL" 2>/dev/null | grep -cE '^ +0x[0-9a-f]+ "[^"]*": \("' || true
   fi
 }
 
