@@ -30,8 +30,10 @@
 #   peak RSS        VmHWM at the end;
 #   PSS, private    Pss and Private_Clean + Private_Dirty from
 #                   /proc/PID/smaps_rollup at the end.
-# MB are 1024 kB. Below the table, the CPU and context switches of the
-# shared X server and tray host, which draw every tray frame.
+# MB are 1024 kB. CPU time comes in clock ticks (10 ms), so over 60 s the
+# figure moves in steps of 10 ms/min. Below the table, the CPU and context
+# switches of the shared X server, tray host and session bus, which carry
+# and draw every tray frame.
 #
 # The program folder is $OSTRA_DIST (default build/release/dist); bare_tray
 # is $OSTRA_BARE_TRAY, else built as the target bare_tray of the build
@@ -46,7 +48,7 @@ while (($#)); do
     --smoke) smoke=1 ;;
     --sni) host=sni ;;
     -h | --help)
-      sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+      sed -n '3,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
       exit 0
       ;;
     *)
@@ -198,6 +200,14 @@ sleep "$warmup"
 # ------------------------------------------------------------ measuring
 
 shared_names=(Xvfb "$host_name") shared_pids=("$E2E_XVFB_PID" "$host_pid")
+# The session bus (started by e2e_start_xvfb right after the X server)
+# carries every frame to a StatusNotifier host.
+for p in "${E2E_PIDS[@]}"; do
+  if [[ $(cat "/proc/$p/comm" 2>/dev/null) == dbus-daemon ]]; then
+    shared_names+=("dbus-daemon (session bus)") shared_pids+=("$p")
+    break
+  fi
+done
 all=("${pids[@]}" "${shared_pids[@]}")
 declare -A t0 c0 t1 c1
 load0=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -222,6 +232,7 @@ mb() { awk -v k="$1" 'BEGIN { printf "%.1f MB", k / 1024 }'; }
 echo "Footprint at rest: tray host $host_name, $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')," \
   "commit $(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
 echo "Measured over ${span} s after a ${warmup} s warm-up; load average $load0 before, $load1 after."
+awk -v hz="$hz" -v s="$span" 'BEGIN { printf "CPU time comes in clock ticks: 1 tick is %.1f ms/min over this span.\n", 1000 / hz * 60 / s }'
 echo
 echo "| program | CPU ms/min | ctx switches/s | peak RSS | PSS | private |"
 echo "|---|---|---|---|---|---|"
