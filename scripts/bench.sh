@@ -4,7 +4,8 @@
 # scripts/test.sh or scripts/run.sh once). Extra arguments go to every
 # benchmark program, e.g. --benchmark_filter=Tick or
 # --benchmark_repetitions=5. Then times the real program's start with a
-# long history on a private Xvfb (bench/history_startup.sh).
+# long history on a private Xvfb (bench/history_startup.sh), and measures
+# its footprint at rest beside a bare Qt window and conky (bench/footprint.sh).
 set -euo pipefail
 # shellcheck source=scripts/common.sh
 . "$(dirname "$0")/common.sh"
@@ -38,4 +39,10 @@ OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/settings_startup.sh" || status=1
 echo
 echo "=== upgrade_startup.sh ==="
 OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/upgrade_startup.sh" || status=1
+
+# The program at rest beside a bare Qt tray window and conky, for a minute
+# on a private display (bench/footprint.sh --sni for the StatusNotifier host).
+echo
+echo "=== footprint.sh ==="
+OSTRA_DIST=$build/dist OSTRA_BARE_TRAY=$build/bench/bare_tray bash "$OSTRA_ROOT/bench/footprint.sh" || status=1
 exit "$status"

@@ -35,6 +35,14 @@ OSTRA_TEST_PACKAGES=(
   dpkg-dev file desktop-file-utils appstream lintian libglib2.0-bin
 )
 
+# For the footprint benchmark (bench/footprint.sh installs them itself):
+# conky as a yardstick, and the private display, tray hosts and bus it runs
+# them on.
+OSTRA_BENCH_PACKAGES=(
+  conky-std
+  xvfb xauth x11-utils xdotool trayer haskell-gtk-sni-tray-utils dbus-daemon python3
+)
+
 # Prints the given packages that are not installed, one a line.
 ostra_missing_packages() {
   local installed p
