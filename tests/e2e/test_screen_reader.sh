@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
 # The real program read as a screen reader reads it: over AT-SPI (pyatspi)
 # on a private X server with a private session bus and accessibility bus.
 #   - The main window is a top-level window (AT-SPI's role "frame") named
