@@ -4,6 +4,7 @@
 #include "app/ostra_app.h"
 #include "platform/instance_guard.h"
 #include "platform/linux/linux_backend.h"
+#include "ui/accessibility.h"
 #include "ui/artwork.h"
 
 #include <QApplication>
@@ -84,6 +85,7 @@ int main(int, char** argv) {
     QApplication app(qtArgc, qtArgv);
     QApplication::setQuitOnLastWindowClosed(false);
     ostra::ui::installToolTipStyle(app);
+    ostra::ui::installAccessibility();
     QApplication::setWindowIcon(ostra::ui::programIcon());
 
     // The folder of the executable, or the user's own data folder when the

@@ -362,6 +362,14 @@ void MainWindow::buildLayout() {
     label30_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
     for (QLabel* l : {label27_, label28_, label30_}) l->resize(44, l->height());
     for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
+    // A screen reader names the gauges without a hint after their captions
+    // (Gauge6, the pie's backdrop, stays unnamed: a picture).
+    const std::pair<Gauge*, const char*> captions[] = {
+        {gauge1_, "Used Res"}, {gauge8_, "Start Res"}, {gauge9_, "Prior Res"}, {gauge2_, "Present Res"},
+        {gauge10_, "Last Used Res(Prior~Now)"}, {gauge4_, "Total Used Res(Start~Now)"},
+        {gauge5_, "The Prior Last Run  Res"},
+        {gauge7_, "The Difference of the Res between the prior run and this (Prior Run~Now)"}};
+    for (const auto& [g, caption] : captions) g->setAccessibleName(QLatin1String(caption));
     // Controls with their own windows keep the mouse: a press that they (or
     // the LEDs and captions on a panel) leave unused must not fall through
     // to the window and start moving it. The context menu request they

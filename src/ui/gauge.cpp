@@ -1,5 +1,6 @@
 #include "ui/gauge.h"
 
+#include "ui/accessibility.h"
 #include "ui/sevensegment.h"
 #include "ui/textfit.h"
 
@@ -34,6 +35,7 @@ void Gauge::setProgress(int v) {
     if (v == m_progress) return;
     m_progress = v;
     update();
+    announceProgress();
 }
 
 void Gauge::setMaxValue(int m) {
@@ -42,6 +44,23 @@ void Gauge::setMaxValue(int m) {
     m_max = m;
     m_progress = std::min(m_progress, m_max);
     update();
+    announceProgress();
+}
+
+void Gauge::announceProgress() {
+    if (m_announcePending) return;
+    // The window steps a re-fill through every point in one go: one word
+    // for the value it ends on, none when it ends where it began.
+    m_announcePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_announcePending = false;
+            if (m_progress == m_announced) return;
+            m_announced = m_progress;
+            a11y::valueChanged(this, m_progress);
+        },
+        Qt::QueuedConnection);
 }
 
 int Gauge::percentDone() const {

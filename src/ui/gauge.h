@@ -19,7 +19,8 @@ public:
 
     Kind kind() const { return m_kind; }
 
-    // Clamped to 0..maxValue(); schedules a repaint when the value changes.
+    // Clamped to 0..maxValue(); schedules a repaint when the value changes,
+    // and tells assistive technology of the value it settles on.
     void setProgress(int v);
     int progress() const { return m_progress; }
     // At least 1; the progress is clamped to the new maximum.
@@ -60,6 +61,7 @@ private:
     const QPixmap& needleFace(qreal dpr);
     void invalidateCaches();
     QString percentText() const;
+    void announceProgress();
 
     Kind m_kind;
     int m_progress = 0;
@@ -69,6 +71,10 @@ private:
     QColor m_borderColor{Qt::black};
     bool m_showText;
     bool m_border = true;
+    // The progress assistive technology was last told of, and whether a
+    // word of a newer one is on its way.
+    int m_announced = 0;
+    bool m_announcePending = false;
 
     // Cached per size, colours and font: the font that fits "100%" into the
     // gauge, and the needle gauge's dial face.

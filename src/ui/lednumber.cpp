@@ -1,5 +1,6 @@
 #include "ui/lednumber.h"
 
+#include "ui/accessibility.h"
 #include "ui/sevensegment.h"
 
 #include <QPainter>
@@ -15,8 +16,10 @@ LedNumber::LedNumber(QWidget* parent) : QWidget(parent) {
 
 void LedNumber::setValue(int v) {
     if (v == m_value) return;
+    const QString before = QString::number(m_value);
     m_value = v;
     update();
+    a11y::textChanged(this, before, QString::number(m_value));
 }
 
 void LedNumber::setDigits(int n) {

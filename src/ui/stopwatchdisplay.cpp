@@ -1,5 +1,6 @@
 #include "ui/stopwatchdisplay.h"
 
+#include "ui/accessibility.h"
 #include "ui/sevensegment.h"
 
 #include <QPainter>
@@ -15,8 +16,10 @@ StopwatchDisplay::StopwatchDisplay(QWidget* parent) : QWidget(parent) {
 
 void StopwatchDisplay::setSeconds(qint64 s) {
     if (s == m_seconds) return;
+    const QString before = text();
     m_seconds = s;
     update();
+    a11y::textChanged(this, before, text());
 }
 
 QString StopwatchDisplay::text() const {

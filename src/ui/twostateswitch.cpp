@@ -1,5 +1,7 @@
 #include "ui/twostateswitch.h"
 
+#include "ui/accessibility.h"
+
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -18,6 +20,7 @@ void TwoStateSwitch::setOn(bool on) {
     if (on == m_on) return;
     m_on = on;
     update();
+    a11y::checkedChanged(this);
 }
 
 QSize TwoStateSwitch::sizeHint() const { return {25, 40}; }
@@ -25,6 +28,7 @@ QSize TwoStateSwitch::sizeHint() const { return {25, 40}; }
 void TwoStateSwitch::flipAndClick() {
     m_on = !m_on;
     update();
+    a11y::checkedChanged(this);
     emit toggled(m_on);
     emit clicked();
 }

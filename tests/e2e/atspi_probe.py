@@ -30,7 +30,17 @@ whose accessible name (its title) is exactly --window. Commands:
   extents                   "x y w h" (screen) of the object named --name
                             (and of role --role when given)
   press                     runs the first action ("press") of the object
-                            named --name
+                            named --name, or the action --action
+  info                      what a screen reader learns of the object named
+                            --name, one "key=value" a line: role, name,
+                            description, value (its value interface; empty
+                            without one), text (its text interface; empty
+                            without one), states (sorted, comma-separated,
+                            e.g. "checkable,checked,enabled,..."), actions
+                            (their names, comma-separated)
+  beside                    the text of the label that starts nearest right
+                            of the left edge of the object named --name, on
+                            the same row (a figure beside its caption)
 
 --role (as getRoleName() spells it: "label", "push button", "filler", ...)
 narrows the object that label, value, extents and press look for.
@@ -118,6 +128,44 @@ def extents(obj):
     return "%d %d %d %d" % (e.x, e.y, e.width, e.height)
 
 
+def info(obj):
+    """The "key=value" lines of the info command."""
+    try:
+        value = "%g" % obj.queryValue().currentValue
+    except NotImplementedError:
+        value = ""
+    try:
+        text = obj.queryText().getText(0, -1)
+    except NotImplementedError:
+        text = ""
+    states = sorted(pyatspi.stateToString(s).replace(" ", "-") for s in obj.getState().getStates())
+    try:
+        action = obj.queryAction()
+        actions = [action.getName(i) for i in range(action.nActions)]
+    except NotImplementedError:
+        actions = []
+    return ["role=%s" % obj.getRoleName(), "name=%s" % obj.name, "description=%s" % obj.description,
+            "value=%s" % value, "text=%s" % text, "states=%s" % ",".join(states),
+            "actions=%s" % ",".join(actions)]
+
+
+def label_beside(root, obj):
+    """The text of the label that starts nearest right of obj's left edge
+    and whose vertical middle lies within obj's height (a figure may run
+    under the end of its caption); None when there is none."""
+    e = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    best = None
+    for _, other in walk(root):
+        if safe(lambda: other.getRoleName()) != "label":
+            continue
+        o = safe(lambda: other.queryComponent().getExtents(pyatspi.DESKTOP_COORDS), None)
+        if o is None or o.x <= e.x or not (e.y <= o.y + o.height / 2 <= e.y + e.height):
+            continue
+        if best is None or o.x < best[0]:
+            best = (o.x, text_of(other))
+    return None if best is None else best[1]
+
+
 def root_of(args):
     """The application, or its window when --window is given; None if absent."""
     app = find_app(args)
@@ -198,15 +246,31 @@ def attempt(args):
         return True, [extents(obj)], ""
     if args.command == "press":
         action = obj.queryAction()
-        if action.nActions < 1:
+        names = [action.getName(i) for i in range(action.nActions)]
+        if not names:
             return False, [], "the object has no action"
-        return bool(action.doAction(0)), [], "the action failed"
+        index = 0
+        if args.action is not None:
+            if args.action not in names:
+                return False, [], "no action %r among %r" % (args.action, names)
+            index = names.index(args.action)
+        return bool(action.doAction(index)), [], "the action failed"
+    if args.command == "info":
+        return True, info(obj), ""
+    if args.command == "beside":
+        t = label_beside(root, obj)
+        if t is None:
+            return False, [], "no label right of the object"
+        if args.match is not None and not re.search(args.match, t):
+            return False, [t], "text %r does not match %r" % (t, args.match)
+        return True, [t], ""
     raise SystemExit("unknown command %s" % args.command)
 
 
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("command", choices=["apps", "dump", "window", "texts", "label", "value", "extents", "press"])
+    p.add_argument("command", choices=["apps", "dump", "window", "texts", "label", "value", "extents", "press",
+                                       "info", "beside"])
     p.add_argument("--pid", type=int)
     p.add_argument("--app")
     p.add_argument("--window")
@@ -215,13 +279,14 @@ def main():
     p.add_argument("--text-prefix")
     p.add_argument("--match")
     p.add_argument("--min", type=float)
+    p.add_argument("--action")
     p.add_argument("--timeout", type=float, default=10.0)
     args = p.parse_args()
     if args.command != "apps" and args.pid is None and args.app is None:
         p.error("give --pid or --app")
     if args.command in ("label",) and args.name is None and args.text_prefix is None:
         p.error("label needs --name or --text-prefix")
-    if args.command in ("value", "extents", "press") and args.name is None:
+    if args.command in ("value", "extents", "press", "info", "beside") and args.name is None:
         p.error("%s needs --name" % args.command)
 
     deadline = time.monotonic() + args.timeout

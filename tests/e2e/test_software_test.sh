@@ -118,7 +118,7 @@ check_launch() {
 
 # wait_samples ROUND N: waits until the report's progress shows N seconds.
 wait_samples() {
-  e2e_atspi value --pid "$E2E_PID" --window "$REPORT" --name Process --role filler --min "$2" --timeout 30 >/dev/null ||
+  e2e_atspi value --pid "$E2E_PID" --window "$REPORT" --name Process --role "progress bar" --min "$2" --timeout 30 >/dev/null ||
     e2e_fail "round $1: the report did not reach $2 samples"
 }
 
