@@ -274,6 +274,7 @@ void MainWindow::buildLayout() {
     favoritesCombo_->setGeometry(43, 313, 307, 21);
     favoritesCombo_->setEditable(true);
     favoritesCombo_->setToolTip(QStringLiteral("My favorite exe file list"));
+    favoritesCombo_->setAccessibleName(favoritesCombo_->toolTip());
     favoritesCombo_->setFont(smallFont());
     QFrame* panel5 = makePanel(this, "Panel5", {43, 314, 283, 19}, kSilver);
     analysisButton_ = makeButton(panel5, "RxSpeedButton11", Glyph::Analysis, m_.actions.analysisPanel, {1, 0, 19, 19});
@@ -289,12 +290,14 @@ void MainWindow::buildLayout() {
     historyBox_->setObjectName(QStringLiteral("CheckBox1"));
     historyBox_->setGeometry(148, 1, 16, 17);
     historyBox_->setToolTip(QStringLiteral("Make RES List"));
+    historyBox_->setAccessibleName(historyBox_->toolTip());
     historyCombo_ = new QComboBox(panel5);
     historyCombo_->setObjectName(QStringLiteral("ComboBox1"));
     historyCombo_->setGeometry(165, 0, 81, 19);
     historyCombo_->setEditable(true);
     historyCombo_->setMaxVisibleItems(15);
     historyCombo_->setToolTip(QStringLiteral("Resources % List"));
+    historyCombo_->setAccessibleName(historyCombo_->toolTip());
     historyCombo_->setFont(smallFont());
     historyCombo_->setEditText(QStringLiteral("See Res. "));
     led1_ = new ui::LedNumber(panel5);
