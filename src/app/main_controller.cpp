@@ -5,6 +5,7 @@
 #include "monitor/res_list.h"
 #include "monitor/view_state.h"
 #include "net/version_rule.h"
+#include "refresh/memory_refresh.h"
 #include "refresh/program_lists.h"
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
@@ -95,7 +96,7 @@ void MainController::formShow() {
     if (settings_.autoUpgradeCheck && settings_.startCounter == 2) emit upgradeCheckDue();
     if (closing_) return;
     // 6. A protection program blocks the rest of the sequence.
-    if (d_.services.files.fileExists(d_.services.session.protectionMarkerPath())) {
+    if (d_.refresh.blocked()) {
         d_.services.dialogs.message(QString::fromLatin1(kProtectionMessage));
         return;  // neither the refresh offer, the favourites nor the monitor
     }

@@ -10,6 +10,7 @@
 
 namespace ostra {
 
+class MemoryRefresh;
 class Monitor;
 class Placement;
 class ProgramLists;
@@ -47,6 +48,7 @@ public:
         RestAlarm& restAlarm;
         SoundCue& cue;
         ProgramLists& lists;
+        MemoryRefresh& refresh;
         Placement& placement;
         const ViewState& view;
     };

@@ -15,9 +15,6 @@
 
 namespace ostra {
 
-namespace {
-QString programFile(const QString& folder, const char* name) { return folder + QLatin1Char('/') + QLatin1String(name); }
-}  // namespace
 
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
@@ -34,7 +31,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       upgrade_(UpgradeCheck::Deps{services.downloads, services.files, services.dialogs, services.shell, cue_,
                                   programFolder, settings_.updateHost}),
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
-                                       lists_, placement_, view_},
+                                       lists_, refresh_, placement_, view_},
                   settings_) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
@@ -146,7 +143,7 @@ void OstraApp::connectCommands() {
     connect(&a.runFavorites, &QAction::triggered, &lists_, &ProgramLists::runFavorites);
     connect(&a.help, &QAction::triggered, this, [this] {
         cue_.play("clicklong.wav");
-        services_.shell.open(programFile(folder_, "help.htm"));
+        services_.shell.open(controller_.path(QStringLiteral("help.htm")));
     });
     connect(&a.homepage, &QAction::triggered, this, [this] {
         cue_.play("clicklong.wav");
@@ -309,7 +306,7 @@ void OstraApp::moveStart() {
 }
 
 void OstraApp::viewReport() {
-    const QString report = programFile(folder_, "res.txt");
+    const QString report = controller_.path(QStringLiteral("res.txt"));
     services_.files.replaceFile(report, ResList::serialize(history_.entries()));
     services_.shell.open(report);
 }

@@ -2,6 +2,8 @@
 
 #include "platform/files.h"
 
+#include <algorithm>
+
 
 namespace ostra {
 
@@ -24,7 +26,7 @@ QStringList ResList::parse(const QByteArray& bytes) {
     auto add = [&out](const QByteArray& line) {
         // A line from a damaged or foreign file is cut to a length no entry
         // ever has, so one endless line cannot fill the drop-down.
-        QString e = QString::fromLocal8Bit(line.left(kMaxEntryLength));
+        QString e = QString::fromLocal8Bit(line);
         e.replace(QChar(0), QLatin1Char(' '));
         out << e;
     };
@@ -34,13 +36,13 @@ QStringList ResList::parse(const QByteArray& bytes) {
     while (i < n) {
         char c = bytes[i];
         if (c == '\r' || c == '\n') {
-            add(bytes.mid(start, i - start));
+            add(bytes.mid(start, std::min(i - start, kMaxEntryLength)));
             if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
             start = i + 1;
         }
         ++i;
     }
-    if (start < n) add(bytes.mid(start));
+    if (start < n) add(bytes.mid(start, std::min(n - start, kMaxEntryLength)));
     return out;
 }
 

@@ -14,25 +14,24 @@ namespace {
 constexpr qint64 kMaxVersionFile = 64 * 1024;
 }  // namespace
 
-UpgradeCheck::UpgradeCheck(Deps deps, QObject* parent) : QObject(parent), d_(std::move(deps)) {}
+UpgradeCheck::UpgradeCheck(Deps deps, QObject* parent)
+    : QObject(parent), d_(std::move(deps)), versionFile_(d_.programFolder + QStringLiteral("/vornalk.vvv")) {}
 
 void UpgradeCheck::check() {
     if (pending_) return;
     const UpdateAddresses where = updateAddresses(d_.updateHost);
-    const QString target = d_.programFolder + QStringLiteral("/vornalk.vvv");
     pending_ = true;
     if (!where.isValid()) {
         // A malformed host behaves as no network: an earlier copy still counts.
         compare();
         return;
     }
-    d_.downloads.fetch(where.versionFile, target, [this](bool) { compare(); });
+    d_.downloads.fetch(where.versionFile, versionFile_, [this](bool) { compare(); });
 }
 
 void UpgradeCheck::compare() {
     pending_ = false;
-    const std::optional<QByteArray> file =
-        d_.files.readFile(d_.programFolder + QStringLiteral("/vornalk.vvv"), kMaxVersionFile);
+    const std::optional<QByteArray> file = d_.files.readFile(versionFile_, kMaxVersionFile);
     if (file && judgeVersionFile(*file, QString::fromLatin1(kVersionText)) == VersionVerdict::OfferUpgrade) {
         d_.cue.play("clicklong.wav");
         if (d_.dialogs.confirm(QString::fromLatin1(kUpgradeOffer)) == Answer::Yes) {

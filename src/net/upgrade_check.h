@@ -55,6 +55,7 @@ private:
     void compare();
 
     Deps d_;
+    const QString versionFile_;  // "vornalk.vvv" in the program folder
     bool pending_ = false;
 };
 

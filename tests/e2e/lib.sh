@@ -222,13 +222,17 @@ e2e_start_xvfb() {
   e2e_fail "could not start Xvfb"
 }
 
-e2e__start_session_bus() {
+# e2e__start_bus VARIABLE WHAT: a private dbus-daemon, its address
+# exported in VARIABLE; stopped at exit.
+e2e__start_bus() {
   local out
   out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1) ||
-    e2e_fail "could not start a D-Bus session bus"
-  export DBUS_SESSION_BUS_ADDRESS=${out%%$'\n'*}
+    e2e_fail "could not start a private $2"
+  export "$1=${out%%$'\n'*}"
   e2e_track "${out##*$'\n'}"
 }
+
+e2e__start_session_bus() { e2e__start_bus DBUS_SESSION_BUS_ADDRESS "D-Bus session bus"; }
 
 # e2e_wm_running: true while a window manager manages the display (the
 # window named by _NET_SUPPORTING_WM_CHECK on the root window exists; the
@@ -554,12 +558,19 @@ e2e_atspi() {
 
 # e2e_start_system_bus: a private bus that the program takes for the
 # system bus (exports DBUS_SYSTEM_BUS_ADDRESS); stopped at exit.
-e2e_start_system_bus() {
-  local out
-  out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1) ||
-    e2e_fail "could not start a private system bus"
-  export DBUS_SYSTEM_BUS_ADDRESS=${out%%$'\n'*}
-  e2e_track "${out##*$'\n'}"
+e2e_start_system_bus() { e2e__start_bus DBUS_SYSTEM_BUS_ADDRESS "system bus"; }
+
+# e2e_wait_sni_item: waits up to 10 s until a StatusNotifierItem is
+# registered with the watcher and sets E2E_SNI_ITEM to the first one.
+e2e_wait_sni_item() {
+  local i
+  E2E_SNI_ITEM=
+  for ((i = 0; i < 100; i++)); do
+    E2E_SNI_ITEM=$("$E2E_SYS_PYTHON" "$E2E_LIB_DIR/sni_probe.py" items 2>/dev/null | head -n 1 || true)
+    [[ -n $E2E_SNI_ITEM ]] && return 0
+    sleep 0.1
+  done
+  e2e_fail "no StatusNotifierItem registered within 10 s"
 }
 
 # e2e_start_fake_login1 LOG [OPTIONS...]: the logind stand-in

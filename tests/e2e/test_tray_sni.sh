@@ -23,13 +23,8 @@ MAIN=$E2E_WID
 e2e_wait_map_state "$MAIN" IsViewable
 
 # The item registers with the watcher under the program's bus name.
-ITEM=
-for ((i = 0; i < 100; i++)); do
-  ITEM=$(probe items 2>/dev/null | head -n 1 || true)
-  [[ -n $ITEM ]] && break
-  sleep 0.1
-done
-[[ -n $ITEM ]] || e2e_fail "no StatusNotifierItem registered within 10 s"
+e2e_wait_sni_item
+ITEM=$E2E_SNI_ITEM
 e2e_assert_eq 1 "$(probe items | wc -l)" "number of registered items"
 e2e_note "item $ITEM"
 

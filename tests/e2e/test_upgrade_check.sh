@@ -145,13 +145,8 @@ e2e_note "3. a server that never answers"
 new_folder "$SILENT_PORT"
 started=$SECONDS
 start_checked "$E2E_TMP/silent.log"
-ITEM=
-for ((i = 0; i < 100; i++)); do
-  ITEM=$(probe items 2>/dev/null | head -n 1 || true)
-  [[ -n $ITEM ]] && break
-  sleep 0.1
-done
-[[ -n $ITEM ]] || e2e_fail "no StatusNotifierItem registered within 10 s"
+e2e_wait_sni_item
+ITEM=$E2E_SNI_ITEM
 tip1=
 for ((i = 0; i < 50; i++)); do
   tip1=$(tip)

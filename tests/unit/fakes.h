@@ -10,6 +10,7 @@
 #include "monitor/res_list.h"
 #include "monitor/view_state.h"
 #include "monitor/warning.h"
+#include "refresh/memory_refresh.h"
 #include "refresh/program_lists.h"
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
@@ -93,9 +94,10 @@ struct BasicRig {
           monitor(Monitor::Deps{platform, platform, warningState, options, history, restTimer, restAlarm, cue, state,
                                 settings.historyOn}),
           lists(platform, platform, platform.fakeDialogs, cue, folder),
+          refresh(platform, platform, platform.fakeDialogs, cue),
           ctl(std::make_unique<MainController>(
               MainController::Deps{platform.services(), folder, monitor, history, restTimer, restAlarm, cue, lists,
-                                   placement, state},
+                                   refresh, placement, state},
               settings)),
           warning(warningState) {
         state.mainShown = true;
@@ -162,6 +164,7 @@ struct BasicRig {
     Monitor monitor;
     Placement placement;
     ProgramLists lists;
+    MemoryRefresh refresh;
     std::unique_ptr<MainController> ctl;
     FakeWarningWindow warning;
     ViewRecord view;
