@@ -31,6 +31,8 @@ struct Figures {
     bool shownAtStart = false;  // start and prior set by a showing
     bool sampled = false;       // a tick has computed the labels
     bool exceedLimitState = false;
+
+    bool operator==(const Figures&) const = default;
 };
 
 }  // namespace ostra

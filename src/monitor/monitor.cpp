@@ -13,11 +13,17 @@ int clampPercent(int v) { return v < 0 ? 0 : (v > 100 ? 100 : v); }
 QString percentText(int v) { return QString::number(v) + QLatin1Char('%'); }
 
 Monitor::Monitor(Deps deps, QObject* parent)
-    : QObject(parent), d_(deps), timer_(deps.clock.createTimer()) {
+    : QObject(parent), d_(deps), timer_(deps.clock.createWallClockTimer()) {
     timer_->setCallback([this] { tick(); });
 }
 
 Monitor::~Monitor() = default;
+
+void Monitor::publish() {
+    if (published_ && *published_ == f_) return;
+    published_ = f_;
+    emit figuresChanged(f_);
+}
 
 std::optional<int> Monitor::readLoad() {
     // The source answers 0..100 (its "%d %" text form reads back as the
@@ -66,6 +72,8 @@ void Monitor::setPriorRunLoad(int v) {
 void Monitor::tick() {
     // 0. Nothing while the main window is hidden.
     if (!d_.view.mainShown) return;
+    // The stopwatch on the window moves on with the tick.
+    d_.restTimer.poll();
 
     // 1. A change moves the last level into the prior figure and the history.
     std::optional<int> r = readLoad();

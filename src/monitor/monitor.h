@@ -51,7 +51,9 @@ public:
     // The tick: steps 0 to 13. A reading that fails ends the tick there.
     void tick();
 
-    // Monitor timer: interval 0 (stopped) or 1000.
+    // Monitor timer: interval 0 (stopped) or 1000, on the wall clock (its
+    // shots come just after each new second, together with every other
+    // such timer of the program).
     Timer& timer() { return *timer_; }
     void startTimer() { timer_->setInterval(1000); }
 
@@ -72,10 +74,12 @@ signals:
     void trayHintChanged(const QString& hint);
 
 private:
-    void publish() { emit figuresChanged(f_); }
+    // Passes the figures on when they differ from those last passed on.
+    void publish();
 
     Deps d_;
     Figures f_;
+    std::optional<Figures> published_;
     QString trayHint_;
     std::unique_ptr<Timer> timer_;
 };

@@ -27,6 +27,13 @@ public:
     virtual ~Clock() = default;
     virtual LocalTime localTime() = 0;
     virtual std::unique_ptr<Timer> createTimer() = 0;
+    // A repeating timer whose shots come at the whole multiples of its
+    // interval on the wall clock: with 1000 just after each new second,
+    // with 60000 at each new minute (midnight included). When the clock is
+    // set or the machine wakes from suspend, one shot comes at once and the
+    // next ones keep to the multiples of the new time. Timers of the same
+    // interval fire together, so they cost one wake-up.
+    virtual std::unique_ptr<Timer> createWallClockTimer() = 0;
 };
 
 }  // namespace ostra

@@ -10,20 +10,20 @@ QString formatHms(const LocalTime& t) {
 }
 
 RestTimer::RestTimer(Clock& clock, QObject* parent)
-    : QObject(parent), clock_(clock), poll_(clock.createTimer()) {
-    poll_->setCallback([this] { poll(); });
+    : QObject(parent), clock_(clock), minutes_(clock.createWallClockTimer()) {
+    minutes_->setCallback([this] { poll(); });
 }
 
 void RestTimer::start() {
     running_ = true;
     reference_ = clock_.localTime();
-    poll_->setInterval(250);
+    minutes_->setInterval(60'000);
     redraw();
 }
 
 void RestTimer::stop() {
     running_ = false;
-    poll_->setInterval(0);
+    minutes_->setInterval(0);
     redraw();
 }
 
@@ -52,6 +52,5 @@ void RestTimer::poll() {
     redraw();
     if (old.minute != now.minute) emit minuteChanged();
 }
-
 
 }  // namespace ostra

@@ -1,7 +1,10 @@
 // The rest timer: a stopwatch that takes its count from the wall clock.
-// A 250 ms poll adds the seconds since the last counted moment, so late or
-// missed polls lose nothing, and announces each new wall-clock minute while
-// it runs.
+// Each poll adds the seconds since the last counted moment, so late or
+// missed polls lose nothing, and announces a new wall-clock minute. While it
+// runs, a wall-clock timer polls at each new minute; the monitor's tick,
+// which comes just after each new second while the display is shown, polls
+// as well, so the display follows every second without a wake-up of its
+// own.
 #pragma once
 
 #include "platform/clock.h"
@@ -28,7 +31,8 @@ public:
     // "HH:NN:SS" of elapsedTime().
     QString elapsedText() const;
 
-    // One poll; the timer calls it every 250 ms while running.
+    // One poll: counts the seconds since the last one, redraws when the
+    // count moved and announces a new minute. Idle while stopped.
     void poll();
 
 signals:
@@ -40,7 +44,7 @@ private:
     void redraw() { emit elapsedChanged(elapsed_); }
 
     Clock& clock_;
-    std::unique_ptr<Timer> poll_;
+    std::unique_ptr<Timer> minutes_;
     qint64 elapsed_ = 0;
     LocalTime reference_;
     bool running_ = false;

@@ -12,7 +12,7 @@ class FakeClock;
 
 class FakeTimer : public Timer {
 public:
-    explicit FakeTimer(FakeClock* owner) : owner_(owner) {}
+    FakeTimer(FakeClock* owner, bool wallClock) : owner_(owner), wallClock_(wallClock) {}
     ~FakeTimer() override;
     void setInterval(int ms) override { interval_ = ms; }
     int interval() const override { return interval_; }
@@ -24,9 +24,12 @@ public:
         return true;
     }
     void detach() { owner_ = nullptr; }
+    // Made by createWallClockTimer(): its shots keep to the wall clock.
+    bool wallClock() const { return wallClock_; }
 
 private:
     FakeClock* owner_;
+    bool wallClock_;
     int interval_ = 0;
     std::function<void()> cb_;
 };
@@ -37,11 +40,8 @@ public:
         for (FakeTimer* t : timers) t->detach();
     }
     LocalTime localTime() override { return now; }
-    std::unique_ptr<Timer> createTimer() override {
-        auto t = std::make_unique<FakeTimer>(this);
-        timers.push_back(t.get());
-        return t;
-    }
+    std::unique_ptr<Timer> createTimer() override { return make(false); }
+    std::unique_ptr<Timer> createWallClockTimer() override { return make(true); }
     // Moves the clock forward, wrapping at midnight.
     void advanceSeconds(int s) {
         const int t = (now.secondOfDay() + s) % 86400;
@@ -50,6 +50,13 @@ public:
 
     LocalTime now{10, 0, 0};
     std::vector<FakeTimer*> timers;  // alive timers, in creation order
+
+private:
+    std::unique_ptr<Timer> make(bool wallClock) {
+        auto t = std::make_unique<FakeTimer>(this, wallClock);
+        timers.push_back(t.get());
+        return t;
+    }
 };
 
 inline FakeTimer::~FakeTimer() {
