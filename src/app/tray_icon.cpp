@@ -1,5 +1,6 @@
 #include "app/tray_icon.h"
 
+#include "app/tray_frames_x11.h"
 #include "ui/artwork.h"
 
 #include <QAbstractNativeEventFilter>
@@ -18,6 +19,17 @@
 #include <xcb/xcb.h>
 
 namespace ostra {
+
+namespace {
+
+// Qt's window for an XEmbed tray icon.
+QWidget* findIconWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QSystemTrayIconSys")) return w;
+    return nullptr;
+}
+
+}  // namespace
 
 // On an XEmbed tray the icon is a window of the program's own, and while a
 // modal window (the options, the warning, a message box) is open Qt drops
@@ -42,7 +54,7 @@ public:
         if (type != "xcb_generic_event_t" || !QApplication::activeModalWidget()) return false;
         const std::optional<Press> press = buttonPress(static_cast<const xcb_generic_event_t*>(message));
         if (!press) return false;
-        QWidget* window = iconWindow();
+        QWidget* window = findIconWindow();
         if (!window || press->window != window->winId()) return false;
         if (press->button == 3) {
             const qreal dpr = window->devicePixelRatioF();
@@ -88,12 +100,6 @@ private:
         return Press{window, button, time, rootX >> 16, rootY >> 16};
     }
 
-    static QWidget* iconWindow() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->inherits("QSystemTrayIconSys")) return w;
-        return nullptr;
-    }
-
     TrayIcon& icon_;
     std::optional<std::uint8_t> xinput_;
     std::optional<xcb_timestamp_t> lastPress_;
@@ -119,6 +125,8 @@ TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) 
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         modalClicks_ = std::make_unique<ModalClicks>(*this);
         QCoreApplication::instance()->installNativeEventFilter(modalClicks_.get());
+        // The animation's pictures go straight to an XEmbed icon window.
+        if (!statusNotifier_) direct_ = TrayFramesX11::create(&ui::trayFrame);
     }
     animation_.setInterval(kFrameMs);
     animation_.setTimerType(Qt::PreciseTimer);
@@ -146,7 +154,36 @@ void TrayIcon::setAnimated(bool on) {
 
 void TrayIcon::step() {
     frame_ = (frame_ + 1) % 2;
+    if (showDirect()) return;
     tray_->setIcon(pictures_[frame_]);
+}
+
+QWidget* TrayIcon::iconWindow() {
+    if (!iconWindow_) {
+        iconWindow_ = findIconWindow();
+        if (iconWindow_) iconWindow_->installEventFilter(this);
+    }
+    return iconWindow_;
+}
+
+bool TrayIcon::showDirect() {
+    if (!direct_) return false;
+    QWidget* window = iconWindow();
+    if (!window || !window->isVisible()) return false;
+    if (direct_->show(window, frame_)) return true;
+    // The window cannot take it (no picture format for its visual, say):
+    // Qt paints from now on.
+    direct_.reset();
+    tray_->setIcon(pictures_[frame_]);
+    return false;
+}
+
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    // Qt repaints the window with the picture it was last given (after an
+    // expose, say): the current one follows at once.
+    if (watched == iconWindow_ && event->type() == QEvent::Paint && direct_)
+        QMetaObject::invokeMethod(this, [this] { showDirect(); }, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
 }
 
 void TrayIcon::setHint(const QString& hint) {

@@ -5,14 +5,18 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
 class QMenu;
 class QSystemTrayIcon;
+class QWidget;
 
 namespace ostra {
+
+class TrayFramesX11;
 
 class TrayIcon : public QObject {
     Q_OBJECT
@@ -38,9 +42,17 @@ signals:
     // The default entry of the menu should run.
     void defaultRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     class ModalClicks;
     void step();
+    // The XEmbed icon window, once Qt has made it.
+    QWidget* iconWindow();
+    // Shows the current picture straight through the X server; false when
+    // Qt must paint it.
+    bool showDirect();
 
     QSystemTrayIcon* tray_;
     QMenu* menu_;
@@ -50,6 +62,8 @@ private:
     QString tip_;
     bool statusNotifier_ = false;
     std::unique_ptr<ModalClicks> modalClicks_;
+    std::unique_ptr<TrayFramesX11> direct_;
+    QPointer<QWidget> iconWindow_;
 };
 
 }  // namespace ostra

@@ -14,6 +14,7 @@
 #include <QSvgRenderer>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <cmath>
 #include <memory>
@@ -80,12 +81,25 @@ QPixmap programPicture(int w, int h, qreal dpr) {
     return renderSvg(QStringLiteral(":/icons/ostra.svg"), QSize(std::max(1, w), std::max(1, h)), dpr);
 }
 
+static QString trayPath(int index) {
+    return ((index % 2) + 2) % 2 ? QStringLiteral(":/icons/tray1.svg") : QStringLiteral(":/icons/tray0.svg");
+}
+
 QIcon trayPicture(int index) {
-    // Tray icons are small; a StatusNotifier host receives every size of
-    // the picture at each animation step, so big ones would only cost.
-    static const QIcon frames[2] = {iconFrom(QStringLiteral(":/icons/tray0.svg"), 64),
-                                    iconFrom(QStringLiteral(":/icons/tray1.svg"), 64)};
+    // A StatusNotifier host is sent every size of the picture at each
+    // animation step (as ARGB, converted then): the sizes panels use at 1x
+    // and 2x and no more.
+    static const std::array<QIcon, 2> frames = [] {
+        std::array<QIcon, 2> f;
+        for (int i = 0; i < 2; ++i)
+            for (int side : {16, 22, 44}) f[i].addPixmap(renderSvg(trayPath(i), QSize(side, side), 1.0));
+        return f;
+    }();
     return frames[((index % 2) + 2) % 2];
+}
+
+QImage trayFrame(int index, int side) {
+    return renderSvg(trayPath(index), QSize(std::max(1, side), std::max(1, side)), 1.0).toImage();
 }
 
 QPixmap displayBackground(int w, int h, qreal dpr) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 class QApplication;
@@ -21,6 +22,8 @@ QPixmap programPicture(int w, int h, qreal dpr = 1.0);
 // Frame 0 or 1 of the tray animation (other indexes wrap); the two frames
 // differ clearly in colour and layout.
 QIcon trayPicture(int index);
+// Frame 0 or 1 rendered at exactly `side` x `side` device pixels.
+QImage trayFrame(int index, int side);
 // Background of the display area: a faint grid on a light ground. A dpr of 0
 // renders for the application's device pixel ratio.
 QPixmap displayBackground(int w, int h, qreal dpr = 0.0);
