@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace ostra;
 using ostra::test::Rig;
 
@@ -162,6 +164,53 @@ TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
     EXPECT_EQ(rig.monitor.trayHint(), QStringLiteral("Ostra53%/00:12:07"));
     ASSERT_FALSE(rig.view.hints.isEmpty());
     EXPECT_EQ(rig.view.hints.last(), QStringLiteral("Ostra53%/00:12:07"));
+}
+
+TEST(MonitorFigures, AtRestOnlyTheSecondsMoveAndOnlyTheTickWakes) {
+    Rig rig;
+    // Both timers keep to the wall clock, so their shots share a wake-up;
+    // the rest timer wakes only at new minutes.
+    EXPECT_TRUE(rig.monitorTimer().wallClock());
+    rig.platform.now = {10, 0, 30};
+    rig.showAt(50);
+    FakeTimer& minutes = *rig.platform.timers.at(0);
+    EXPECT_TRUE(minutes.wallClock());
+    EXPECT_EQ(minutes.interval(), 60'000);
+    EXPECT_EQ(rig.monitorTimer().interval(), 1000);
+    std::vector<qint64> shown;
+    QObject::connect(&rig.restTimer, &RestTimer::elapsedChanged, [&](qint64 s) { shown.push_back(s); });
+    int minuteEvents = 0;
+    QObject::connect(&rig.restTimer, &RestTimer::minuteChanged, [&] { ++minuteEvents; });
+
+    rig.tickAt(50);
+    const int figuresAfterFirstTick = rig.view.figuresChangedCount;
+    const qsizetype hints = rig.view.hints.size();
+    // Steady load, one tick a second with no shot of the rest timer: the
+    // stopwatch and the tip follow every second, the figures are not passed
+    // on again, and the new minute is counted by the tick itself.
+    for (int i = 1; i <= 40; ++i) {
+        rig.platform.advanceSeconds(1);
+        rig.tickAt(50);
+    }
+    EXPECT_EQ(rig.restTimer.elapsedSeconds(), 40);
+    ASSERT_EQ(shown.size(), 40u);
+    EXPECT_EQ(shown.back(), 40);
+    EXPECT_EQ(rig.view.hints.size(), hints + 40);
+    EXPECT_EQ(rig.view.hints.back(), QStringLiteral("Ostra50%/00:00:40"));
+    EXPECT_EQ(rig.view.figuresChangedCount, figuresAfterFirstTick);
+    EXPECT_EQ(minuteEvents, 1);  // 10:01:00
+
+    // A second tick within the same second changes nothing at all.
+    rig.tickAt(50);
+    EXPECT_EQ(shown.size(), 40u);
+    EXPECT_EQ(rig.view.hints.size(), hints + 40);
+    EXPECT_EQ(rig.view.figuresChangedCount, figuresAfterFirstTick);
+
+    // A change of load is passed on.
+    rig.platform.advanceSeconds(1);
+    rig.tickAt(51);
+    EXPECT_GT(rig.view.figuresChangedCount, figuresAfterFirstTick);
+    EXPECT_EQ(rig.fig().nowLoad, 51);
 }
 
 TEST(MonitorFigures, HiddenMainWindowTickDoesNothing) {
