@@ -41,8 +41,11 @@ echo "=== upgrade_startup.sh ==="
 OSTRA_DIST=$build/dist bash "$OSTRA_ROOT/bench/upgrade_startup.sh" || status=1
 
 # The program at rest beside a bare Qt tray window and conky, for a minute
-# on a private display (bench/footprint.sh --sni for the StatusNotifier host).
-echo
-echo "=== footprint.sh ==="
-OSTRA_DIST=$build/dist OSTRA_BARE_TRAY=$build/bench/bare_tray bash "$OSTRA_ROOT/bench/footprint.sh" || status=1
+# on a private display: on an XEmbed tray (trayer), then on a
+# StatusNotifier host.
+for host in "" --sni; do
+  echo
+  echo "=== footprint.sh $host ==="
+  OSTRA_DIST=$build/dist OSTRA_BARE_TRAY=$build/bench/bare_tray bash "$OSTRA_ROOT/bench/footprint.sh" $host || status=1
+done
 exit "$status"
