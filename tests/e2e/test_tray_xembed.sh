@@ -22,16 +22,22 @@ e2e_wait_window Brisel 15
 MAIN=$E2E_WID
 e2e_wait_map_state "$MAIN" IsViewable
 
+# icon_window: waits for the program's icon window inside trayer's panel and
+# sets E2E_X, E2E_Y, E2E_W, E2E_H to its geometry and ICON to its id.
+icon_window() {
+  local line=
+  for ((i = 0; i < 100; i++)); do
+    line=$(xwininfo -id "$E2E_TRAY_PANEL" -tree 2>/dev/null | grep -F '("ostra" "Ostra")' | head -n 1 || true)
+    [[ -n $line ]] && break
+    sleep 0.1
+  done
+  [[ -n $line ]] || e2e_fail "no icon window of the program inside trayer's panel"
+  ICON=$(awk '{print $1}' <<<"$line")
+  e2e_geometry "$ICON"
+}
+
 # The icon: a window of the program inside trayer's panel.
-icon_line=
-for ((i = 0; i < 100; i++)); do
-  icon_line=$(xwininfo -id "$E2E_TRAY_PANEL" -tree 2>/dev/null | grep -F '("ostra" "Ostra")' | head -n 1 || true)
-  [[ -n $icon_line ]] && break
-  sleep 0.1
-done
-[[ -n $icon_line ]] || e2e_fail "no icon window of the program inside trayer's panel"
-ICON=$(awk '{print $1}' <<<"$icon_line")
-e2e_geometry "$ICON"
+icon_window
 ICON_X=$E2E_X ICON_Y=$E2E_Y ICON_W=$E2E_W ICON_H=$E2E_H
 e2e_note "icon window $ICON at $ICON_X,$ICON_Y ${ICON_W}x$ICON_H"
 e2e_geometry "$E2E_TRAY_PANEL"
@@ -194,13 +200,7 @@ e2e_assert_alive "$E2E_TRAYER_PID" "trayer after the program ended"
 # the same to the pixel, panel background and edges included.
 OSTRA_TRAY_STILL=1 e2e_start_program
 e2e_wait_window Brisel 15
-for ((i = 0; i < 100; i++)); do
-  icon_line=$(xwininfo -id "$E2E_TRAY_PANEL" -tree 2>/dev/null | grep -F '("ostra" "Ostra")' | head -n 1 || true)
-  [[ -n $icon_line ]] && break
-  sleep 0.1
-done
-[[ -n $icon_line ]] || e2e_fail "no icon window of the still program"
-e2e_geometry "$(awk '{print $1}' <<<"$icon_line")"
+icon_window
 e2e_assert_eq "$ICON_X,$ICON_Y ${ICON_W}x$ICON_H" "$E2E_X,$E2E_Y ${E2E_W}x$E2E_H" "the still icon's place"
 sleep 1
 convert "x:root[${ICON_W}x$ICON_H+$ICON_X+$ICON_Y]" "$E2E_TMP/still.png"
