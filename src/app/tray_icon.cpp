@@ -1,13 +1,12 @@
 #include "app/tray_icon.h"
 
+#include "app/status_notifier_item.h"
 #include "app/tray_frames_x11.h"
 #include "ui/artwork.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
-#include <QDBusConnection>
 #include <QGuiApplication>
-#include <QDBusConnectionInterface>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -113,9 +112,10 @@ TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) 
     // A StatusNotifierItem host reports a left click as "Activate", the way
     // such panels open their programs; an XEmbed tray reports clicks
     // themselves, and there only a double-click shows the window.
-    if (QDBusConnection::sessionBus().isConnected()) {
-        auto* bus = QDBusConnection::sessionBus().interface();
-        statusNotifier_ = bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    statusNotifier_ = StatusNotifierItem::hostPresent();
+    if (statusNotifier_) {
+        item_ = std::make_unique<StatusNotifierItem>(menu_, &ui::trayFrame);
+        connect(item_.get(), &StatusNotifierItem::activated, this, &TrayIcon::defaultRequested);
     }
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick ||
@@ -136,21 +136,38 @@ TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) 
 TrayIcon::~TrayIcon() { tray_->hide(); }
 
 void TrayIcon::show() {
+    const bool animate = qEnvironmentVariableIsEmpty("OSTRA_TRAY_STILL");
+    if (item_) {
+        item_->show();
+        item_->setAnimated(animate);
+        return;
+    }
     tray_->show();
-    if (qEnvironmentVariableIsEmpty("OSTRA_TRAY_STILL")) animation_.start();
+    if (animate) animation_.start();
 }
 
 void TrayIcon::hide() {
+    if (item_) {
+        item_->hide();
+        return;
+    }
     animation_.stop();
     tray_->hide();
 }
 
 void TrayIcon::setAnimated(bool on) {
-    if (on)
+    if (item_) {
+        item_->setAnimated(on);
+    } else if (on) {
         animation_.start();
-    else
+    } else {
         animation_.stop();
+    }
 }
+
+bool TrayIcon::animated() const { return item_ ? item_->animated() : animation_.isActive(); }
+
+int TrayIcon::frame() const { return item_ ? item_->frame() : frame_; }
 
 void TrayIcon::step() {
     frame_ = (frame_ + 1) % 2;
@@ -190,7 +207,10 @@ void TrayIcon::setHint(const QString& hint) {
     QString t = cutTip(hint);
     if (t == tip_) return;
     tip_ = t;
-    tray_->setToolTip(tip_);
+    if (item_)
+        item_->setToolTip(tip_);
+    else
+        tray_->setToolTip(tip_);
 }
 
 }  // namespace ostra

@@ -1,6 +1,8 @@
 // The notification-area icon: two pictures alternating every 150 ms, the
 // monitor's hint as its tip (cut to 63 characters, passed on only when it
-// changes), the popup menu, and "Show" on a double-click.
+// changes), the popup menu, and "Show" on a double-click (a primary click on
+// a StatusNotifier panel). On an XEmbed tray it is Qt's tray icon; where the
+// session bus has a StatusNotifier watcher, an item of our own.
 #pragma once
 
 #include <QIcon>
@@ -16,6 +18,7 @@ class QWidget;
 
 namespace ostra {
 
+class StatusNotifierItem;
 class TrayFramesX11;
 
 class TrayIcon : public QObject {
@@ -31,9 +34,9 @@ public:
     void hide();
     void setHint(const QString& hint);
     QString tip() const { return tip_; }
-    int frame() const { return frame_; }
+    int frame() const;
     void setAnimated(bool on);
-    bool animated() const { return animation_.isActive(); }
+    bool animated() const;
     QSystemTrayIcon* icon() const { return tray_; }
 
     static QString cutTip(const QString& hint) { return hint.left(kTipLength); }
@@ -63,6 +66,9 @@ private:
     bool statusNotifier_ = false;
     std::unique_ptr<ModalClicks> modalClicks_;
     std::unique_ptr<TrayFramesX11> direct_;
+    // On a panel that shows D-Bus items: the item of our own, in place of
+    // Qt's (which stays hidden).
+    std::unique_ptr<StatusNotifierItem> item_;
     QPointer<QWidget> iconWindow_;
 };
 
