@@ -42,8 +42,8 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${OSTRA_DIST:=$(cd "$E2E_LIB_DIR/../.." && pwd)/build/release/dist}"
 E2E_EXE_NAME=ostra
 E2E_DATA_FILES=(click.wav clicklong.wav button.wav memory.wav start.wav alarm.wav dingdong.wav help.htm)
-# Code the executable loads from its own folder when needed.
-E2E_MODULE_FILES=(libostra_downloads.so)
+# Code the executable loads, or starts, from its own folder when needed.
+E2E_MODULE_FILES=(libostra_downloads.so ostra-cue)
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/ostra-e2e.XXXXXX")
 E2E_PIDS=()        # processes to stop at exit, in start order

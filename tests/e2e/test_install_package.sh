@@ -64,7 +64,7 @@ deb=$("$OSTRA_SOURCE/scripts/package.sh" "$OSTRA_BUILD" "$E2E_TMP/package" 2>"$E
 e2e_assert_file "$deb" "the package"
 deps=$(dpkg-deb -f "$deb" Depends)
 e2e_note "Depends: $deps"
-[[ $deps == *libqt6widgets6* && $deps == *libcanberra0* && $deps == *qt6-qpa-plugins* ]] ||
+[[ $deps == *libqt6widgets6* && $deps == *libqt6network6* && $deps == *libcanberra0* && $deps == *qt6-qpa-plugins* ]] ||
   e2e_fail "Depends lacks the libraries dpkg-shlibdeps finds: $deps"
 lintian --fail-on error --no-tag-display-limit "$deb" >"$E2E_TMP/lintian.log" 2>&1 ||
   e2e_fail "lintian reports errors: $(cat "$E2E_TMP/lintian.log")"

@@ -24,7 +24,11 @@
 #   7. The connection to the sound server is closed 10 s after the last
 #      cue has ended (never during a sound: an 11 s "start.wav" plays
 #      whole); the next click
-#      opens it again and "click.wav" sounds with its full length.
+#      opens it again and "click.wav" sounds with its full length. The
+#      cues are played by the cue player "ostra-cue" beside the executable;
+#      the program never maps the sound libraries itself.
+#   8. Without "ostra-cue" in the program folder: no sound, the click still
+#      works and the program ends normally.
 # The resource warnings are switched off in every run so that no
 # "dingdong.wav" can sound in between.
 # shellcheck source=tests/e2e/lib.sh
@@ -248,8 +252,13 @@ e2e_note "activation: start.wav at the start and back from the information windo
 # ------------------------- 7. the sound server let go between the cues
 
 # sound_connected: whether the sound server has a client named after the
-# program.
-sound_connected() { pactl list clients 2>/dev/null | grep -q 'application.name = "Ostra"'; }
+# program, played by the program's cue player. The program itself never
+# maps the sound libraries.
+sound_connected() {
+  [[ -z $(grep -E 'libcanberra|libpulse' "/proc/$E2E_PID/maps") ]] ||
+    e2e_fail "the program maps the sound libraries itself"
+  pgrep -P "$E2E_PID" -x ostra-cue >/dev/null && pactl list clients 2>/dev/null | grep -q 'application.name = "Ostra"'
+}
 action_long_tone_then_rest() {
   # Still connected while the 11 s tone plays past the idle spell.
   sleep 10.5
@@ -276,5 +285,16 @@ e2e_assert_eq 2 "$(count "$rec")" "sounding stretches (the 11 s tone, then the c
 near "$(field "$rec" 1 2)" "$tone_len" 0.05 "the long start tone's length"
 near "$(field "$rec" 2 2)" "$click_len" 0.05 "click.wav after the sound server was let go"
 e2e_note "idle: the 11 s tone whole, the connection closed, then click.wav $(field "$rec" 2 2) s"
+
+# ------------------------------------------ 8. the cue player missing
+
+prepare
+rm "$E2E_PROG/ostra-cue"
+rec_start noplayer
+run_program action_start_then_click
+rec_stop
+e2e_assert_eq "" "$(segments "$REC_FILE" 0.001)" "sound recorded without the cue player"
+e2e_assert_eq 0 "$E2E_EXIT" "exit status without the cue player"
+e2e_note "no cue player: silence, and the program works on"
 
 e2e_pass
