@@ -58,8 +58,9 @@ void LinuxSoundPlayer::play(const QString& path) {
         endNow(leaving_);
         current_ = new QProcess;
         current_->setProgram(helper_);
+        // It only ever reads: its output goes where the program's goes.
         current_->setProcessChannelMode(QProcess::ForwardedChannels);
-        current_->start(QIODevice::WriteOnly);
+        current_->start(QIODevice::ReadWrite);
         if (!current_->waitForStarted(2000)) {
             qWarning("ostra: cannot start %s: %s", qPrintable(helper_), qPrintable(current_->errorString()));
             endNow(current_);
@@ -72,6 +73,9 @@ void LinuxSoundPlayer::play(const QString& path) {
     QByteArray line = path.isEmpty() ? QByteArray() : QFile::encodeName(fi.absoluteFilePath());
     line.append('\0');
     current_->write(line);
+    // Into the pipe now, not at the next turn of the event loop: a path is
+    // far smaller than the pipe, so this does not wait.
+    current_->waitForBytesWritten(200);
     idle_.start();
 }
 
