@@ -4,6 +4,9 @@
 // the sound. Used by bench/cue_latency.sh.
 //
 //   cue_driver FILE.wav
+//
+// The cue player program is $OSTRA_CUE_HELPER (else ostra-cue beside this
+// program).
 #include "platform/linux/linux_sound_player.h"
 
 #include <QCoreApplication>
@@ -19,7 +22,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QCoreApplication app(argc, argv);
-    ostra::LinuxSoundPlayer platform;
+    ostra::LinuxSoundPlayer platform(qEnvironmentVariable("OSTRA_CUE_HELPER"));
     const QString file = QString::fromLocal8Bit(argv[1]);
     std::string line;
     while (std::getline(std::cin, line)) {

@@ -17,6 +17,10 @@ start of xdotool (which sends the click at once, then lingers about 100 ms
 before it exits). driver: cue_driver calls the Linux platform's playSound
 for each cue and reports when it did (CLOCK_MONOTONIC, Python's monotonic
 clock). Prints one line per cue and the median.
+
+OSTRA_CUE_GAP (seconds, default 0.2) is the silence before each cue; one
+longer than the player's quiet spell (10 s) times every cue as the first
+one after the sound server was let go.
 """
 
 import array
@@ -90,9 +94,12 @@ class Recorder:
 
 
 def measure(rec, n, fire):
-    """Fires n cues, each after 0.2 s of silence; returns the latencies in ms."""
+    """Fires n cues, each after OSTRA_CUE_GAP s of silence; returns the latencies in ms."""
+    gap = float(os.environ.get("OSTRA_CUE_GAP", "0.2"))
     out = []
     for k in range(n):
+        if gap > 0.2:
+            time.sleep(gap)
         if not rec.quiet_for(0.2):
             sys.exit("no silence before cue %d" % (k + 1))
         t0 = fire()

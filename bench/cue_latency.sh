@@ -11,6 +11,9 @@
 #
 #   bench/cue_latency.sh [COUNT]
 #
+# With OSTRA_CUE_GAP=11 every cue comes after a silence longer than the cue
+# player's quiet spell: the time of a first cue that starts the player.
+#
 # OSTRA_DIST names the program folder (default: build/release/dist); the
 # build folder holding libostra_core.a is taken as its parent unless
 # OSTRA_BUILD says otherwise.
@@ -43,4 +46,5 @@ echo "== LinuxSoundPlayer::play -> click.wav"
 g++ -std=c++20 -O1 -fPIC -I"$SRC_DIR/src" "$BENCH_DIR/cue_driver.cpp" -o "$E2E_TMP/cue_driver" \
   "$OSTRA_BUILD/libostra_core.a" $(pkg-config --cflags --libs Qt6Widgets Qt6DBus libcanberra) ||
   e2e_fail "cannot build cue_driver"
-python3 "$BENCH_DIR/cue_latency.py" driver "$E2E_TMP/cue_driver" "$E2E_PROG/click.wav" "$COUNT"
+OSTRA_CUE_HELPER=$E2E_PROG/ostra-cue \
+  python3 "$BENCH_DIR/cue_latency.py" driver "$E2E_TMP/cue_driver" "$E2E_PROG/click.wav" "$COUNT"

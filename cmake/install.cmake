@@ -1,6 +1,8 @@
 # Installing Ostra like a desktop program, and its Debian package.
 #
-#   <prefix>/lib/ostra/            the program folder: executable, sounds, help
+#   <prefix>/lib/ostra/            the program folder: executable, its
+#                                  download module and cue player, sounds,
+#                                  help
 #   <prefix>/bin/ostra             a link to the executable
 #   <prefix>/share/applications/   the menu entry
 #   <prefix>/share/icons/hicolor/  the emblem, as SVG and PNG sizes
@@ -34,6 +36,9 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-link)
 file(CREATE_LINK ../lib/ostra/ostra ${CMAKE_BINARY_DIR}/install-link/ostra SYMBOLIC)
 
 install(TARGETS ostra RUNTIME DESTINATION lib/ostra)
+# Loaded, or started, from the executable's folder when needed.
+install(TARGETS ostra_downloads LIBRARY DESTINATION lib/ostra)
+install(TARGETS ostra_cue RUNTIME DESTINATION lib/ostra)
 install(FILES ${OSTRA_DATA_FILES} DESTINATION lib/ostra)
 install(FILES ${CMAKE_BINARY_DIR}/install-link/ostra DESTINATION bin)
 install(FILES ${CMAKE_SOURCE_DIR}/data/icons/ostra.svg

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace ostra {
 
@@ -37,7 +37,10 @@ private:
     QString lockPath_;
     QString socketPath_;
     int lockFd_ = -1;
-    QLocalServer* server_ = nullptr;
+    // The listening Unix socket (plain sockets: no network library needed).
+    int listenFd_ = -1;
+    QSocketNotifier* listenNotifier_ = nullptr;
+    void acceptAll();
 };
 
 }  // namespace ostra

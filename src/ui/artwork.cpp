@@ -10,12 +10,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QSvgRenderer>
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <cmath>
 #include <memory>
 
@@ -33,21 +33,15 @@ namespace ostra::ui {
 
 namespace {
 
-QSvgRenderer& renderer(const QString& path) {
-    ensureOstraResources();
-    // One renderer per picture for the life of the program.
-    static std::map<QString, std::unique_ptr<QSvgRenderer>> cache;
-    auto& slot = cache[path];
-    if (!slot) slot = std::make_unique<QSvgRenderer>(path);
-    return *slot;
-}
-
 QPixmap renderSvg(const QString& path, QSize logical, qreal dpr) {
+    ensureOstraResources();
     const QSize device(std::max(1, static_cast<int>(std::ceil(logical.width() * dpr))),
                        std::max(1, static_cast<int>(std::ceil(logical.height() * dpr))));
     QPixmap pm(device);
     pm.fill(Qt::transparent);
-    QSvgRenderer& r = renderer(path);
+    // Read for this picture only: the pictures are drawn a few times at
+    // start, and a renderer kept would hold the parsed document for good.
+    QSvgRenderer r(path);
     if (r.isValid()) {
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -62,17 +56,54 @@ QPixmap renderSvg(const QString& path, QSize logical, qreal dpr) {
     return pm;
 }
 
+constexpr int kIconSides[] = {16, 20, 22, 24, 32, 48, 64, 128, 256};
+
 QIcon iconFrom(const QString& path, int largest = 256) {
     QIcon icon;
-    for (int side : {16, 20, 22, 24, 32, 48, 64, 128, 256})
+    for (int side : kIconSides)
         if (side <= largest) icon.addPixmap(renderSvg(path, QSize(side, side), 1.0));
     return icon;
 }
 
+// The picture's icon with all its sizes, drawn only when asked for and
+// not kept: the window system takes each size once when a window gets its
+// icon, and nothing else shows it. An exact size is drawn alone; any other
+// request goes to the full icon, drawn for the moment, so the answer is
+// always the one the full icon gives.
+class DrawnIconEngine : public QIconEngine {
+public:
+    explicit DrawnIconEngine(QString path) : path_(std::move(path)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (mode == QIcon::Normal && state == QIcon::Off && size.width() == size.height() &&
+            std::find(std::begin(kIconSides), std::end(kIconSides), size.width()) != std::end(kIconSides))
+            return renderSvg(path_, size, 1.0);
+        return iconFrom(path_).pixmap(size, 1.0, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        iconFrom(path_).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return iconFrom(path_).actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off)
+            for (int side : kIconSides) sizes.append(QSize(side, side));
+        return sizes;
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("OstraDrawnIcon"); }
+    QIconEngine* clone() const override { return new DrawnIconEngine(path_); }
+
+private:
+    const QString path_;
+};
+
 }  // namespace
 
 QIcon programIcon() {
-    static const QIcon icon = iconFrom(QStringLiteral(":/icons/ostra.svg"));
+    static const QIcon icon(new DrawnIconEngine(QStringLiteral(":/icons/ostra.svg")));
     return icon;
 }
 

@@ -42,6 +42,8 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${OSTRA_DIST:=$(cd "$E2E_LIB_DIR/../.." && pwd)/build/release/dist}"
 E2E_EXE_NAME=ostra
 E2E_DATA_FILES=(click.wav clicklong.wav button.wav memory.wav start.wav alarm.wav dingdong.wav help.htm)
+# Code the executable loads, or starts, from its own folder when needed.
+E2E_MODULE_FILES=(libostra_downloads.so ostra-cue)
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/ostra-e2e.XXXXXX")
 E2E_PIDS=()        # processes to stop at exit, in start order
@@ -293,7 +295,7 @@ e2e_new_program_folder() {
   mkdir -p "$E2E_PROG"
   local f
   [[ -x $OSTRA_DIST/$E2E_EXE_NAME ]] || e2e_fail "no executable $OSTRA_DIST/$E2E_EXE_NAME (build first)"
-  for f in "$E2E_EXE_NAME" "${E2E_DATA_FILES[@]}"; do
+  for f in "$E2E_EXE_NAME" "${E2E_MODULE_FILES[@]}" "${E2E_DATA_FILES[@]}"; do
     [[ -f $OSTRA_DIST/$f ]] || e2e_fail "the program folder $OSTRA_DIST lacks $f"
     cp "$OSTRA_DIST/$f" "$E2E_PROG/"
   done

@@ -64,7 +64,7 @@ deb=$("$OSTRA_SOURCE/scripts/package.sh" "$OSTRA_BUILD" "$E2E_TMP/package" 2>"$E
 e2e_assert_file "$deb" "the package"
 deps=$(dpkg-deb -f "$deb" Depends)
 e2e_note "Depends: $deps"
-[[ $deps == *libqt6widgets6* && $deps == *libcanberra0* && $deps == *qt6-qpa-plugins* ]] ||
+[[ $deps == *libqt6widgets6* && $deps == *libqt6network6* && $deps == *libcanberra0* && $deps == *qt6-qpa-plugins* ]] ||
   e2e_fail "Depends lacks the libraries dpkg-shlibdeps finds: $deps"
 lintian --fail-on error --no-tag-display-limit "$deb" >"$E2E_TMP/lintian.log" 2>&1 ||
   e2e_fail "lintian reports errors: $(cat "$E2E_TMP/lintian.log")"
@@ -74,7 +74,7 @@ dpkg -i "$deb" >"$E2E_TMP/dpkg.log" 2>&1 || e2e_fail "dpkg -i failed: $(cat "$E2
 desktop-file-validate "$DESKTOP" || e2e_fail "the installed menu entry does not validate"
 appstreamcli validate --no-net "$METAINFO" >"$E2E_TMP/appstream.log" 2>&1 ||
   e2e_fail "the installed metainfo does not validate: $(cat "$E2E_TMP/appstream.log")"
-for f in ostra "${E2E_DATA_FILES[@]}"; do e2e_assert_file "$PROG_DIR/$f"; done
+for f in ostra "${E2E_MODULE_FILES[@]}" "${E2E_DATA_FILES[@]}"; do e2e_assert_file "$PROG_DIR/$f"; done
 e2e_assert_eq "$PROG_DIR/ostra" "$(readlink -f "$PREFIX/bin/ostra")" "target of $PREFIX/bin/ostra"
 e2e_assert_file "$PREFIX/share/icons/hicolor/scalable/apps/$APP_ID.svg"
 e2e_assert_eq "PNG 48x48" "$(identify -format '%m %wx%h' "$PREFIX/share/icons/hicolor/48x48/apps/$APP_ID.png")" \

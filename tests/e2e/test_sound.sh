@@ -21,6 +21,14 @@
 #      becomes the program's active window (at start, and back from the
 #      information window), not when the user comes back to it from another
 #      application (twice here).
+#   7. The connection to the sound server is closed 10 s after the last
+#      cue has ended (never during a sound: an 11 s "start.wav" plays
+#      whole); the next click
+#      opens it again and "click.wav" sounds with its full length. The
+#      cues are played by the cue player "ostra-cue" beside the executable;
+#      the program never maps the sound libraries itself.
+#   8. Without "ostra-cue" in the program folder: no sound, the click still
+#      works and the program ends normally.
 # The resource warnings are switched off in every run so that no
 # "dingdong.wav" can sound in between.
 # shellcheck source=tests/e2e/lib.sh
@@ -240,5 +248,53 @@ tones=$(awk '$2 > 0.7 && $2 < 0.9' <<<"$rec")
 e2e_assert_eq 2 "$(count "$tones")" "0.8 s start tones (the start, back from the information window): $rec"
 e2e_stop_openbox
 e2e_note "activation: start.wav at the start and back from the information window only"
+
+# ------------------------- 7. the sound server let go between the cues
+
+# sound_connected: whether the sound server has a client named after the
+# program, played by the program's cue player. The program itself never
+# maps the sound libraries.
+sound_connected() {
+  [[ -z $(grep -E 'libcanberra|libpulse' "/proc/$E2E_PID/maps") ]] ||
+    e2e_fail "the program maps the sound libraries itself"
+  pgrep -P "$E2E_PID" -x ostra-cue >/dev/null && pactl list clients 2>/dev/null | grep -q 'application.name = "Ostra"'
+}
+action_long_tone_then_rest() {
+  # Still connected while the 11 s tone plays past the idle spell.
+  sleep 10.5
+  sound_connected || e2e_fail "the connection was closed while the long start.wav played"
+  local i
+  for ((i = 0; i < 150; i++)); do
+    sound_connected || break
+    sleep 0.1
+  done
+  sound_connected && e2e_fail "the connection to the sound server is still open 10 s after the last cue"
+  click_dock
+  e2e_wait_position "$E2E_WID" 1243 116
+  sleep 1
+  sound_connected || e2e_fail "the click did not open the sound server again"
+}
+prepare
+sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 11 sine 440 vol 0.3
+tone_len=$(soxi -D "$E2E_PROG/start.wav")
+rec_start idle
+run_program action_long_tone_then_rest
+rec_stop
+rec=$(segments "$REC_FILE")
+e2e_assert_eq 2 "$(count "$rec")" "sounding stretches (the 11 s tone, then the click): $rec"
+near "$(field "$rec" 1 2)" "$tone_len" 0.05 "the long start tone's length"
+near "$(field "$rec" 2 2)" "$click_len" 0.05 "click.wav after the sound server was let go"
+e2e_note "idle: the 11 s tone whole, the connection closed, then click.wav $(field "$rec" 2 2) s"
+
+# ------------------------------------------ 8. the cue player missing
+
+prepare
+rm "$E2E_PROG/ostra-cue"
+rec_start noplayer
+run_program action_start_then_click
+rec_stop
+e2e_assert_eq "" "$(segments "$REC_FILE" 0.001)" "sound recorded without the cue player"
+e2e_assert_eq 0 "$E2E_EXIT" "exit status without the cue player"
+e2e_note "no cue player: silence, and the program works on"
 
 e2e_pass

@@ -22,7 +22,11 @@
 #  5. A 404 with an earlier "vornalk.vvv" (first line 1.03): the earlier
 #     copy stays byte for byte, no offer.
 #  6. Not due: the check switched off ([W] Autoconnecttheonlinupgrade1=0),
-#     or the start counting 3: the server (serving 1.04) is not asked.
+#     or the start counting 3: the server (serving 1.04) is not asked, and
+#     no network library (nor GIO, nor a sound library) is mapped (case 2 shows the check loading the
+#     download module from the program folder).
+#  7. The download module missing from the program folder: a due check
+#     fails quietly, no offer, the program runs on and ends normally.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -138,6 +142,8 @@ for ((i = 0; i < 50; i++)); do
   sleep 0.1
 done
 cmp -s "$SITE$VERSION_PATH" "$E2E_PROG/vornalk.vvv" || e2e_fail "1.03: vornalk.vvv is not the file served"
+grep -qF "$E2E_PROG/libostra_downloads.so" "/proc/$E2E_PID/maps" ||
+  e2e_fail "1.03: the check did not go through the download module of the program folder"
 e2e_expect_no_window Confirm 4
 end_normally "1.03"
 
@@ -222,9 +228,25 @@ for case in off counter; do
   e2e_expect_no_window Confirm 3
   e2e_assert_eq "" "$(cat "$E2E_TMP/serve.log")" "$case: requests to the server"
   e2e_assert_no_file "$E2E_PROG/vornalk.vvv" "$case: vornalk.vvv"
+  # No check, no network code in the process; nor GIO (loaded at the
+  # first file opened) nor the sound libraries (the cue player's).
+  e2e_assert_eq "" "$(grep -oE 'libQt6Network|libostra_downloads|libgio|libcanberra|libpulse' \
+    "/proc/$E2E_PID/maps" | sort -u || true)" "$case: libraries mapped at rest"
   kill -TERM "$E2E_PID"
   e2e_wait_exit "$E2E_PID" 10 || e2e_fail "$case: the program did not end on SIGTERM"
 done
 [[ $(e2e_ini_get "$E2E_PROG/tevo.ini" my11 SpinEdit1) == 3 ]] || e2e_fail "counter: SpinEdit1 is not 3 after the start"
+
+e2e_note "7. the download module missing from the program folder"
+new_folder "$SERVE_PORT"
+rm "$E2E_PROG/libostra_downloads.so"
+: >"$E2E_TMP/serve.log"
+e2e_start_program
+e2e_wait_window Brisel 15
+e2e_expect_no_window Confirm 3
+e2e_assert_alive "$E2E_PID" "the program without its download module"
+e2e_assert_eq "" "$(cat "$E2E_TMP/serve.log")" "no module: requests to the server"
+e2e_assert_no_file "$E2E_PROG/vornalk.vvv" "no module: vornalk.vvv"
+end_normally "no module"
 
 e2e_pass

@@ -3,6 +3,7 @@
 #include "platform/instance_guard.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -10,9 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <memory>
 
 using ostra::InstanceGuard;
@@ -120,4 +125,44 @@ TEST(InstanceGuard, LockOfACrashedCopyIsTakenOver) {
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_TRUE(QFile::exists(guard.lockPath()));
     EXPECT_TRUE(guard.acquire());
+}
+
+TEST(InstanceGuard, TheSocketIsTheUsersAloneAndASilentVisitorBlocksNobody) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    InstanceGuard running(QStringLiteral("ostra"), dir.path());
+    ASSERT_TRUE(running.acquire());
+    ASSERT_TRUE(running.listen());
+    EXPECT_TRUE(running.listen());  // once is enough
+    QSignalSpy shows(&running, &InstanceGuard::showRequested);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(running.socketPath()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Nothing staged beside it is left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).size(), 2);
+
+    // A visitor that connects and says nothing, one that says something
+    // else, and one that hangs up at once: no show, and a real wish after
+    // them still arrives.
+    auto connectTo = [&] {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(running.socketPath());
+        std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        return fd;
+    };
+    const int silent = connectTo();
+    const int other = connectTo();
+    EXPECT_EQ(::write(other, "hide\n", 5), 5);
+    ::close(connectTo());
+    QTest::qWait(100);
+    EXPECT_EQ(shows.count(), 0);
+    InstanceGuard second(QStringLiteral("ostra"), dir.path());
+    EXPECT_TRUE(second.askRunningCopyToShow());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shows.count() == 1; }, 5000));
+    ::close(silent);
+    ::close(other);
 }

@@ -2,7 +2,7 @@
 
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_dialogs.h"
-#include "platform/linux/linux_downloads.h"
+#include "platform/linux/linux_downloads_module.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
 #include "platform/linux/linux_processes.h"
@@ -20,7 +20,7 @@ LinuxBackend::LinuxBackend()
       shell_(std::make_unique<LinuxShell>()),
       processes_(std::make_unique<LinuxProcesses>()),
       session_(std::make_unique<LinuxSession>()),
-      downloads_(std::make_unique<LinuxDownloads>()),
+      downloads_(std::make_unique<LinuxDownloadsModule>()),
       clock_(std::make_unique<LinuxClock>()),
       windows_(std::make_unique<LinuxWindowServices>()),
       dialogs_(std::make_unique<LinuxDialogs>()),

@@ -15,18 +15,50 @@
 #include <gio/gio.h>
 #pragma pop_macro("signals")
 
+#include <dlfcn.h>
 #include <unistd.h>
+
+#include <type_traits>
 
 namespace ostra {
 
 namespace {
+
+// GIO (and the GObject, mount and SELinux libraries under it) is loaded
+// at the first launch, not at start: most runs never open anything.
+// Without it, addresses and documents still open through Qt.
+struct Gio {
+    decltype(&g_app_info_launch_default_for_uri) launchDefaultForUri = nullptr;
+    decltype(&g_desktop_app_info_new_from_filename) desktopAppInfoNew = nullptr;
+    decltype(&g_app_info_launch) launch = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+};
+
+const Gio& gio() {
+    static const Gio loaded = [] {
+        Gio g;
+        void* lib = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return g;
+        auto find = [lib](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(lib, name));
+        };
+        find(g.launchDefaultForUri, "g_app_info_launch_default_for_uri");
+        find(g.desktopAppInfoNew, "g_desktop_app_info_new_from_filename");
+        find(g.launch, "g_app_info_launch");
+        // Found through GIO's own dependencies.
+        find(g.unref, "g_object_unref");
+        if (!g.launchDefaultForUri || !g.desktopAppInfoNew || !g.launch || !g.unref) g = Gio{};
+        return g;
+    }();
+    return loaded;
+}
 
 // GLib objects and errors released on scope exit.
 template <typename T>
 struct GObjectRef {
     T* p = nullptr;
     ~GObjectRef() {
-        if (p) g_object_unref(p);
+        if (p) gio().unref(p);
     }
 };
 
@@ -63,6 +95,12 @@ bool isExecutableProgram(const QString& path) {
     return head && (head->startsWith("\x7f" "ELF") || head->startsWith("#!"));
 }
 
+bool launchDefaultForUri(const QByteArray& uri) {
+    if (!gio().launchDefaultForUri) return false;
+    GErrorHolder error;
+    return gio().launchDefaultForUri(uri.constData(), nullptr, &error.e);
+}
+
 }  // namespace
 
 bool LinuxShell::open(const QString& pathOrUrl) {
@@ -80,8 +118,7 @@ bool LinuxShell::open(const QString& pathOrUrl) {
 
 bool LinuxShell::openAddress(const QString& address) {
     const QByteArray uri = QUrl(address, QUrl::StrictMode).toEncoded();
-    GErrorHolder error;
-    if (g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error.e)) return true;
+    if (launchDefaultForUri(uri)) return true;
     return QDesktopServices::openUrl(QUrl::fromEncoded(uri));
 }
 
@@ -102,10 +139,11 @@ bool LinuxShell::openLocal(const QString& path) {
 
 bool LinuxShell::launchDesktopEntry(const QString& path) {
     const QByteArray file = QFile::encodeName(path);
-    GObjectRef<GDesktopAppInfo> app{g_desktop_app_info_new_from_filename(file.constData())};
+    GObjectRef<GDesktopAppInfo> app{gio().desktopAppInfoNew ? gio().desktopAppInfoNew(file.constData()) : nullptr};
     if (app.p) {
         GErrorHolder error;
-        return g_app_info_launch(G_APP_INFO(app.p), nullptr, nullptr, &error.e);
+        // A GDesktopAppInfo is a GAppInfo (an interface: the same pointer).
+        return gio().launch(reinterpret_cast<GAppInfo*>(app.p), nullptr, nullptr, &error.e);
     }
     // Not an application: a link entry opens its address, as the desktop
     // does; anything else is not run and not shown as text either.
@@ -135,8 +173,7 @@ bool LinuxShell::startProgram(const QString& path) {
 bool LinuxShell::openWithDefaultApplication(const QString& path) {
     const QUrl url = QUrl::fromLocalFile(path);
     const QByteArray uri = url.toEncoded();
-    GErrorHolder error;
-    if (g_app_info_launch_default_for_uri(uri.constData(), nullptr, &error.e)) return true;
+    if (launchDefaultForUri(uri)) return true;
     return QDesktopServices::openUrl(url);
 }
 

@@ -1,45 +1,82 @@
 #include "platform/linux/linux_sound_player.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
-#include <canberra.h>
+#include <algorithm>
 
 namespace ostra {
 
 namespace {
-constexpr uint32_t kCueId = 1;
+
+// Ends a helper and frees it: a cue of its still playing is cut off.
+void endNow(QProcess*& p) {
+    if (!p) return;
+    p->disconnect();
+    if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(1000);
+    }
+    delete p;
+    p = nullptr;
+}
+
 }  // namespace
 
+LinuxSoundPlayer::LinuxSoundPlayer(QString helperPath, int idleCloseMs)
+    : helper_(helperPath.isEmpty()
+                  ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelperName)
+                  : std::move(helperPath)) {
+    idle_.setSingleShot(true);
+    idle_.setInterval(std::max(1, idleCloseMs));
+    idle_.callOnTimeout([this] { letGo(); });
+}
+
 LinuxSoundPlayer::~LinuxSoundPlayer() {
-    if (context_) ca_context_destroy(context_);
+    endNow(leaving_);
+    endNow(current_);
+}
+
+void LinuxSoundPlayer::letGo() {
+    if (!current_) return;
+    // The helper ends by itself once its last cue has finished.
+    endNow(leaving_);
+    leaving_ = current_;
+    current_ = nullptr;
+    leaving_->closeWriteChannel();
+    QObject::connect(leaving_, &QProcess::finished, leaving_, [this] {
+        leaving_->deleteLater();
+        leaving_ = nullptr;
+    });
 }
 
 void LinuxSoundPlayer::play(const QString& path) {
-    if (!context_) {
-        if (tried_) return;
-        tried_ = true;
-        if (ca_context_create(&context_) != CA_SUCCESS) {
-            context_ = nullptr;
+    if (!current_) {
+        // One cue at a time: a helper let go but still sounding stops here.
+        endNow(leaving_);
+        current_ = new QProcess;
+        current_->setProgram(helper_);
+        // It only ever reads: its output goes where the program's goes.
+        current_->setProcessChannelMode(QProcess::ForwardedChannels);
+        current_->start(QIODevice::ReadWrite);
+        if (!current_->waitForStarted(2000)) {
+            qWarning("ostra: cannot start %s: %s", qPrintable(helper_), qPrintable(current_->errorString()));
+            endNow(current_);
             return;
         }
-        ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Ostra", CA_PROP_APPLICATION_ID,
-                                "ostra", nullptr);
     }
-    // One cue at a time: the new one cuts off the one still playing.
-    ca_context_cancel(context_, kCueId);
+    // The path as the file system spells it; a missing or unreadable file
+    // is the helper's to notice (it plays the bell).
     const QFileInfo fi(path);
-    int rc = CA_ERROR_NOTFOUND;
-    if (fi.isFile() && fi.isReadable()) {
-        const QByteArray p = QFile::encodeName(fi.absoluteFilePath());
-        rc = ca_context_play(context_, kCueId, CA_PROP_MEDIA_FILENAME, p.constData(),
-                             CA_PROP_CANBERRA_CACHE_CONTROL, "never", nullptr);
-    }
-    if (rc != CA_SUCCESS && rc != CA_ERROR_DISABLED && rc != CA_ERROR_NOTAVAILABLE &&
-        rc != CA_ERROR_DISCONNECTED) {
-        // Missing or unreadable file: the desktop's default event sound.
-        ca_context_play(context_, kCueId, CA_PROP_EVENT_ID, "bell", nullptr);
-    }
+    QByteArray line = path.isEmpty() ? QByteArray() : QFile::encodeName(fi.absoluteFilePath());
+    line.append('\0');
+    current_->write(line);
+    // Into the pipe now, not at the next turn of the event loop: a path is
+    // far smaller than the pipe, so this does not wait.
+    current_->waitForBytesWritten(200);
+    idle_.start();
 }
 
 }  // namespace ostra
