@@ -47,9 +47,12 @@ e2e_track "$!"
 # ------------------------------------------------------------- helpers
 
 # rec_start NAME: records the sink into $E2E_TMP/NAME.wav (REC_FILE).
+# A short fragment size: with the default one the server hands the
+# recorder its audio in chunks of up to two seconds, and the last chunk is
+# lost when the recorder is stopped.
 rec_start() {
   REC_FILE=$E2E_TMP/$1.wav
-  parec -d test_null.monitor --file-format=wav "$REC_FILE" &
+  parec -d test_null.monitor --latency-msec=50 --file-format=wav "$REC_FILE" &
   REC_PID=$!
   e2e_track "$REC_PID"
   sleep 0.4
