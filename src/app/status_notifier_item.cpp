@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -190,7 +189,25 @@ Pixmaps preparePixmaps(const std::function<QImage(int, int)>& render, int index)
     return out;
 }
 
-QDBusMessage replyTo(const QDBusMessage& call, const QVariantList& values) { return call.createReply(values); }
+// Answers org.freedesktop.DBus.Properties Get and GetAll of `interface`
+// from its property `names` and their `value`; false for anything else.
+bool answerProperties(const QDBusMessage& m, const QDBusConnection& bus, const QString& interface,
+                      const QStringList& names, const std::function<QVariant(const QString&)>& value) {
+    const QVariantList args = m.arguments();
+    if (m.member() == QLatin1String("Get") && args.size() == 2 && args[0].toString() == interface &&
+        names.contains(args[1].toString())) {
+        bus.send(m.createReply(QVariant::fromValue(QDBusVariant(value(args[1].toString())))));
+        return true;
+    }
+    if (m.member() == QLatin1String("GetAll") && args.size() == 1) {
+        QVariantMap all;
+        if (args[0].toString() == interface)
+            for (const QString& name : names) all.insert(name, value(name));
+        bus.send(m.createReply(all));
+        return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -254,27 +271,10 @@ public:
     }
 
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        if (m.interface() == kProperties)
+            return answerProperties(m, bus, kItemInterface, propertyNames(),
+                                    [this](const QString& name) { return property(name); });
         const QVariantList args = m.arguments();
-        if (m.interface() == kProperties) {
-            if (m.member() == QLatin1String("Get") && args.size() == 2 && args[0].toString() == kItemInterface) {
-                const QVariant v = property(args[1].toString());
-                if (!v.isValid()) return false;
-                bus.send(replyTo(m, {QVariant::fromValue(QDBusVariant(v))}));
-                return true;
-            }
-            if (m.member() == QLatin1String("GetAll") && args.size() == 1) {
-                QVariantMap all;
-                if (args[0].toString() == kItemInterface)
-                    for (const char* name : {"Category", "Id", "Title", "Status", "WindowId", "IconName",
-                                             "IconThemePath", "IconPixmap", "OverlayIconName",
-                                             "OverlayIconPixmap", "AttentionIconName", "AttentionIconPixmap",
-                                             "AttentionMovieName", "ToolTip", "ItemIsMenu", "Menu"})
-                        all.insert(QLatin1String(name), property(QLatin1String(name)));
-                bus.send(replyTo(m, {all}));
-                return true;
-            }
-            return false;
-        }
         if (m.interface() != kItemInterface && !m.interface().isEmpty()) return false;
         const QString member = m.member();
         if (member == QLatin1String("Activate")) {
@@ -285,14 +285,15 @@ public:
         } else if (member != QLatin1String("SecondaryActivate") && member != QLatin1String("Scroll")) {
             return false;
         }
-        bus.send(replyTo(m, {}));
+        bus.send(m.createReply());
         return true;
     }
 
     std::atomic<int> frame{0};
 
 private:
-    QVariant property(const QString& name) const {
+    // The properties that never change.
+    static const QHash<QString, QVariant>& fixedProperties() {
         static const QHash<QString, QVariant> fixed = {
             {QStringLiteral("Category"), QStringLiteral("ApplicationStatus")},
             {QStringLiteral("Id"), QStringLiteral("ostra")},
@@ -309,9 +310,17 @@ private:
             {QStringLiteral("ItemIsMenu"), false},
             {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(kMenuPath))},
         };
+        return fixed;
+    }
+    static const QStringList& propertyNames() {
+        static const QStringList names =
+            fixedProperties().keys() + QStringList{QStringLiteral("IconPixmap"), QStringLiteral("ToolTip")};
+        return names;
+    }
+    QVariant property(const QString& name) const {
         if (name == QLatin1String("IconPixmap")) return QVariant::fromValue(frames_[frame.load()]);
         if (name == QLatin1String("ToolTip")) return QVariant::fromValue(ToolTip{QString(), {}, title_, QString()});
-        return fixed.value(name);
+        return fixedProperties().value(name);
     }
 
     StatusNotifierItem* owner_;
@@ -380,42 +389,36 @@ public:
         const QVariantList a = m.arguments();
         const QString member = m.member();
         if (m.interface() == kProperties) {
-            if (member == QLatin1String("Get") && a.size() == 2) {
-                const QVariant v = menuProperties().value(a[1].toString());
-                if (!v.isValid()) return false;
-                bus.send(replyTo(m, {QVariant::fromValue(QDBusVariant(v))}));
-                return true;
-            }
-            if (member == QLatin1String("GetAll")) {
-                bus.send(replyTo(m, {menuProperties()}));
-                return true;
-            }
-            return false;
+            static const QVariantMap properties = menuProperties();
+            return answerProperties(m, bus, kMenuInterface, properties.keys(),
+                                    [](const QString& name) { return properties.value(name); });
         }
         if (member == QLatin1String("GetLayout") && a.size() == 3) {
-            bus.send(replyTo(m, {uint(revision_), QVariant::fromValue(layout(a[0].toInt(), a[1].toInt()))}));
+            const MenuLayout l = layout(a[0].toInt(), a[1].toInt());
+            bus.send(m.createReply(QVariantList{uint(revision_), QVariant::fromValue(l)}));
         } else if (member == QLatin1String("GetGroupProperties") && a.size() == 2) {
             MenuItemPropertiesList list;
             for (int id : qdbus_cast<QList<int>>(a[0]))
                 if (QAction* act = action(id)) list << MenuItemProperties{id, properties(act)};
-            bus.send(replyTo(m, {QVariant::fromValue(list)}));
+            bus.send(m.createReply(QVariantList{QVariant::fromValue(list)}));
         } else if (member == QLatin1String("GetProperty") && a.size() == 2) {
             QAction* act = action(a[0].toInt());
             const QVariant v = act ? properties(act).value(a[1].toString()) : QVariant();
             if (!v.isValid()) return false;
-            bus.send(replyTo(m, {QVariant::fromValue(QDBusVariant(v))}));
+            bus.send(m.createReply(QVariantList{QVariant::fromValue(QDBusVariant(v))}));
         } else if (member == QLatin1String("Event") && a.size() == 4) {
             event(a[0].toInt(), a[1].toString());
-            bus.send(replyTo(m, {}));
+            bus.send(m.createReply());
         } else if (member == QLatin1String("EventGroup") && a.size() == 1) {
             QList<int> unknown;
             for (const MenuEvent& e : qdbus_cast<MenuEvents>(a[0]))
                 if (!event(e.id, e.eventId)) unknown << e.id;
-            bus.send(replyTo(m, {QVariant::fromValue(unknown)}));
+            bus.send(m.createReply(QVariantList{QVariant::fromValue(unknown)}));
         } else if (member == QLatin1String("AboutToShow")) {
-            bus.send(replyTo(m, {false}));
+            bus.send(m.createReply(QVariantList{false}));
         } else if (member == QLatin1String("AboutToShowGroup")) {
-            bus.send(replyTo(m, {QVariant::fromValue(QList<int>()), QVariant::fromValue(QList<int>())}));
+            const QVariant none = QVariant::fromValue(QList<int>());
+            bus.send(m.createReply(QVariantList{none, none}));
         } else {
             return false;
         }

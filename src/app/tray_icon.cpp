@@ -109,25 +109,23 @@ TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) 
     pictures_[1] = ui::trayPicture(1);
     tray_ = new QSystemTrayIcon(pictures_[0], this);
     tray_->setContextMenu(menu_);
-    // A StatusNotifierItem host reports a left click as "Activate", the way
-    // such panels open their programs; an XEmbed tray reports clicks
-    // themselves, and there only a double-click shows the window.
-    statusNotifier_ = StatusNotifierItem::hostPresent();
-    if (statusNotifier_) {
+    if (StatusNotifierItem::hostPresent()) {
+        // A StatusNotifier panel: our own item; Qt's icon stays hidden. Such
+        // panels report a left click as "Activate", the way they open
+        // their programs.
         item_ = std::make_unique<StatusNotifierItem>(menu_, &ui::trayFrame);
         connect(item_.get(), &StatusNotifierItem::activated, this, &TrayIcon::defaultRequested);
-    }
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        if (r == QSystemTrayIcon::DoubleClick ||
-            (statusNotifier_ && r == QSystemTrayIcon::Trigger))
-            emit defaultRequested();
-    });
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    } else if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        // An XEmbed tray reports the clicks themselves; there only a
+        // double-click shows the window.
         modalClicks_ = std::make_unique<ModalClicks>(*this);
         QCoreApplication::instance()->installNativeEventFilter(modalClicks_.get());
-        // The animation's pictures go straight to an XEmbed icon window.
-        if (!statusNotifier_) direct_ = TrayFramesX11::create(&ui::trayFrame);
+        // The animation's pictures go straight to the icon window.
+        direct_ = TrayFramesX11::create(&ui::trayFrame);
     }
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick) emit defaultRequested();
+    });
     animation_.setInterval(kFrameMs);
     animation_.setTimerType(Qt::PreciseTimer);
     connect(&animation_, &QTimer::timeout, this, &TrayIcon::step);

@@ -63,7 +63,6 @@ private:
     int frame_ = 0;
     QTimer animation_;
     QString tip_;
-    bool statusNotifier_ = false;
     std::unique_ptr<ModalClicks> modalClicks_;
     std::unique_ptr<TrayFramesX11> direct_;
     // On a panel that shows D-Bus items: the item of our own, in place of

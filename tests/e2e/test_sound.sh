@@ -102,6 +102,13 @@ run_program() {
   e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM"
 }
 
+# recorded NAME ACTION: run_program ACTION while recording into NAME.wav.
+recorded() {
+  rec_start "$1"
+  run_program "$2"
+  rec_stop
+}
+
 click_dock() { xdotool mousemove --window "$E2E_WID" 27 72 click 1; }
 
 # ------------------------------------------- 1. start and click, shipped
@@ -116,9 +123,7 @@ action_start_then_click() {
   sleep 1
 }
 prepare
-rec_start shipped
-run_program action_start_then_click
-rec_stop
+recorded shipped action_start_then_click
 rec=$(segments "$REC_FILE")
 file=$(segments "$E2E_PROG/start.wav")
 click_len=$(soxi -D "$E2E_PROG/click.wav")
@@ -140,9 +145,7 @@ action_wait() { sleep 2; }
 prepare
 sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 0.8 sine 660 vol 0.5
 tone_len=$(soxi -D "$E2E_PROG/start.wav")
-rec_start tone
-run_program action_wait
-rec_stop
+recorded tone action_wait
 rec=$(segments "$REC_FILE")
 e2e_assert_eq 1 "$(count "$rec")" "sounding stretches of the 0.8 s start tone: $rec"
 near "$(field "$rec" 1 2)" "$tone_len" 0.05 "recorded start tone length (soxi -D $tone_len)"
@@ -158,9 +161,7 @@ action_click_during_tone() {
 prepare
 # Quiet enough (peak 0.3) to tell it from the click (peak 0.63).
 sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 2 sine 440 vol 0.3
-rec_start cut
-run_program action_click_during_tone
-rec_stop
+recorded cut action_click_during_tone
 all=$(segments "$REC_FILE")
 loud=$(segments "$REC_FILE" 0.45)
 e2e_assert_eq 1 "$(count "$loud")" "clicks in the recording (stretches above 0.45): $loud"
@@ -183,9 +184,7 @@ prepare
 rm "$E2E_PROG/start.wav"
 sox "$BELL" "$E2E_TMP/bell.wav"
 bell=$(segments "$E2E_TMP/bell.wav")
-rec_start bell
-run_program action_wait
-rec_stop
+recorded bell action_wait
 rec=$(segments "$REC_FILE")
 e2e_assert_eq "$(count "$bell")" "$(count "$rec")" "sounding stretches for a missing start.wav (the bell has $(count "$bell")): $rec"
 near "$(field "$rec" 1 2)" "$(field "$bell" 1 2)" 0.03 "length of the default sound vs bell.oga"
@@ -195,9 +194,7 @@ e2e_note "missing start.wav: the bell, $(field "$rec" 1 2) s"
 # An unreadable file (not a wave file at all) plays the bell too.
 prepare
 printf 'this is no wave file\n' >"$E2E_PROG/start.wav"
-rec_start corrupt
-run_program action_wait
-rec_stop
+recorded corrupt action_wait
 rec=$(segments "$REC_FILE")
 e2e_assert_eq "$(count "$bell")" "$(count "$rec")" "sounding stretches for an unreadable start.wav: $rec"
 near "$(field "$rec" 1 2)" "$(field "$bell" 1 2)" 0.03 "length of the default sound for an unreadable file"
@@ -206,9 +203,7 @@ e2e_note "unreadable start.wav: the bell, $(field "$rec" 1 2) s"
 # ------------------------------------------------ 5. "Use Sound" off
 
 prepare 0
-rec_start silent
-run_program action_start_then_click
-rec_stop
+recorded silent action_start_then_click
 rec=$(segments "$REC_FILE" 0.001)
 e2e_assert_eq "" "$rec" "sound recorded with SoundCheck=0"
 e2e_assert_ini "$E2E_PROG/tevo.ini" x SoundCheck 0
@@ -243,9 +238,7 @@ action_switch_applications() {
 e2e_start_openbox
 prepare
 sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 0.8 sine 660 vol 0.5
-rec_start switch
-run_program action_switch_applications
-rec_stop
+recorded switch action_switch_applications
 rec=$(segments "$REC_FILE")
 tones=$(awk '$2 > 0.7 && $2 < 0.9' <<<"$rec")
 e2e_assert_eq 2 "$(count "$tones")" "0.8 s start tones (the start, back from the information window): $rec"
@@ -280,9 +273,7 @@ action_long_tone_then_rest() {
 prepare
 sox -n -r 22050 -c 1 -b 16 "$E2E_PROG/start.wav" synth 11 sine 440 vol 0.3
 tone_len=$(soxi -D "$E2E_PROG/start.wav")
-rec_start idle
-run_program action_long_tone_then_rest
-rec_stop
+recorded idle action_long_tone_then_rest
 rec=$(segments "$REC_FILE")
 e2e_assert_eq 2 "$(count "$rec")" "sounding stretches (the 11 s tone, then the click): $rec"
 near "$(field "$rec" 1 2)" "$tone_len" 0.05 "the long start tone's length"
@@ -293,9 +284,7 @@ e2e_note "idle: the 11 s tone whole, the connection closed, then click.wav $(fie
 
 prepare
 rm "$E2E_PROG/ostra-cue"
-rec_start noplayer
-run_program action_start_then_click
-rec_stop
+recorded noplayer action_start_then_click
 e2e_assert_eq "" "$(segments "$REC_FILE" 0.001)" "sound recorded without the cue player"
 e2e_assert_eq 0 "$E2E_EXIT" "exit status without the cue player"
 e2e_note "no cue player: silence, and the program works on"

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/downloads.h"
+#include "platform/linux/linux_downloads.h"
 
 #include <QObject>
 #include <QString>
@@ -25,8 +26,9 @@ using DownloadsModuleCreate = Downloads*(int timeLimitMs, qint64 sizeLimit);
 class LinuxDownloadsModule : public QObject, public Downloads {
     Q_OBJECT
 public:
-    static constexpr int kDefaultTimeLimitMs = 10'000;
-    static constexpr qint64 kDefaultSizeLimit = 64 * 1024;
+    // The fetcher's own limits (its header only: no network code here).
+    static constexpr int kDefaultTimeLimitMs = LinuxDownloads::kDefaultTimeLimitMs;
+    static constexpr qint64 kDefaultSizeLimit = LinuxDownloads::kDefaultSizeLimit;
     static constexpr const char* kFileName = "libostra_downloads.so";
 
     // `modulePath` is the module's full path; empty: kFileName in the
