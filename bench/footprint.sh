@@ -24,9 +24,10 @@
 # is measured over SECONDS:
 #   CPU ms/min      user+system time of all its threads (/proc/PID/stat),
 #                   per minute;
-#   ctx switches/s  voluntary + involuntary context switches summed over its
-#                   threads (/proc/PID/task/*/status), per second; a thread
-#                   that ends in between takes its count with it;
+#   ctx switches/s  voluntary + involuntary context switches of its threads
+#                   (/proc/PID/task/*/status), per second, thread by thread:
+#                   a thread that ends in between (Qt's drawing helpers
+#                   end 30 s after start-up) counts nothing;
 #   peak RSS        VmHWM at the end;
 #   PSS, private    Pss and Private_Clean + Private_Dirty from
 #                   /proc/PID/smaps_rollup at the end.
@@ -92,10 +93,20 @@ E2E_NAME=footprint
 hz=$(getconf CLK_TCK)
 # cpu_ticks PID: user+system clock ticks of all threads, ended ones included.
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
-# ctx_switches PID: context switches of the threads now alive.
-ctx_switches() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^(non)?voluntary_ctxt_switches:/ { s += $2 } END { print s + 0 }'
+# ctx_threads PID: "TID SWITCHES" of each thread now alive.
+ctx_threads() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    awk -v tid="${t##*/}" '/^(non)?voluntary_ctxt_switches:/ { s += $2 } END { print tid, s + 0 }' \
+      "$t/status" 2>/dev/null || true
+  done
+}
+# ctx_since BEFORE AFTER: the switches between two ctx_threads listings,
+# thread by thread: a thread started in between counts whole, one that
+# ended in between counts nothing (its last figures are gone with it).
+ctx_since() {
+  awk 'NR == FNR { before[$1] = $2; next } { s += $2 - ($1 in before ? before[$1] : 0) } END { print s + 0 }' \
+    <(printf '%s\n' "$1") <(printf '%s\n' "$2")
 }
 # status_kb PID FIELD / rollup_kb PID FIELD...: a figure in kB.
 status_kb() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
@@ -211,10 +222,10 @@ done
 all=("${pids[@]}" "${shared_pids[@]}")
 declare -A t0 c0 t1 c1
 load0=$(cut -d' ' -f1-3 /proc/loadavg)
-for p in "${all[@]}"; do t0[$p]=$(cpu_ticks "$p") c0[$p]=$(ctx_switches "$p"); done
+for p in "${all[@]}"; do t0[$p]=$(cpu_ticks "$p") c0[$p]=$(ctx_threads "$p"); done
 start=$(date +%s.%N)
 sleep "$secs"
-for p in "${all[@]}"; do t1[$p]=$(cpu_ticks "$p") c1[$p]=$(ctx_switches "$p"); done
+for p in "${all[@]}"; do t1[$p]=$(cpu_ticks "$p") c1[$p]=$(ctx_threads "$p"); done
 span=$(awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { printf "%.3f", n - s }')
 load1=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -224,7 +235,7 @@ done
 
 # cpu_ctx PID: "CPU ms/min | ctx switches/s" over the measured span.
 cpu_ctx() {
-  awk -v t=$((t1[$1] - t0[$1])) -v c=$((c1[$1] - c0[$1])) -v hz="$hz" -v s="$span" \
+  awk -v t=$((t1[$1] - t0[$1])) -v c="$(ctx_since "${c0[$1]}" "${c1[$1]}")" -v hz="$hz" -v s="$span" \
     'BEGIN { printf "%.0f | %.1f", t * 1000 / hz * 60 / s, c / s }'
 }
 mb() { awk -v k="$1" 'BEGIN { printf "%.1f MB", k / 1024 }'; }

@@ -82,16 +82,10 @@ int main(int, char** argv) {
             qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-no-session-bus");
     }
 
-    // The windows repaint small places often (the stopwatch every second,
-    // the tray icon every 150 ms). Through a shared memory segment, Qt must
-    // wait for the X server to finish reading the last picture before it
-    // paints the same place again: a round trip and two thread switches per
-    // repaint. A few kilobytes sent on the X connection cost less. Only
-    // this process: the programs it starts inherit the user's setting.
-    const bool ownShmChoice = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
-    if (!ownShmChoice) qputenv("QT_XCB_NO_MITSHM", "1");
+    // The controls that get a window of their own (the stopwatch) must not
+    // take their neighbours along.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(qtArgc, qtArgv);
-    if (!ownShmChoice) qunsetenv("QT_XCB_NO_MITSHM");
     QApplication::setQuitOnLastWindowClosed(false);
     ostra::ui::installToolTipStyle(app);
     ostra::ui::installAccessibility();

@@ -3,6 +3,7 @@
 #include "app/actions.h"
 #include "app/figure_texts.h"
 #include "app/main_controller.h"
+#include "app/onscreen_x11.h"
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
@@ -228,6 +229,12 @@ void MainWindow::buildLayout() {
     stopwatch_->setObjectName(QStringLiteral("dxfTimer1"));
     stopwatch_->setGeometry(246, 181, 64, 16);
     stopwatch_->setToolTip(QStringLiteral("Timer "));
+    // The stopwatch changes every second while the rest of the window
+    // rests: on X it shows its pictures in a window of its own.
+    onScreen_ = OnScreenX11::create();
+    if (onScreen_)
+        stopwatch_->paintOnScreen(
+            [this](QWidget* w, const QImage& picture) { return onScreen_->present(w, picture); });
     makePicture(this, "Image1", {301, 143, 32, 34}, ui::programPicture(32, 34, devicePixelRatioF()));
     // The figures run into the picture's place: they lie over it on a plate
     // of their own text's size, so they stay readable.

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QCheckBox;
 class QLabel;
@@ -23,6 +25,7 @@ struct Actions;
 struct Figures;
 struct ViewState;
 class MainController;
+class OnScreenX11;
 class Monitor;
 class Placement;
 class ProgramLists;
@@ -115,6 +118,7 @@ private:
     ui::Shape *shape22_ = nullptr, *dockTab_ = nullptr, *displayBack_ = nullptr;
     ui::LedNumber *led1_ = nullptr, *led2_ = nullptr, *led3_ = nullptr;
     ui::StopwatchDisplay* stopwatch_ = nullptr;
+    std::unique_ptr<OnScreenX11> onScreen_;  // the stopwatch's own window on X
     ui::TwoStateSwitch *switch1_ = nullptr, *switch2_ = nullptr;
     ui::SpeedButton* analysisButton_ = nullptr;
     QCheckBox* historyBox_ = nullptr;

@@ -46,8 +46,39 @@ void StopwatchDisplay::setBackColor(const QColor& c) {
 
 QSize StopwatchDisplay::sizeHint() const { return {64, 16}; }
 
+void StopwatchDisplay::paintOnScreen(Presenter present) {
+    m_present = std::move(present);
+    setAttribute(Qt::WA_NativeWindow, static_cast<bool>(m_present));
+    setAttribute(Qt::WA_PaintOnScreen, static_cast<bool>(m_present));
+}
+
+QPaintEngine* StopwatchDisplay::paintEngine() const {
+    return m_present ? nullptr : QWidget::paintEngine();
+}
+
 void StopwatchDisplay::paintEvent(QPaintEvent*) {
+    if (m_present) {
+        const qreal dpr = devicePixelRatioF();
+        const QSize pixels = (QSizeF(size()) * dpr).toSize();
+        if (pixels.isEmpty()) return;
+        if (m_frame.size() != pixels) m_frame = QImage(pixels, QImage::Format_RGB32);
+        m_frame.setDevicePixelRatio(dpr);
+        {
+            QPainter p(&m_frame);
+            paintDisplay(p);
+        }
+        if (m_present(this, m_frame)) return;
+        m_present = nullptr;
+        m_frame = QImage();
+        setAttribute(Qt::WA_PaintOnScreen, false);
+        update();
+        return;
+    }
     QPainter p(this);
+    paintDisplay(p);
+}
+
+void StopwatchDisplay::paintDisplay(QPainter& p) {
     const qreal dpr = segments::painterDpr(p);
     p.fillRect(rect(), m_back);
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QWidget>
+
+#include <functional>
 
 namespace ostra::ui {
 
@@ -24,10 +27,26 @@ public:
 
     QSize sizeHint() const override;
 
+    // Shows each picture through `present` (given the display and the
+    // picture in device pixels) instead of through the window's backing
+    // store: the display gets a window of its own and its once-a-second
+    // repaint never waits on the rest of the window. Call before the
+    // display is first shown. When `present` returns false the display
+    // goes back to painting through Qt for good.
+    using Presenter = std::function<bool(QWidget*, const QImage&)>;
+    void paintOnScreen(Presenter present);
+    bool paintsOnScreen() const { return static_cast<bool>(m_present); }
+
+    QPaintEngine* paintEngine() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintDisplay(QPainter& p);
+
+    Presenter m_present;
+    QImage m_frame;
     qint64 m_seconds = 0;
     QColor m_lit{0, 235, 0};
     QColor m_unlit{0, 44, 0};

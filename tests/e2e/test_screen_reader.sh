@@ -65,17 +65,30 @@ timer_text() {
   echo "${INFO[text]}"
 }
 
+# stopwatch_pixels: a digest of the rest timer's pixels on the screen (it
+# shows them in a window of its own, at 246,181 in the main window).
+stopwatch_pixels() {
+  e2e_geometry "$MAIN_WID"
+  import -window root -crop 64x16+$((E2E_X + 246))+$((E2E_Y + 181)) -depth 8 rgb:- 2>/dev/null | md5sum
+}
+
 # timer_runs yes|no: the rest timer's time moves (yes) or stands still (no)
-# over 2.5 s.
+# over 2.5 s, for a screen reader and on the screen.
 timer_runs() {
-  local before after
+  local before after pixels_before pixels_after
   before=$(timer_text)
+  pixels_before=$(stopwatch_pixels)
   sleep 2.5
   after=$(timer_text)
+  pixels_after=$(stopwatch_pixels)
   if [[ $1 == yes && $before == "$after" ]]; then
     e2e_fail "the rest timer stands at $before although the alarm switch started it"
   elif [[ $1 == no && $before != "$after" ]]; then
     e2e_fail "the rest timer moved from $before to $after although the alarm switch stopped it"
+  elif [[ $1 == yes && $pixels_before == "$pixels_after" ]]; then
+    e2e_fail "the rest timer's text moved from $before to $after, its picture on the screen did not"
+  elif [[ $1 == no && $pixels_before != "$pixels_after" ]]; then
+    e2e_fail "the rest timer's picture on the screen changed although it stands at $after"
   fi
 }
 
@@ -89,6 +102,7 @@ e2e_new_program_folder
 printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\n' "$limit" >"$E2E_PROG/tevo.ini"
 e2e_start_program
 e2e_wait_window Brisel 15
+MAIN_WID=$E2E_WID
 probe window --timeout 20 >/dev/null || e2e_fail "the main window is not on the accessibility bus"
 
 # The warning window: its message and its three buttons by name.

@@ -402,6 +402,53 @@ TEST(StopwatchDisplay, DrawsTheDigitsSharply) {
     }
 }
 
+// Shown through a presenter, the display hands over exactly what Qt would
+// paint, again at each change; a presenter that fails puts it back on Qt's
+// painting for good.
+TEST(StopwatchDisplay, OnItsOwnWindowShowsWhatQtWouldPaintAndFallsBack) {
+    const qint64 at = 12 * 3600 + 34 * 60 + 56;
+    StopwatchDisplay reference;
+    reference.resize(64, 16);
+    reference.setSeconds(at);
+    const QImage expected = render(reference).convertToFormat(QImage::Format_RGB32);
+
+    std::vector<QImage> shown;
+    StopwatchDisplay d;
+    d.paintOnScreen([&](QWidget* w, const QImage& picture) {
+        EXPECT_EQ(w, &d);
+        shown.push_back(picture.copy());
+        return true;
+    });
+    d.setGeometry(10, 10, 64, 16);
+    d.setSeconds(at);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    QTRY_VERIFY(!shown.empty());
+    EXPECT_TRUE(d.paintsOnScreen());
+    EXPECT_EQ(differingPixels(shown.back(), expected), 0);
+    const std::size_t before = shown.size();
+    d.setSeconds(at + 1);
+    QTRY_VERIFY(shown.size() > before);
+    EXPECT_GT(differingPixels(shown.back(), expected), 0);
+
+    int attempts = 0;
+    StopwatchDisplay failing;
+    failing.paintOnScreen([&](QWidget*, const QImage&) {
+        ++attempts;
+        return false;
+    });
+    failing.resize(64, 16);
+    failing.setSeconds(at);
+    failing.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&failing));
+    QTRY_VERIFY(!failing.paintsOnScreen());
+    failing.setSeconds(at + 1);
+    failing.repaint();
+    EXPECT_EQ(attempts, 1);
+    failing.setSeconds(at);
+    EXPECT_EQ(differingPixels(render(failing).convertToFormat(QImage::Format_RGB32), expected), 0);
+}
+
 // ---------------------------------------------------------------- Buttons
 
 TEST(SpeedButton, HintIsTheToolTipAndAPlainButtonDoesNotStayDown) {
