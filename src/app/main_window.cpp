@@ -121,6 +121,28 @@ QLabel* makePicture(QWidget* parent, const char* name, const QRect& r, const QPi
     return l;
 }
 
+// The display's background, painted where it shows rather than kept as a
+// picture of its whole size.
+class DisplayBackground : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        ui::paintDisplayBackground(p, width(), height());
+    }
+};
+
+QWidget* makeDisplayBackground(QWidget* parent, const char* name, const QRect& r) {
+    auto* w = new DisplayBackground(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setAttribute(Qt::WA_OpaquePaintEvent);
+    w->setGeometry(r);
+    passMouse(w);
+    return w;
+}
+
 // The topmost control at `p` (in `parent`'s coordinates) that has a hint,
 // the controls that pass the mouse through included.
 QWidget* hintedControlAt(QWidget* parent, QPoint p) {
@@ -200,7 +222,7 @@ void MainWindow::buildLayout() {
     makeShape(this, "Shape2", ui::Shape::Form::Rectangle, {40, 70, 295, 225}, QColor(0, 128, 255),
               QColor(0, 128, 255));
     makeShape(this, "Shape4", ui::Shape::Form::Frame, {42, 72, 291, 221}, kWhite, kNavy);
-    makePicture(this, "Image2", {43, 73, 289, 220}, ui::displayBackground(289, 220));
+    makeDisplayBackground(this, "Image2", {43, 73, 289, 220});
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setToolTip(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);

@@ -133,14 +133,8 @@ QImage trayFrame(int index, int side) {
     return renderSvg(trayPath(index), QSize(std::max(1, side), std::max(1, side)), 1.0).toImage();
 }
 
-QPixmap displayBackground(int w, int h, qreal dpr) {
-    if (dpr <= 0) dpr = qApp ? qApp->devicePixelRatio() : 1.0;
-    w = std::max(1, w);
-    h = std::max(1, h);
-    QPixmap pm(QSize(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr))));
-    pm.setDevicePixelRatio(dpr);
-    pm.fill(QColor(246, 249, 253));
-    QPainter p(&pm);
+void paintDisplayBackground(QPainter& p, int w, int h) {
+    p.fillRect(QRect(0, 0, w, h), QColor(246, 249, 253));
     // Faint one-pixel grid every 8 pixels, a little stronger every 32.
     const QColor fine(226, 233, 243);
     const QColor coarse(208, 219, 234);
@@ -151,6 +145,16 @@ QPixmap displayBackground(int w, int h, qreal dpr) {
     glow.setColorAt(0.0, QColor(255, 255, 255, 150));
     glow.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(QRect(0, 0, w, h), glow);
+}
+
+QPixmap displayBackground(int w, int h, qreal dpr) {
+    if (dpr <= 0) dpr = qApp ? qApp->devicePixelRatio() : 1.0;
+    w = std::max(1, w);
+    h = std::max(1, h);
+    QPixmap pm(QSize(static_cast<int>(std::ceil(w * dpr)), static_cast<int>(std::ceil(h * dpr))));
+    pm.setDevicePixelRatio(dpr);
+    QPainter p(&pm);
+    paintDisplayBackground(p, w, h);
     return pm;
 }
 

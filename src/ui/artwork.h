@@ -11,6 +11,7 @@ class QWidget;
 class QColor;
 class QFont;
 class QLabel;
+class QPainter;
 
 namespace ostra::ui {
 
@@ -27,6 +28,8 @@ QImage trayFrame(int index, int side);
 // Background of the display area: a faint grid on a light ground. A dpr of 0
 // renders for the application's device pixel ratio.
 QPixmap displayBackground(int w, int h, qreal dpr = 0.0);
+// The same painted straight onto a w x h place.
+void paintDisplayBackground(QPainter& p, int w, int h);
 
 // Tool tips of the whole application: background RGB(0,255,64), the usual
 // tool-tip text colour, 12-pixel sans-serif font and rounded corners (a
