@@ -26,6 +26,9 @@ std::unique_ptr<OnScreenX11> OnScreenX11::create() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11) return nullptr;
     xcb_connection_t* c = x11->connection();
+    // Qt without X (offscreen) may still answer the interface, with no
+    // connection.
+    if (!c) return nullptr;
     const xcb_setup_t* setup = xcb_get_setup(c);
     if (!setup || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST ||
         QSysInfo::ByteOrder != QSysInfo::LittleEndian)

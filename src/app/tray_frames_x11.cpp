@@ -46,6 +46,9 @@ std::unique_ptr<TrayFramesX11> TrayFramesX11::create(std::function<QImage(int, i
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11) return nullptr;
     xcb_connection_t* c = x11->connection();
+    // Qt without X (offscreen) may still answer the interface, with no
+    // connection.
+    if (!c) return nullptr;
     // Pixels go to the server as they lie in memory: only where its byte
     // order is ours.
     const xcb_setup_t* setup = xcb_get_setup(c);
