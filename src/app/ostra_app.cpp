@@ -39,18 +39,15 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                             restAlarm_, lists_, placement_, view_,
                                                             services.windows});
     controller_.formCreate();
-    form2_ = std::make_unique<InfoWindow>();
-    // TForm3 reads its options while it is created.
+    // The warning options are read once, at start-up; the options window
+    // shows them when it is first opened.
     {
         SettingsFile ini(services.files, controller_.iniPath());
         ini.load();
         options_.read(ini);
     }
-    form3_ = std::make_unique<OptionsWindow>(services.files, services.dialogs, controller_.iniPath(), options_, view_);
     warn1_ = std::make_unique<WarningDialog>(warning_);
-    softTest_ = std::make_unique<ReportWindow>(softwareTest_);
-    for (QWidget* w : std::initializer_list<QWidget*>{form2_.get(), form3_.get(), warn1_.get(), softTest_.get()})
-        services.windows.skipTaskbar(w);
+    services.windows.skipTaskbar(warn1_.get());
     buildMenu();
     tray_ = new TrayIcon(menu_.get(), this);
     connectCommands();
@@ -58,6 +55,31 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
 }
 
 OstraApp::~OstraApp() = default;
+
+InfoWindow& OstraApp::infoWindow() {
+    if (!form2_) {
+        form2_ = std::make_unique<InfoWindow>();
+        services_.windows.skipTaskbar(form2_.get());
+    }
+    return *form2_;
+}
+
+OptionsWindow& OstraApp::optionsWindow() {
+    if (!form3_) {
+        form3_ = std::make_unique<OptionsWindow>(services_.files, services_.dialogs, controller_.iniPath(), options_,
+                                                 view_);
+        services_.windows.skipTaskbar(form3_.get());
+    }
+    return *form3_;
+}
+
+ReportWindow& OstraApp::reportWindow() {
+    if (!softTest_) {
+        softTest_ = std::make_unique<ReportWindow>(softwareTest_);
+        services_.windows.skipTaskbar(softTest_.get());
+    }
+    return *softTest_;
+}
 
 void OstraApp::buildMenu() {
     menu_ = std::make_unique<QMenu>();
@@ -161,14 +183,17 @@ void OstraApp::connectCommands() {
         lists_.fillFavorites();
     });
     connect(form1_.get(), &MainWindow::favoriteChosen, &lists_, &ProgramLists::startFavorite);
-    connect(&a.softwareTest, &QAction::triggered, &softwareTest_, &SoftTest::start);
+    connect(&a.softwareTest, &QAction::triggered, this, [this] {
+        reportWindow();  // follows the test from its first figures
+        softwareTest_.start();
+    });
 
     // The warning window's buttons.
     connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
     connect(warn1_.get(), &WarningDialog::limitResetClicked, this, [this] {
-        if (form3_->isVisible()) return;
+        if (form3_ && form3_->isVisible()) return;
         cue_.play("click.wav");
-        form3_->exec();
+        optionsWindow().exec();
     });
     connect(warn1_.get(), &WarningDialog::exitClicked, this, [this] {
         cue_.play("click.wav");
@@ -234,7 +259,7 @@ void OstraApp::closeProgram() { form1_->close(); }
 
 void OstraApp::closeOtherWindows() {
     for (QWidget* w : std::initializer_list<QWidget*>{softTest_.get(), form2_.get(), form3_.get(), warn1_.get()})
-        if (w->isVisible()) w->close();
+        if (w && w->isVisible()) w->close();
 }
 
 void OstraApp::show1() {
@@ -254,16 +279,18 @@ void OstraApp::hide1() {
 }
 
 void OstraApp::openInformation() {
-    form2_->setVersionText(form1_->versionText());
-    ui::centreOnScreen(form2_.get());
-    form2_->exec();
+    InfoWindow& info = infoWindow();
+    info.setVersionText(form1_->versionText());
+    ui::centreOnScreen(&info);
+    info.exec();
 }
 
 void OstraApp::openWarningOptions() {
-    if (form3_->isVisible()) return;
+    if (form3_ && form3_->isVisible()) return;
     cue_.play("click.wav");
-    ui::centreOnScreen(form3_.get());
-    form3_->exec();
+    OptionsWindow& options = optionsWindow();
+    ui::centreOnScreen(&options);
+    options.exec();
 }
 
 void OstraApp::acknowledgeWarning() {

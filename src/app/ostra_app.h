@@ -1,11 +1,10 @@
 // The composition root: builds the logic first (settings, warning options,
 // history, rest timer and alarm, monitor, start point, software test,
 // program lists, memory refresh, the main window's controller and the
-// commands), then the five windows,
-// created once in order and living until the end (the main window, the
-// information window, the warning options, the warning window and the test
-// report), the tray icon with the popup menu, and connects every command's
-// action to the code that runs it.
+// commands), then the windows (the main window and the warning window at
+// once; the information window, the warning options and the test report at
+// their first use, each living until the end), the tray icon with the popup
+// menu, and connects every command's action to the code that runs it.
 #pragma once
 
 #include "app/actions.h"
@@ -63,10 +62,12 @@ public:
     MainWindow& mainWindow() { return *form1_; }
     MainController& controller() { return controller_; }
     Monitor& monitor() { return monitor_; }
-    InfoWindow& infoWindow() { return *form2_; }
-    OptionsWindow& optionsWindow() { return *form3_; }
+    // Made at their first use: a resting program keeps only the windows it
+    // shows.
+    InfoWindow& infoWindow();
+    OptionsWindow& optionsWindow();
     WarningDialog& warningWindow() { return *warn1_; }
-    ReportWindow& reportWindow() { return *softTest_; }
+    ReportWindow& reportWindow();
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
