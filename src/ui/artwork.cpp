@@ -1,5 +1,7 @@
 #include "ui/artwork.h"
 
+#include "ui/textfit.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
@@ -174,7 +176,16 @@ QLabel* fitWidth(QLabel* l, int room) {
             w = std::max(w, fm.horizontalAdvance(line.trimmed()));
         return w;
     };
-    for (int stretch = f.stretch(); widest(f) > room && stretch > 70; --stretch) f.setStretch(stretch - 1);
+    const int stretch = f.stretch();
+    const int width = widest(f);
+    if (stretch > 70 && width > room) {
+        // Widths shrink about in step with the stretch.
+        QFont trial = f;
+        f.setStretch(largestFitting(70, stretch - 1, stretch * room / std::max(1, width), [&](int s) {
+            trial.setStretch(s);
+            return widest(trial) <= room;
+        }));
+    }
     l->setFont(f);
     l->adjustSize();
     return l;

@@ -1,9 +1,13 @@
 // Widget set: behaviour through real mouse and key events, and what the
 // widgets actually paint (rendered at 1x and 2x device pixel ratio).
 #include "ui/widgets.h"
+#include "ui/textfit.h"
+#include "ui/artwork.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -611,6 +615,49 @@ TEST(Artwork, DisplayBackgroundIsLightEnoughForLabels) {
         for (int x = 0; x < img.width(); ++x) sum += qGray(img.pixel(x, y));
     EXPECT_GT(sum / (img.width() * img.height()), 210);
     EXPECT_GT(coloursIn(img).size(), 2u);  // not a flat fill
+}
+
+// The fitting searches start next to an estimate, to try few font sizes;
+// they must land where trying every size from the top down lands.
+TEST(TextFit, LandsWhereTryingEverySizeFromTheTopLands) {
+    const QString text = QStringLiteral("Refresh Memory");
+    const QFont base = narrowFont(12);
+    const auto topDownSize = [&](int w, int h) {
+        const QFontMetrics fm(base);
+        if (fm.horizontalAdvance(text) <= w && fm.ascent() + fm.descent() <= h) return 12;
+        QFont f = base;
+        int px = 12;
+        do {
+            f.setPixelSize(--px);
+        } while (px > 6 && !(QFontMetrics(f).horizontalAdvance(text) <= w &&
+                             QFontMetrics(f).ascent() + QFontMetrics(f).descent() <= h));
+        return px;
+    };
+    for (int w = 10; w <= 110; w += 3)
+        for (int h : {6, 9, 12, 20}) {
+            SCOPED_TRACE(QStringLiteral("%1x%2").arg(w).arg(h).toStdString());
+            EXPECT_EQ(QFontInfo(fittedFont(base, text, w, h)).pixelSize(), topDownSize(w, h));
+        }
+
+    QLabel label(QStringLiteral("The analysis of the used resources\nin this system"));
+    const auto widest = [&](const QFont& f) {
+        const QFontMetrics fm(f);
+        return std::max(fm.horizontalAdvance(QStringLiteral("The analysis of the used resources")),
+                        fm.horizontalAdvance(QStringLiteral("in this system")));
+    };
+    for (int room = 120; room <= 260; room += 7) {
+        SCOPED_TRACE(room);
+        QFont f = base;
+        for (int stretch = f.stretch(); widest(f) > room && stretch > 70; --stretch) f.setStretch(stretch - 1);
+        label.setFont(base);
+        EXPECT_EQ(fitWidth(&label, room)->font().stretch(), f.stretch());
+    }
+
+    int tried = 0;
+    EXPECT_EQ(largestFitting(70, 86, 80, [&](int v) { ++tried; return v <= 78; }), 78);
+    EXPECT_EQ(tried, 4);  // 86, 80, 79, 78
+    EXPECT_EQ(largestFitting(6, 11, 9, [](int v) { return v <= 2; }), 6);  // none fits
+    EXPECT_EQ(largestFitting(6, 11, 6, [](int v) { return v <= 10; }), 10);
 }
 
 TEST(ToolTips, AreGreenRoundedAndTwelvePixelsHigh) {
