@@ -59,10 +59,13 @@ QPaintEngine* StopwatchDisplay::paintEngine() const {
 void StopwatchDisplay::paintEvent(QPaintEvent*) {
     if (m_present) {
         const qreal dpr = devicePixelRatioF();
-        const QSize pixels = (QSizeF(size()) * dpr).toSize();
+        // Whole device pixels: the window may be a pixel larger than the
+        // display's scaled size at a fractional scale.
+        const QSize pixels(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
         if (pixels.isEmpty()) return;
         if (m_frame.size() != pixels) m_frame = QImage(pixels, QImage::Format_RGB32);
         m_frame.setDevicePixelRatio(dpr);
+        m_frame.fill(m_back);
         {
             QPainter p(&m_frame);
             paintDisplay(p);
