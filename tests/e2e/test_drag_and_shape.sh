@@ -79,7 +79,7 @@ for gap in "340 150" "20 500" "100 339"; do
   [[ $px != FFFFFF ]] || e2e_fail "the gap at window offset $gx,$gy is painted white (part of the window)"
   xdotool mousemove "$ax" "$ay"
   sleep 0.1
-  under=$(xdotool getmouselocation --shell | awk -F= '/^WINDOW=/ {print $2}')
+  under=$(python3 "$E2E_LIB_DIR/xpointer.py") || e2e_fail "could not ask the X server for the window under the pointer"
   e2e_assert_eq "$((root))" "$under" "window under the pointer at window offset $gx,$gy"
 done
 # ... while the controls around it are the window's.
@@ -87,7 +87,7 @@ for spot in "330 150" "360 150" "120 97"; do
   read -r sx sy <<<"$spot"
   xdotool mousemove $((200 + sx)) $((116 + sy))
   sleep 0.1
-  under=$(xdotool getmouselocation --shell | awk -F= '/^WINDOW=/ {print $2}')
+  under=$(python3 "$E2E_LIB_DIR/xpointer.py") || e2e_fail "could not ask the X server for the window under the pointer"
   e2e_assert_eq "$MAIN" "$under" "window under the pointer at window offset $sx,$sy"
 done
 drag 340 150 60 40
