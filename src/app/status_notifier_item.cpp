@@ -160,6 +160,9 @@ public:
         });
         busTimer_.setSingleShot(true);
         connect(&busTimer_, &QTimer::timeout, this, &Impl::process);
+        retry_.setSingleShot(true);
+        retry_.setInterval(kRetryMs);
+        connect(&retry_, &QTimer::timeout, this, &Impl::registerWithWatcher);
         if (menu_) watch(menu_);
         open();
     }
@@ -174,6 +177,7 @@ public:
         shown_ = true;
         if (!bus_) return;
         sd_bus_request_name_async(bus_, nullptr, service_.constData(), 0, nullptr, nullptr);
+        tries_ = 0;
         registerWithWatcher();
     }
 
@@ -181,6 +185,8 @@ public:
         if (!shown_) return;
         shown_ = false;
         animate(false);
+        retry_.stop();
+        registerCall_ = sd_bus_slot_unref(registerCall_);
         // The watcher forgets the item when its name goes.
         if (bus_) sd_bus_release_name_async(bus_, nullptr, service_.constData(), nullptr, nullptr);
         rearm();
@@ -248,11 +254,13 @@ private:
     void close() {
         animation_.stop();
         busTimer_.stop();
+        retry_.stop();
         // The notifiers go before the socket they watch.
         delete readable_;
         readable_ = nullptr;
         delete writable_;
         writable_ = nullptr;
+        registerCall_ = sd_bus_slot_unref(registerCall_);
         watcherMatch_ = sd_bus_slot_unref(watcherMatch_);
         menuSlot_ = sd_bus_slot_unref(menuSlot_);
         itemSlot_ = sd_bus_slot_unref(itemSlot_);
@@ -299,17 +307,35 @@ private:
     }
 
     void registerWithWatcher() {
-        if (!bus_) return;
-        sd_bus_call_method_async(bus_, nullptr, kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem",
-                                 nullptr, nullptr, "s", service_.constData());
+        if (!bus_ || !shown_) return;
+        registerCall_ = sd_bus_slot_unref(registerCall_);
+        sd_bus_call_method_async(bus_, &registerCall_, kWatcher, kWatcherPath, kWatcher,
+                                 "RegisterStatusNotifierItem", &Impl::onRegistered, this, "s", service_.constData());
         rearm();
+    }
+
+    // A watcher may take its name before it serves its object, and then
+    // turns the call down: asked again a little later.
+    static int onRegistered(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        self->registerCall_ = sd_bus_slot_unref(self->registerCall_);
+        if (!sd_bus_message_is_method_error(m, nullptr)) {
+            self->tries_ = 0;
+        } else if (self->shown_ && ++self->tries_ < kRetries) {
+            self->retry_.start();
+        }
+        return 0;
     }
 
     static int onWatcherOwner(sd_bus_message* m, void* userdata, sd_bus_error*) {
         auto* self = static_cast<Impl*>(userdata);
         const char *name = nullptr, *before = nullptr, *after = nullptr;
         if (sd_bus_message_read(m, "sss", &name, &before, &after) < 0) return 0;
-        if (self->shown_ && after && *after) self->registerWithWatcher();
+        if (self->shown_ && after && *after) {
+            self->tries_ = 0;
+            self->retry_.stop();
+            self->registerWithWatcher();
+        }
         return 0;
     }
 
@@ -627,6 +653,12 @@ private:
     sd_bus_slot* itemSlot_ = nullptr;
     sd_bus_slot* menuSlot_ = nullptr;
     sd_bus_slot* watcherMatch_ = nullptr;
+    sd_bus_slot* registerCall_ = nullptr;
+    // Registration tries in a row that the watcher turned down.
+    static constexpr int kRetries = 20;
+    static constexpr int kRetryMs = 250;
+    QTimer retry_;
+    int tries_ = 0;
     QSocketNotifier* readable_ = nullptr;
     QSocketNotifier* writable_ = nullptr;
     QTimer busTimer_;
