@@ -255,11 +255,14 @@ private:
         animation_.stop();
         busTimer_.stop();
         retry_.stop();
-        // The notifiers go before the socket they watch.
-        delete readable_;
-        readable_ = nullptr;
-        delete writable_;
-        writable_ = nullptr;
+        // The notifiers stop before the socket they watch closes; they are
+        // deleted later, as this may run from their own signal.
+        for (QSocketNotifier* n : {readable_, writable_}) {
+            if (!n) continue;
+            n->setEnabled(false);
+            n->deleteLater();
+        }
+        readable_ = writable_ = nullptr;
         registerCall_ = sd_bus_slot_unref(registerCall_);
         watcherMatch_ = sd_bus_slot_unref(watcherMatch_);
         menuSlot_ = sd_bus_slot_unref(menuSlot_);

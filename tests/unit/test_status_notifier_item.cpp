@@ -358,6 +358,28 @@ TEST(StatusNotifierItem, ServesPanelOnPrivateBus) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.hasOwner(service); }, 5000));
 }
 
+TEST(StatusNotifierItem, BusGoneStopsItem) {
+    auto daemon = std::make_unique<PrivateBus>();
+    ASSERT_FALSE(daemon->address().isEmpty()) << "no dbus-daemon";
+    ScopedEnv env("DBUS_SESSION_BUS_ADDRESS", daemon->address().toLocal8Bit());
+    QMenu menu;
+    StatusNotifierItem item(&menu, &picture);
+    ASSERT_TRUE(item.connected());
+    item.show();
+    item.setAnimated(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return item.frame() == 1; }, 5000));
+    // The bus ends under the animating item: it lets go of the connection
+    // and stops, and still ends cleanly.
+    daemon.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !item.connected(); }, 5000));
+    const int frame = item.frame();
+    QTest::qWait(400);
+    EXPECT_EQ(frame, item.frame());
+    item.setToolTip(QStringLiteral("tip"));
+    item.hide();
+    item.show();
+}
+
 TEST(StatusNotifierItem, WithoutBusStaysSilent) {
     ScopedEnv env("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
     QMenu menu;
