@@ -2,29 +2,40 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusMetaType>
-#include <QDBusObjectPath>
-#include <QDBusServiceWatcher>
-#include <QDBusVariant>
-#include <QDBusVirtualObject>
 #include <QEvent>
 #include <QHash>
 #include <QKeySequence>
+#include <QList>
 #include <QMenu>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <QVariant>
 #include <QtEndian>
 
 #include <array>
-#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 
+#include <poll.h>
+#include <systemd/sd-bus.h>
+#include <time.h>
 #include <unistd.h>
 
-namespace ostra::sni {
+namespace ostra {
+
+namespace {
+
+constexpr char kWatcher[] = "org.kde.StatusNotifierWatcher";
+constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
+constexpr char kItemInterface[] = "org.kde.StatusNotifierItem";
+constexpr char kMenuInterface[] = "com.canonical.dbusmenu";
+constexpr char kItemPath[] = "/StatusNotifierItem";
+constexpr char kMenuPath[] = "/MenuBar";
+constexpr char kPixmapsSignature[] = "a(iiay)";
 
 // One picture as the protocol carries it: ARGB32 in network byte order.
 struct Pixmap {
@@ -34,318 +45,164 @@ struct Pixmap {
 };
 using Pixmaps = QList<Pixmap>;
 
-struct ToolTip {
-    QString icon;
-    Pixmaps image;
-    QString title;
-    QString text;
-};
-
-// A menu entry with its children, as GetLayout returns it.
-struct MenuLayout {
-    int id = 0;
-    QVariantMap properties;
-    QList<MenuLayout> children;
-};
-
-struct MenuItemProperties {
-    int id = 0;
-    QVariantMap properties;
-};
-using MenuItemPropertiesList = QList<MenuItemProperties>;
-
-struct MenuEvent {
-    int id = 0;
-    QString eventId;
-    QDBusVariant data;
-    uint timestamp = 0;
-};
-using MenuEvents = QList<MenuEvent>;
-
-}  // namespace ostra::sni
-
-Q_DECLARE_METATYPE(ostra::sni::Pixmap)
-Q_DECLARE_METATYPE(ostra::sni::ToolTip)
-Q_DECLARE_METATYPE(ostra::sni::MenuLayout)
-Q_DECLARE_METATYPE(ostra::sni::MenuItemProperties)
-Q_DECLARE_METATYPE(ostra::sni::MenuEvent)
-
-namespace ostra::sni {
-
-const QDBusArgument& operator<<(QDBusArgument& a, const Pixmap& p) {
-    a.beginStructure();
-    a << p.width << p.height << p.data;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, Pixmap& p) {
-    a.beginStructure();
-    a >> p.width >> p.height >> p.data;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator<<(QDBusArgument& a, const ToolTip& t) {
-    a.beginStructure();
-    a << t.icon << t.image << t.title << t.text;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, ToolTip& t) {
-    a.beginStructure();
-    a >> t.icon >> t.image >> t.title >> t.text;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator<<(QDBusArgument& a, const MenuLayout& l) {
-    a.beginStructure();
-    a << l.id << l.properties;
-    a.beginArray(qMetaTypeId<QDBusVariant>());
-    for (const MenuLayout& child : l.children) a << QDBusVariant(QVariant::fromValue(child));
-    a.endArray();
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, MenuLayout& l) {
-    a.beginStructure();
-    a >> l.id >> l.properties;
-    a.beginArray();
-    l.children.clear();
-    while (!a.atEnd()) {
-        QDBusVariant v;
-        a >> v;
-        l.children << qdbus_cast<MenuLayout>(v.variant());
-    }
-    a.endArray();
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator<<(QDBusArgument& a, const MenuItemProperties& p) {
-    a.beginStructure();
-    a << p.id << p.properties;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, MenuItemProperties& p) {
-    a.beginStructure();
-    a >> p.id >> p.properties;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator<<(QDBusArgument& a, const MenuEvent& e) {
-    a.beginStructure();
-    a << e.id << e.eventId << e.data << e.timestamp;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument& operator>>(const QDBusArgument& a, MenuEvent& e) {
-    a.beginStructure();
-    a >> e.id >> e.eventId >> e.data >> e.timestamp;
-    a.endStructure();
-    return a;
-}
-
-}  // namespace ostra::sni
-
-namespace ostra {
-
-namespace {
-
-using namespace sni;
-
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
-const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
-const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString kItemPath = QStringLiteral("/StatusNotifierItem");
-const QString kMenuPath = QStringLiteral("/MenuBar");
-
-void registerTypes() {
-    static const bool once = [] {
-        qDBusRegisterMetaType<Pixmap>();
-        qDBusRegisterMetaType<Pixmaps>();
-        qDBusRegisterMetaType<ToolTip>();
-        qDBusRegisterMetaType<MenuLayout>();
-        qDBusRegisterMetaType<MenuItemProperties>();
-        qDBusRegisterMetaType<MenuItemPropertiesList>();
-        qDBusRegisterMetaType<MenuEvent>();
-        qDBusRegisterMetaType<MenuEvents>();
-        qDBusRegisterMetaType<QList<QStringList>>();
-        return true;
-    }();
-    Q_UNUSED(once);
-}
-
 // A picture at the sizes panels use at 1x and 2x, ready to send.
 Pixmaps preparePixmaps(const std::function<QImage(int, int)>& render, int index) {
     Pixmaps out;
     for (int side : {16, 22, 44}) {
         const QImage im = render(index, side).convertToFormat(QImage::Format_ARGB32);
-        Pixmap p{im.width(), im.height(), QByteArray(reinterpret_cast<const char*>(im.constBits()),
-                                                    qsizetype(im.sizeInBytes()))};
-        auto* px = reinterpret_cast<quint32*>(p.data.data());
-        for (qsizetype i = 0; i < p.data.size() / 4; ++i) px[i] = qToBigEndian(px[i]);
-        out << p;
+        // Row by row: a QImage may pad its lines.
+        QByteArray data(qsizetype(im.width()) * im.height() * 4, Qt::Uninitialized);
+        auto* px = reinterpret_cast<quint32*>(data.data());
+        for (int y = 0; y < im.height(); ++y) {
+            const auto* line = reinterpret_cast<const quint32*>(im.constScanLine(y));
+            for (int x = 0; x < im.width(); ++x) *px++ = qToBigEndian(line[x]);
+        }
+        out << Pixmap{im.width(), im.height(), data};
     }
     return out;
 }
 
-// Answers org.freedesktop.DBus.Properties Get and GetAll of `interface`
-// from its property `names` and their `value`; false for anything else.
-bool answerProperties(const QDBusMessage& m, const QDBusConnection& bus, const QString& interface,
-                      const QStringList& names, const std::function<QVariant(const QString&)>& value) {
-    const QVariantList args = m.arguments();
-    if (m.member() == QLatin1String("Get") && args.size() == 2 && args[0].toString() == interface &&
-        names.contains(args[1].toString())) {
-        bus.send(m.createReply(QVariant::fromValue(QDBusVariant(value(args[1].toString())))));
-        return true;
+int appendPixmaps(sd_bus_message* m, const Pixmaps& pixmaps) {
+    int r = sd_bus_message_open_container(m, SD_BUS_TYPE_ARRAY, "(iiay)");
+    for (const Pixmap& p : pixmaps) {
+        if (r >= 0) r = sd_bus_message_open_container(m, SD_BUS_TYPE_STRUCT, "iiay");
+        if (r >= 0) r = sd_bus_message_append(m, "ii", p.width, p.height);
+        if (r >= 0) r = sd_bus_message_append_array(m, 'y', p.data.constData(), size_t(p.data.size()));
+        if (r >= 0) r = sd_bus_message_close_container(m);
     }
-    if (m.member() == QLatin1String("GetAll") && args.size() == 1) {
-        QVariantMap all;
-        if (args[0].toString() == interface)
-            for (const QString& name : names) all.insert(name, value(name));
-        bus.send(m.createReply(all));
-        return true;
+    if (r >= 0) r = sd_bus_message_close_container(m);
+    return r;
+}
+
+// The menu's property values: strings, numbers, flags and the shortcut
+// key lists (aas).
+int appendVariant(sd_bus_message* m, const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return sd_bus_message_append(m, "v", "s", v.toString().toUtf8().constData());
+    case QMetaType::Int:
+        return sd_bus_message_append(m, "v", "i", v.toInt());
+    case QMetaType::Bool:
+        return sd_bus_message_append(m, "v", "b", int(v.toBool()));
+    default:
+        break;
     }
-    return false;
+    if (v.metaType() != QMetaType::fromType<QList<QStringList>>()) return -EINVAL;
+    int r = sd_bus_message_open_container(m, SD_BUS_TYPE_VARIANT, "aas");
+    if (r >= 0) r = sd_bus_message_open_container(m, SD_BUS_TYPE_ARRAY, "as");
+    for (const QStringList& keys : v.value<QList<QStringList>>()) {
+        if (r >= 0) r = sd_bus_message_open_container(m, SD_BUS_TYPE_ARRAY, "s");
+        for (const QString& k : keys)
+            if (r >= 0) r = sd_bus_message_append(m, "s", k.toUtf8().constData());
+        if (r >= 0) r = sd_bus_message_close_container(m);
+    }
+    if (r >= 0) r = sd_bus_message_close_container(m);
+    if (r >= 0) r = sd_bus_message_close_container(m);
+    return r;
+}
+
+// a{sv} of `properties`, only those in `wanted` unless it is empty.
+int appendProperties(sd_bus_message* m, const QVariantMap& properties, const QStringList& wanted) {
+    int r = sd_bus_message_open_container(m, SD_BUS_TYPE_ARRAY, "{sv}");
+    for (auto it = properties.cbegin(); r >= 0 && it != properties.cend(); ++it) {
+        if (!wanted.isEmpty() && !wanted.contains(it.key())) continue;
+        r = sd_bus_message_open_container(m, SD_BUS_TYPE_DICT_ENTRY, "sv");
+        if (r >= 0) r = sd_bus_message_append(m, "s", it.key().toUtf8().constData());
+        if (r >= 0) r = appendVariant(m, it.value());
+        if (r >= 0) r = sd_bus_message_close_container(m);
+    }
+    if (r >= 0) r = sd_bus_message_close_container(m);
+    return r;
+}
+
+// Reads an array of strings (as) from `m`.
+int readStrings(sd_bus_message* m, QStringList& out) {
+    int r = sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "s");
+    if (r < 0) return r;
+    const char* s = nullptr;
+    while ((r = sd_bus_message_read(m, "s", &s)) > 0) out << QString::fromUtf8(s);
+    if (r < 0) return r;
+    return sd_bus_message_exit_container(m);
+}
+
+std::uint64_t monotonicNowUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::uint64_t(ts.tv_sec) * 1000000u + std::uint64_t(ts.tv_nsec) / 1000u;
 }
 
 }  // namespace
 
-// ------------------------------------------------------------------- item
-
-class StatusNotifierItem::Item : public QDBusVirtualObject {
+// The connection, the item and its menu. Everything runs on the thread
+// that made the item: sd-bus calls the handlers from process() below, which
+// the event loop runs when the socket is readable or writable, or a bus
+// timeout is due.
+class StatusNotifierItem::Impl : public QObject {
 public:
-    Item(StatusNotifierItem* owner, std::array<Pixmaps, 2> frames)
-        : owner_(owner), frames_(std::move(frames)), bus_(QDBusConnection::sessionBus()) {
-        timer_ = new QTimer(this);
-        timer_->setInterval(150);
-        timer_->setTimerType(Qt::PreciseTimer);
-        QObject::connect(timer_, &QTimer::timeout, this, [this] {
-            frame.store(1 - frame.load());
-            bus_.send(QDBusMessage::createSignal(kItemPath, kItemInterface, QStringLiteral("NewIcon")));
+    Impl(StatusNotifierItem* owner, QMenu* menu, std::array<Pixmaps, 2> frames)
+        : owner_(owner),
+          menu_(menu),
+          frames_(std::move(frames)),
+          service_(QByteArrayLiteral("org.kde.StatusNotifierItem-") + QByteArray::number(::getpid()) +
+                   QByteArrayLiteral("-1")) {
+        animation_.setInterval(150);
+        animation_.setTimerType(Qt::PreciseTimer);
+        connect(&animation_, &QTimer::timeout, this, [this] {
+            frame_ = 1 - frame_;
+            emitSignal(kItemPath, kItemInterface, "NewIcon");
         });
-    }
-
-    // Both run on the item's own thread.
-    void animate(bool on) {
-        if (on && !timer_->isActive()) timer_->start();
-        if (!on) timer_->stop();
-    }
-    void setTitle(const QString& title) {
-        if (title == title_) return;
-        title_ = title;
-        bus_.send(QDBusMessage::createSignal(kItemPath, kItemInterface, QStringLiteral("NewToolTip")));
-    }
-
-    QString introspect(const QString&) const override {
-        return QStringLiteral(
-            "<interface name=\"org.kde.StatusNotifierItem\">"
-            "<property name=\"Category\" type=\"s\" access=\"read\"/>"
-            "<property name=\"Id\" type=\"s\" access=\"read\"/>"
-            "<property name=\"Title\" type=\"s\" access=\"read\"/>"
-            "<property name=\"Status\" type=\"s\" access=\"read\"/>"
-            "<property name=\"WindowId\" type=\"i\" access=\"read\"/>"
-            "<property name=\"IconName\" type=\"s\" access=\"read\"/>"
-            "<property name=\"IconThemePath\" type=\"s\" access=\"read\"/>"
-            "<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-            "<property name=\"OverlayIconName\" type=\"s\" access=\"read\"/>"
-            "<property name=\"OverlayIconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-            "<property name=\"AttentionIconName\" type=\"s\" access=\"read\"/>"
-            "<property name=\"AttentionIconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
-            "<property name=\"AttentionMovieName\" type=\"s\" access=\"read\"/>"
-            "<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"/>"
-            "<property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>"
-            "<property name=\"Menu\" type=\"o\" access=\"read\"/>"
-            "<method name=\"ContextMenu\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-            "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-            "<method name=\"Activate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-            "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-            "<method name=\"SecondaryActivate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
-            "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
-            "<method name=\"Scroll\"><arg name=\"delta\" type=\"i\" direction=\"in\"/>"
-            "<arg name=\"orientation\" type=\"s\" direction=\"in\"/></method>"
-            "<signal name=\"NewTitle\"/><signal name=\"NewIcon\"/><signal name=\"NewAttentionIcon\"/>"
-            "<signal name=\"NewOverlayIcon\"/><signal name=\"NewToolTip\"/>"
-            "<signal name=\"NewStatus\"><arg name=\"status\" type=\"s\"/></signal>"
-            "</interface>");
-    }
-
-    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
-        if (m.interface() == kProperties)
-            return answerProperties(m, bus, kItemInterface, propertyNames(),
-                                    [this](const QString& name) { return property(name); });
-        const QVariantList args = m.arguments();
-        if (m.interface() != kItemInterface && !m.interface().isEmpty()) return false;
-        const QString member = m.member();
-        if (member == QLatin1String("Activate")) {
-            QMetaObject::invokeMethod(owner_, [o = owner_] { emit o->activated(); }, Qt::QueuedConnection);
-        } else if (member == QLatin1String("ContextMenu") && args.size() == 2) {
-            const QPoint at(args[0].toInt(), args[1].toInt());
-            QMetaObject::invokeMethod(owner_, [o = owner_, at] { o->menu_->popup(at); }, Qt::QueuedConnection);
-        } else if (member != QLatin1String("SecondaryActivate") && member != QLatin1String("Scroll")) {
-            return false;
-        }
-        bus.send(m.createReply());
-        return true;
-    }
-
-    std::atomic<int> frame{0};
-
-private:
-    // The properties that never change.
-    static const QHash<QString, QVariant>& fixedProperties() {
-        static const QHash<QString, QVariant> fixed = {
-            {QStringLiteral("Category"), QStringLiteral("ApplicationStatus")},
-            {QStringLiteral("Id"), QStringLiteral("ostra")},
-            {QStringLiteral("Title"), QStringLiteral("Ostra")},
-            {QStringLiteral("Status"), QStringLiteral("Active")},
-            {QStringLiteral("WindowId"), 0},
-            {QStringLiteral("IconName"), QString()},
-            {QStringLiteral("IconThemePath"), QString()},
-            {QStringLiteral("OverlayIconName"), QString()},
-            {QStringLiteral("OverlayIconPixmap"), QVariant::fromValue(Pixmaps())},
-            {QStringLiteral("AttentionIconName"), QString()},
-            {QStringLiteral("AttentionIconPixmap"), QVariant::fromValue(Pixmaps())},
-            {QStringLiteral("AttentionMovieName"), QString()},
-            {QStringLiteral("ItemIsMenu"), false},
-            {QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(kMenuPath))},
-        };
-        return fixed;
-    }
-    static const QStringList& propertyNames() {
-        static const QStringList names =
-            fixedProperties().keys() + QStringList{QStringLiteral("IconPixmap"), QStringLiteral("ToolTip")};
-        return names;
-    }
-    QVariant property(const QString& name) const {
-        if (name == QLatin1String("IconPixmap")) return QVariant::fromValue(frames_[frame.load()]);
-        if (name == QLatin1String("ToolTip")) return QVariant::fromValue(ToolTip{QString(), {}, title_, QString()});
-        return fixedProperties().value(name);
-    }
-
-    StatusNotifierItem* owner_;
-    const std::array<Pixmaps, 2> frames_;
-    QDBusConnection bus_;
-    QTimer* timer_;
-    QString title_;
-};
-
-// ------------------------------------------------------------------- menu
-
-// The popup menu for the host, read from the QMenu at each request; runs on
-// the user-interface thread.
-class StatusNotifierItem::Menu : public QDBusVirtualObject {
-public:
-    explicit Menu(QMenu* menu) : menu_(menu), bus_(QDBusConnection::sessionBus()) {
-        watch(menu_);
         announce_.setSingleShot(true);
         announce_.setInterval(0);
-        QObject::connect(&announce_, &QTimer::timeout, &announce_, [this] {
+        connect(&announce_, &QTimer::timeout, this, [this] {
             ++revision_;
-            QDBusMessage s = QDBusMessage::createSignal(kMenuPath, kMenuInterface, QStringLiteral("LayoutUpdated"));
-            s << uint(revision_) << 0;
-            bus_.send(s);
+            if (bus_) sd_bus_emit_signal(bus_, kMenuPath, kMenuInterface, "LayoutUpdated", "ui", revision_, 0);
+            rearm();
         });
+        busTimer_.setSingleShot(true);
+        connect(&busTimer_, &QTimer::timeout, this, &Impl::process);
+        retry_.setSingleShot(true);
+        retry_.setInterval(kRetryMs);
+        connect(&retry_, &QTimer::timeout, this, &Impl::registerWithWatcher);
+        if (menu_) watch(menu_);
+        open();
+    }
+
+    ~Impl() override { close(); }
+
+    bool connected() const { return bus_ != nullptr; }
+    int frame() const { return frame_; }
+
+    void show() {
+        if (shown_) return;
+        shown_ = true;
+        if (!bus_) return;
+        sd_bus_request_name_async(bus_, nullptr, service_.constData(), 0, nullptr, nullptr);
+        tries_ = 0;
+        registerWithWatcher();
+    }
+
+    void hide() {
+        if (!shown_) return;
+        shown_ = false;
+        animate(false);
+        retry_.stop();
+        registerCall_ = sd_bus_slot_unref(registerCall_);
+        // The watcher forgets the item when its name goes.
+        if (bus_) sd_bus_release_name_async(bus_, nullptr, service_.constData(), nullptr, nullptr);
+        rearm();
+    }
+
+    void animate(bool on) {
+        on = on && shown_ && bus_;
+        if (on && !animation_.isActive()) animation_.start();
+        if (!on) animation_.stop();
+    }
+
+    void setTitle(const QString& title) {
+        const QByteArray t = title.toUtf8();
+        if (t == title_) return;
+        title_ = t;
+        emitSignal(kItemPath, kItemInterface, "NewToolTip");
     }
 
     bool eventFilter(QObject*, QEvent* e) override {
@@ -357,81 +214,317 @@ public:
         return false;
     }
 
-    QString introspect(const QString&) const override {
-        return QStringLiteral(
-            "<interface name=\"com.canonical.dbusmenu\">"
-            "<property name=\"Version\" type=\"u\" access=\"read\"/>"
-            "<property name=\"TextDirection\" type=\"s\" access=\"read\"/>"
-            "<property name=\"Status\" type=\"s\" access=\"read\"/>"
-            "<property name=\"IconThemePath\" type=\"as\" access=\"read\"/>"
-            "<method name=\"GetLayout\"><arg type=\"i\" direction=\"in\"/><arg type=\"i\" direction=\"in\"/>"
-            "<arg type=\"as\" direction=\"in\"/><arg type=\"u\" direction=\"out\"/>"
-            "<arg type=\"(ia{sv}av)\" direction=\"out\"/></method>"
-            "<method name=\"GetGroupProperties\"><arg type=\"ai\" direction=\"in\"/>"
-            "<arg type=\"as\" direction=\"in\"/><arg type=\"a(ia{sv})\" direction=\"out\"/></method>"
-            "<method name=\"GetProperty\"><arg type=\"i\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/>"
-            "<arg type=\"v\" direction=\"out\"/></method>"
-            "<method name=\"Event\"><arg type=\"i\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/>"
-            "<arg type=\"v\" direction=\"in\"/><arg type=\"u\" direction=\"in\"/></method>"
-            "<method name=\"EventGroup\"><arg type=\"a(isvu)\" direction=\"in\"/>"
-            "<arg type=\"ai\" direction=\"out\"/></method>"
-            "<method name=\"AboutToShow\"><arg type=\"i\" direction=\"in\"/>"
-            "<arg type=\"b\" direction=\"out\"/></method>"
-            "<method name=\"AboutToShowGroup\"><arg type=\"ai\" direction=\"in\"/>"
-            "<arg type=\"ai\" direction=\"out\"/><arg type=\"ai\" direction=\"out\"/></method>"
-            "<signal name=\"ItemsPropertiesUpdated\"><arg type=\"a(ia{sv})\"/><arg type=\"a(ias)\"/></signal>"
-            "<signal name=\"LayoutUpdated\"><arg type=\"u\"/><arg type=\"i\"/></signal>"
-            "<signal name=\"ItemActivationRequested\"><arg type=\"i\"/><arg type=\"u\"/></signal>"
-            "</interface>");
-    }
-
-    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
-        const QVariantList a = m.arguments();
-        const QString member = m.member();
-        if (m.interface() == kProperties) {
-            static const QVariantMap properties = menuProperties();
-            return answerProperties(m, bus, kMenuInterface, properties.keys(),
-                                    [](const QString& name) { return properties.value(name); });
-        }
-        if (member == QLatin1String("GetLayout") && a.size() == 3) {
-            const MenuLayout l = layout(a[0].toInt(), a[1].toInt());
-            bus.send(m.createReply(QVariantList{uint(revision_), QVariant::fromValue(l)}));
-        } else if (member == QLatin1String("GetGroupProperties") && a.size() == 2) {
-            MenuItemPropertiesList list;
-            for (int id : qdbus_cast<QList<int>>(a[0]))
-                if (QAction* act = action(id)) list << MenuItemProperties{id, properties(act)};
-            bus.send(m.createReply(QVariantList{QVariant::fromValue(list)}));
-        } else if (member == QLatin1String("GetProperty") && a.size() == 2) {
-            QAction* act = action(a[0].toInt());
-            const QVariant v = act ? properties(act).value(a[1].toString()) : QVariant();
-            if (!v.isValid()) return false;
-            bus.send(m.createReply(QVariantList{QVariant::fromValue(QDBusVariant(v))}));
-        } else if (member == QLatin1String("Event") && a.size() == 4) {
-            event(a[0].toInt(), a[1].toString());
-            bus.send(m.createReply());
-        } else if (member == QLatin1String("EventGroup") && a.size() == 1) {
-            QList<int> unknown;
-            for (const MenuEvent& e : qdbus_cast<MenuEvents>(a[0]))
-                if (!event(e.id, e.eventId)) unknown << e.id;
-            bus.send(m.createReply(QVariantList{QVariant::fromValue(unknown)}));
-        } else if (member == QLatin1String("AboutToShow")) {
-            bus.send(m.createReply(QVariantList{false}));
-        } else if (member == QLatin1String("AboutToShowGroup")) {
-            const QVariant none = QVariant::fromValue(QList<int>());
-            bus.send(m.createReply(QVariantList{none, none}));
-        } else {
-            return false;
-        }
-        return true;
-    }
-
 private:
-    static QVariantMap menuProperties() {
-        return {{QStringLiteral("Version"), uint(3)},
-                {QStringLiteral("TextDirection"), QStringLiteral("ltr")},
-                {QStringLiteral("Status"), QStringLiteral("normal")},
-                {QStringLiteral("IconThemePath"), QStringList()}};
+    // ------------------------------------------------------- connection
+
+    void open() {
+        // sd_bus_open_user takes DBUS_SESSION_BUS_ADDRESS when it is set,
+        // else the bus in XDG_RUNTIME_DIR.
+        sd_bus* bus = nullptr;
+        int r = sd_bus_open_user(&bus);
+        if (r < 0) {
+            qWarning("tray item: no session bus: %s", std::strerror(-r));
+            return;
+        }
+        bus_ = bus;
+        sd_bus_set_description(bus_, "ostra-tray");
+        r = sd_bus_add_object_vtable(bus_, &itemSlot_, kItemPath, kItemInterface, itemVtable, this);
+        if (r >= 0) r = sd_bus_add_object_vtable(bus_, &menuSlot_, kMenuPath, kMenuInterface, menuVtable, this);
+        // A watcher that (re)appears gets the item again.
+        if (r >= 0)
+            r = sd_bus_add_match_async(bus_, &watcherMatch_,
+                                       "type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                                       "interface='org.freedesktop.DBus',member='NameOwnerChanged',"
+                                       "arg0='org.kde.StatusNotifierWatcher'",
+                                       &Impl::onWatcherOwner, nullptr, this);
+        const int fd = r >= 0 ? sd_bus_get_fd(bus_) : -1;
+        if (fd < 0) {
+            qWarning("tray item: cannot set up the bus connection: %s", std::strerror(r < 0 ? -r : -fd));
+            close();
+            return;
+        }
+        readable_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(readable_, &QSocketNotifier::activated, this, &Impl::process);
+        writable_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+        writable_->setEnabled(false);
+        connect(writable_, &QSocketNotifier::activated, this, &Impl::process);
+        rearm();
     }
+
+    void close() {
+        animation_.stop();
+        busTimer_.stop();
+        retry_.stop();
+        // The notifiers stop before the socket they watch closes; they are
+        // deleted later, as this may run from their own signal.
+        for (QSocketNotifier* n : {readable_, writable_}) {
+            if (!n) continue;
+            n->setEnabled(false);
+            n->deleteLater();
+        }
+        readable_ = writable_ = nullptr;
+        registerCall_ = sd_bus_slot_unref(registerCall_);
+        watcherMatch_ = sd_bus_slot_unref(watcherMatch_);
+        menuSlot_ = sd_bus_slot_unref(menuSlot_);
+        itemSlot_ = sd_bus_slot_unref(itemSlot_);
+        if (bus_) bus_ = sd_bus_flush_close_unref(bus_);
+    }
+
+    // Handles everything that has come in, then waits for the next event.
+    void process() {
+        if (!bus_ || processing_) return;
+        processing_ = true;
+        int r;
+        while ((r = sd_bus_process(bus_, nullptr)) > 0) {
+        }
+        processing_ = false;
+        if (r < 0) {
+            // The bus went away: the item has no panel left to show it.
+            qWarning("tray item: session bus lost: %s", std::strerror(-r));
+            close();
+            return;
+        }
+        rearm();
+    }
+
+    // Writable is watched only while messages wait to go out; the timer
+    // covers sd-bus's own deadlines (method call timeouts, queued input).
+    void rearm() {
+        if (!bus_) return;
+        const int events = sd_bus_get_events(bus_);
+        if (writable_) writable_->setEnabled(events > 0 && (events & POLLOUT));
+        std::uint64_t until = 0;
+        if (sd_bus_get_timeout(bus_, &until) < 0 || until == UINT64_MAX) {
+            busTimer_.stop();
+            return;
+        }
+        const std::uint64_t now = monotonicNowUs();
+        const std::uint64_t ms = until > now ? (until - now + 999) / 1000 : 0;
+        busTimer_.start(int(qMin<std::uint64_t>(ms, 24u * 3600 * 1000)));
+    }
+
+    void emitSignal(const char* path, const char* interface, const char* member) {
+        if (!bus_) return;
+        sd_bus_emit_signal(bus_, path, interface, member, "");
+        rearm();
+    }
+
+    void registerWithWatcher() {
+        if (!bus_ || !shown_) return;
+        registerCall_ = sd_bus_slot_unref(registerCall_);
+        sd_bus_call_method_async(bus_, &registerCall_, kWatcher, kWatcherPath, kWatcher,
+                                 "RegisterStatusNotifierItem", &Impl::onRegistered, this, "s", service_.constData());
+        rearm();
+    }
+
+    // A watcher may take its name before it serves its object, and then
+    // turns the call down: asked again a little later.
+    static int onRegistered(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        self->registerCall_ = sd_bus_slot_unref(self->registerCall_);
+        if (!sd_bus_message_is_method_error(m, nullptr)) {
+            self->tries_ = 0;
+        } else if (self->shown_ && ++self->tries_ < kRetries) {
+            self->retry_.start();
+        }
+        return 0;
+    }
+
+    static int onWatcherOwner(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        const char *name = nullptr, *before = nullptr, *after = nullptr;
+        if (sd_bus_message_read(m, "sss", &name, &before, &after) < 0) return 0;
+        if (self->shown_ && after && *after) {
+            self->tries_ = 0;
+            self->retry_.stop();
+            self->registerWithWatcher();
+        }
+        return 0;
+    }
+
+    // ------------------------------------------------------------- item
+
+    // The fixed strings; the names (IconName, OverlayIconName, ...) are empty.
+    static int getString(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply, void*,
+                         sd_bus_error*) {
+        const char* value = "";
+        if (!std::strcmp(property, "Category"))
+            value = "ApplicationStatus";
+        else if (!std::strcmp(property, "Id"))
+            value = "ostra";
+        else if (!std::strcmp(property, "Title"))
+            value = "Ostra";
+        else if (!std::strcmp(property, "Status"))
+            value = "Active";
+        return sd_bus_message_append(reply, "s", value);
+    }
+    static int getZero(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply, void*,
+                       sd_bus_error*) {
+        // WindowId (i) and ItemIsMenu (b).
+        return sd_bus_message_append(reply, std::strcmp(property, "WindowId") ? "b" : "i", 0);
+    }
+    static int getNoPixmaps(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                            sd_bus_error*) {
+        return appendPixmaps(reply, {});
+    }
+    static int getIconPixmap(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                             sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        return appendPixmaps(reply, self->frames_[self->frame_]);
+    }
+    static int getToolTip(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                          sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        int r = sd_bus_message_open_container(reply, SD_BUS_TYPE_STRUCT, "sa(iiay)ss");
+        if (r >= 0) r = sd_bus_message_append(reply, "s", "");
+        if (r >= 0) r = appendPixmaps(reply, {});
+        if (r >= 0) r = sd_bus_message_append(reply, "ss", self->title_.constData(), "");
+        if (r >= 0) r = sd_bus_message_close_container(reply);
+        return r;
+    }
+    static int getMenuPath(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                           sd_bus_error*) {
+        return sd_bus_message_append(reply, "o", kMenuPath);
+    }
+
+    static int onActivate(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        // After the reply, outside sd-bus: the window may open a modal loop.
+        QMetaObject::invokeMethod(self->owner_, [o = self->owner_] { emit o->activated(); }, Qt::QueuedConnection);
+        return sd_bus_reply_method_return(m, "");
+    }
+    static int onContextMenu(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        int x = 0, y = 0;
+        const int r = sd_bus_message_read(m, "ii", &x, &y);
+        if (r < 0) return r;
+        QPointer<QMenu> menu = self->menu_;
+        QMetaObject::invokeMethod(
+            self, [menu, x, y] { if (menu) menu->popup(QPoint(x, y)); }, Qt::QueuedConnection);
+        return sd_bus_reply_method_return(m, "");
+    }
+    static int onIgnored(sd_bus_message* m, void*, sd_bus_error*) { return sd_bus_reply_method_return(m, ""); }
+
+    static const sd_bus_vtable itemVtable[];
+
+    // ------------------------------------------------------------- menu
+
+    static int getMenuVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                              sd_bus_error*) {
+        return sd_bus_message_append(reply, "u", 3u);
+    }
+    static int getMenuString(sd_bus*, const char*, const char*, const char* property, sd_bus_message* reply, void*,
+                             sd_bus_error*) {
+        return sd_bus_message_append(reply, "s", std::strcmp(property, "TextDirection") ? "normal" : "ltr");
+    }
+    static int getMenuThemePath(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                                sd_bus_error*) {
+        return sd_bus_message_append(reply, "as", 0);
+    }
+
+    static int onGetLayout(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        int parent = 0, depth = 0;
+        QStringList wanted;
+        int r = sd_bus_message_read(m, "ii", &parent, &depth);
+        if (r >= 0) r = readStrings(m, wanted);
+        if (r < 0) return r;
+        sd_bus_message* reply = nullptr;
+        r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0) r = sd_bus_message_append(reply, "u", self->revision_);
+        if (r >= 0) r = self->appendLayout(reply, parent, depth, wanted);
+        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+    static int onGetGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        QList<int> ids;
+        QStringList wanted;
+        int r = sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "i");
+        if (r < 0) return r;
+        int id = 0;
+        while ((r = sd_bus_message_read(m, "i", &id)) > 0) ids << id;
+        if (r >= 0) r = sd_bus_message_exit_container(m);
+        if (r >= 0) r = readStrings(m, wanted);
+        if (r < 0) return r;
+        sd_bus_message* reply = nullptr;
+        r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0) r = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+        for (int i : ids) {
+            QAction* a = self->action(i);
+            if (!a || r < 0) continue;
+            r = sd_bus_message_open_container(reply, SD_BUS_TYPE_STRUCT, "ia{sv}");
+            if (r >= 0) r = sd_bus_message_append(reply, "i", i);
+            if (r >= 0) r = appendProperties(reply, properties(a), wanted);
+            if (r >= 0) r = sd_bus_message_close_container(reply);
+        }
+        if (r >= 0) r = sd_bus_message_close_container(reply);
+        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+    static int onGetProperty(sd_bus_message* m, void* userdata, sd_bus_error* error) {
+        auto* self = static_cast<Impl*>(userdata);
+        int id = 0;
+        const char* name = nullptr;
+        int r = sd_bus_message_read(m, "is", &id, &name);
+        if (r < 0) return r;
+        QAction* a = self->action(id);
+        const QVariant v = a ? properties(a).value(QString::fromUtf8(name)) : QVariant();
+        if (!v.isValid())
+            return sd_bus_error_setf(error, SD_BUS_ERROR_INVALID_ARGS, "no property %s on entry %d", name, id);
+        sd_bus_message* reply = nullptr;
+        r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0) r = appendVariant(reply, v);
+        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+    static int onEvent(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        int id = 0;
+        const char* what = nullptr;
+        // The event's data and time are not used.
+        const int r = sd_bus_message_read(m, "is", &id, &what);
+        if (r < 0) return r;
+        self->event(id, what);
+        return sd_bus_reply_method_return(m, "");
+    }
+    static int onEventGroup(sd_bus_message* m, void* userdata, sd_bus_error*) {
+        auto* self = static_cast<Impl*>(userdata);
+        QList<int> unknown;
+        int r = sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "(isvu)");
+        if (r < 0) return r;
+        while ((r = sd_bus_message_enter_container(m, SD_BUS_TYPE_STRUCT, "isvu")) > 0) {
+            int id = 0;
+            const char* what = nullptr;
+            r = sd_bus_message_read(m, "is", &id, &what);
+            if (r >= 0) r = sd_bus_message_skip(m, "vu");
+            if (r >= 0) r = sd_bus_message_exit_container(m);
+            if (r < 0) return r;
+            if (!self->event(id, what)) unknown << id;
+        }
+        if (r >= 0) r = sd_bus_message_exit_container(m);
+        if (r < 0) return r;
+        sd_bus_message* reply = nullptr;
+        r = sd_bus_message_new_method_return(m, &reply);
+        if (r >= 0) r = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "i");
+        for (int id : unknown)
+            if (r >= 0) r = sd_bus_message_append(reply, "i", id);
+        if (r >= 0) r = sd_bus_message_close_container(reply);
+        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+        sd_bus_message_unref(reply);
+        return r;
+    }
+    static int onAboutToShow(sd_bus_message* m, void*, sd_bus_error*) {
+        return sd_bus_reply_method_return(m, "b", 0);
+    }
+    static int onAboutToShowGroup(sd_bus_message* m, void*, sd_bus_error*) {
+        return sd_bus_reply_method_return(m, "aiai", 0, 0);
+    }
+
+    static const sd_bus_vtable menuVtable[];
 
     void watch(QMenu* m) {
         if (watched_.contains(m)) return;
@@ -447,6 +540,7 @@ private:
                     if (a->menu()) watch(a->menu());
     }
 
+    // An entry keeps its id for as long as it lives.
     int idOf(QAction* a) {
         auto it = ids_.find(a);
         if (it != ids_.end()) return *it;
@@ -502,47 +596,135 @@ private:
                                                                              : QStringLiteral("checkmark"));
                 p.insert(QStringLiteral("toggle-state"), a->isChecked() ? 1 : 0);
             }
-            if (!a->shortcut().isEmpty()) p.insert(QStringLiteral("shortcut"), QVariant::fromValue(shortcut(a->shortcut())));
+            if (!a->shortcut().isEmpty())
+                p.insert(QStringLiteral("shortcut"), QVariant::fromValue(shortcut(a->shortcut())));
         }
         if (!a->isEnabled()) p.insert(QStringLiteral("enabled"), false);
         if (!a->isVisible()) p.insert(QStringLiteral("visible"), false);
         return p;
     }
 
-    MenuLayout layout(int id, int depth) {
-        MenuLayout l;
-        l.id = id;
+    // (ia{sv}av): the entry `id` (0: the menu itself) with its children
+    // `depth` levels down (-1: all).
+    int appendLayout(sd_bus_message* m, int id, int depth, const QStringList& wanted) {
         QMenu* menu = menu_;
+        QVariantMap props;
         if (id != 0) {
             QAction* a = action(id);
-            if (!a) return l;
-            l.properties = properties(a);
-            menu = a->menu();
+            menu = a ? a->menu() : nullptr;
+            if (a) props = properties(a);
         } else {
-            l.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
+            props.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
         }
-        if (menu && depth != 0)
-            for (QAction* child : menu->actions()) l.children << layout(idOf(child), depth < 0 ? -1 : depth - 1);
-        return l;
+        int r = sd_bus_message_open_container(m, SD_BUS_TYPE_STRUCT, "ia{sv}av");
+        if (r >= 0) r = sd_bus_message_append(m, "i", id);
+        if (r >= 0) r = appendProperties(m, props, wanted);
+        if (r >= 0) r = sd_bus_message_open_container(m, SD_BUS_TYPE_ARRAY, "v");
+        if (menu && depth != 0) {
+            for (QAction* child : menu->actions()) {
+                if (r < 0) break;
+                r = sd_bus_message_open_container(m, SD_BUS_TYPE_VARIANT, "(ia{sv}av)");
+                if (r >= 0) r = appendLayout(m, idOf(child), depth < 0 ? -1 : depth - 1, wanted);
+                if (r >= 0) r = sd_bus_message_close_container(m);
+            }
+        }
+        if (r >= 0) r = sd_bus_message_close_container(m);
+        if (r >= 0) r = sd_bus_message_close_container(m);
+        return r;
     }
 
-    bool event(int id, const QString& what) {
+    bool event(int id, const char* what) {
         QAction* a = action(id);
         if (!a) return id == 0;
-        if (what == QLatin1String("clicked") && a->isEnabled() && !a->menu() && !a->isSeparator())
-            // After the reply: the command may open a modal window.
+        if (what && !std::strcmp(what, "clicked") && a->isEnabled() && !a->menu() && !a->isSeparator())
+            // After the reply, outside sd-bus: the command may open a modal
+            // window.
             QMetaObject::invokeMethod(a, &QAction::trigger, Qt::QueuedConnection);
         return true;
     }
 
+    StatusNotifierItem* owner_;
     QPointer<QMenu> menu_;
-    QDBusConnection bus_;
+    const std::array<Pixmaps, 2> frames_;
+    const QByteArray service_;
+    QByteArray title_;
+    int frame_ = 0;
+    bool shown_ = false;
+    QTimer animation_;
+
+    sd_bus* bus_ = nullptr;
+    sd_bus_slot* itemSlot_ = nullptr;
+    sd_bus_slot* menuSlot_ = nullptr;
+    sd_bus_slot* watcherMatch_ = nullptr;
+    sd_bus_slot* registerCall_ = nullptr;
+    // Registration tries in a row that the watcher turned down.
+    static constexpr int kRetries = 20;
+    static constexpr int kRetryMs = 250;
+    QTimer retry_;
+    int tries_ = 0;
+    QSocketNotifier* readable_ = nullptr;
+    QSocketNotifier* writable_ = nullptr;
+    QTimer busTimer_;
+    bool processing_ = false;
+
     QList<QPointer<QMenu>> watched_;
     QHash<QAction*, int> ids_;
     QHash<int, QPointer<QAction>> actions_;
     int nextId_ = 1;
-    int revision_ = 1;
+    unsigned revision_ = 1;
     QTimer announce_;
+};
+
+// The properties are read when asked (no PropertiesChanged: the host
+// hears of changes through the New* signals).
+const sd_bus_vtable StatusNotifierItem::Impl::itemVtable[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY("Category", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Id", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Title", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Status", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("WindowId", "i", &Impl::getZero, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("IconName", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("IconThemePath", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("IconPixmap", kPixmapsSignature, &Impl::getIconPixmap, 0, 0),
+    SD_BUS_PROPERTY("OverlayIconName", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("OverlayIconPixmap", kPixmapsSignature, &Impl::getNoPixmaps, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("AttentionIconName", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("AttentionIconPixmap", kPixmapsSignature, &Impl::getNoPixmaps, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("AttentionMovieName", "s", &Impl::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", &Impl::getToolTip, 0, 0),
+    SD_BUS_PROPERTY("ItemIsMenu", "b", &Impl::getZero, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Menu", "o", &Impl::getMenuPath, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_METHOD("ContextMenu", "ii", "", &Impl::onContextMenu, 0),
+    SD_BUS_METHOD("Activate", "ii", "", &Impl::onActivate, 0),
+    SD_BUS_METHOD("SecondaryActivate", "ii", "", &Impl::onIgnored, 0),
+    SD_BUS_METHOD("Scroll", "is", "", &Impl::onIgnored, 0),
+    SD_BUS_SIGNAL("NewTitle", "", 0),
+    SD_BUS_SIGNAL("NewIcon", "", 0),
+    SD_BUS_SIGNAL("NewAttentionIcon", "", 0),
+    SD_BUS_SIGNAL("NewOverlayIcon", "", 0),
+    SD_BUS_SIGNAL("NewToolTip", "", 0),
+    SD_BUS_SIGNAL("NewStatus", "s", 0),
+    SD_BUS_VTABLE_END,
+};
+
+const sd_bus_vtable StatusNotifierItem::Impl::menuVtable[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY("Version", "u", &Impl::getMenuVersion, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("TextDirection", "s", &Impl::getMenuString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("Status", "s", &Impl::getMenuString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("IconThemePath", "as", &Impl::getMenuThemePath, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_METHOD("GetLayout", "iias", "u(ia{sv}av)", &Impl::onGetLayout, 0),
+    SD_BUS_METHOD("GetGroupProperties", "aias", "a(ia{sv})", &Impl::onGetGroupProperties, 0),
+    SD_BUS_METHOD("GetProperty", "is", "v", &Impl::onGetProperty, 0),
+    SD_BUS_METHOD("Event", "isvu", "", &Impl::onEvent, 0),
+    SD_BUS_METHOD("EventGroup", "a(isvu)", "ai", &Impl::onEventGroup, 0),
+    SD_BUS_METHOD("AboutToShow", "i", "b", &Impl::onAboutToShow, 0),
+    SD_BUS_METHOD("AboutToShowGroup", "ai", "aiai", &Impl::onAboutToShowGroup, 0),
+    SD_BUS_SIGNAL("ItemsPropertiesUpdated", "a(ia{sv})a(ias)", 0),
+    SD_BUS_SIGNAL("LayoutUpdated", "ui", 0),
+    SD_BUS_SIGNAL("ItemActivationRequested", "iu", 0),
+    SD_BUS_VTABLE_END,
 };
 
 // ---------------------------------------------------------------- the item
@@ -550,85 +732,32 @@ private:
 bool StatusNotifierItem::hostPresent() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()) return false;
-    return bus.interface()->isServiceRegistered(kWatcher);
+    return bus.interface()->isServiceRegistered(QString::fromLatin1(kWatcher));
 }
 
 StatusNotifierItem::StatusNotifierItem(QMenu* menu, const std::function<QImage(int, int)>& render, QObject* parent)
     : QObject(parent),
-      menu_(menu),
-      service_(QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(::getpid())),
-      menuObject_(std::make_unique<Menu>(menu)) {
-    registerTypes();
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    item_ = new Item(this, {preparePixmaps(render, 0), preparePixmaps(render, 1)});
-    // The item answers on the connection's own thread.
-    if (QDBusConnectionInterface* i = bus.interface()) item_->moveToThread(i->thread());
-    bus.registerVirtualObject(kItemPath, item_, QDBusConnection::SingleNode);
-    bus.registerVirtualObject(kMenuPath, menuObject_.get(), QDBusConnection::SingleNode);
-    auto* watcher = new QDBusServiceWatcher(kWatcher, bus, QDBusServiceWatcher::WatchForRegistration, this);
-    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        if (shown_) registerWithWatcher();
-    });
-}
+      d_(std::make_unique<Impl>(this, menu,
+                                std::array<Pixmaps, 2>{preparePixmaps(render, 0), preparePixmaps(render, 1)})) {}
 
-StatusNotifierItem::~StatusNotifierItem() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.unregisterObject(kItemPath);
-    bus.unregisterObject(kMenuPath);
-    if (shown_) bus.unregisterService(service_);
-    // Qt D-Bus hears of a registered object's end through a blocking call
-    // to its own thread, which would wait for ever from either thread here.
-    // Unregistered, the objects need not tell it.
-    QObject::disconnect(menuObject_.get(), &QObject::destroyed, nullptr, nullptr);
-    menuObject_.reset();
-    // Stopped and deleted on its own thread.
-    Item* item = item_;
-    QMetaObject::invokeMethod(
-        item,
-        [item] {
-            item->animate(false);
-            QObject::disconnect(item, &QObject::destroyed, nullptr, nullptr);
-            delete item;
-        },
-        Qt::QueuedConnection);
-}
-
-void StatusNotifierItem::registerWithWatcher() {
-    QDBusMessage call = QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
-                                                       QStringLiteral("RegisterStatusNotifierItem"));
-    call << service_;
-    QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
-}
+StatusNotifierItem::~StatusNotifierItem() = default;
 
 void StatusNotifierItem::show() {
-    if (shown_) return;
-    shown_ = true;
-    QDBusConnection::sessionBus().registerService(service_);
-    registerWithWatcher();
-    setAnimated(animated_);
+    d_->show();
+    d_->animate(animated_);
 }
 
-void StatusNotifierItem::hide() {
-    if (!shown_) return;
-    shown_ = false;
-    Item* item = item_;
-    QMetaObject::invokeMethod(item, [item] { item->animate(false); }, Qt::QueuedConnection);
-    // The watcher forgets the item when its name goes.
-    QDBusConnection::sessionBus().unregisterService(service_);
-}
+void StatusNotifierItem::hide() { d_->hide(); }
 
-void StatusNotifierItem::setToolTip(const QString& text) {
-    Item* item = item_;
-    QMetaObject::invokeMethod(item, [item, text] { item->setTitle(text); }, Qt::QueuedConnection);
-}
+void StatusNotifierItem::setToolTip(const QString& text) { d_->setTitle(text); }
 
 void StatusNotifierItem::setAnimated(bool on) {
     animated_ = on;
-    Item* item = item_;
-    const bool run = on && shown_;
-    QMetaObject::invokeMethod(item, [item, run] { item->animate(run); }, Qt::QueuedConnection);
+    d_->animate(on);
 }
 
-int StatusNotifierItem::frame() const { return item_->frame.load(); }
+int StatusNotifierItem::frame() const { return d_->frame(); }
+
+bool StatusNotifierItem::connected() const { return d_->connected(); }
 
 }  // namespace ostra

@@ -2,11 +2,10 @@
 // that show D-Bus tray items: the two animation pictures, the tip, the
 // popup menu (exported as a com.canonical.dbusmenu) and the clicks.
 //
-// The item answers the host on the D-Bus connection's own thread: an
-// animation step is one NewIcon signal and the host's few property reads,
-// answered there from pictures prepared once, so the user-interface thread
-// does not wake for it. The menu and the clicks are handled on the
-// user-interface thread, where the actions live.
+// The item has a session-bus connection of its own (sd-bus), driven from the
+// user-interface thread's event loop: an animation step is one NewIcon
+// signal and the host's few property reads, answered from pictures prepared
+// once, with no other thread and no per-message framework in between.
 #pragma once
 
 #include <QImage>
@@ -28,6 +27,7 @@ public:
     static bool hostPresent();
 
     // `render(index, side)` gives picture 0 or 1 as a `side` x `side` image.
+    // Without a session bus the item stays silent: show() registers nothing.
     StatusNotifierItem(QMenu* menu, const std::function<QImage(int, int)>& render, QObject* parent = nullptr);
     ~StatusNotifierItem() override;
 
@@ -40,21 +40,16 @@ public:
     bool animated() const { return animated_; }
     // The picture shown now, 0 or 1.
     int frame() const;
+    // Whether the item has its own connection to the session bus.
+    bool connected() const;
 
 signals:
     // A primary click (Activate).
     void activated();
 
 private:
-    class Item;
-    class Menu;
-    void registerWithWatcher();
-
-    QMenu* menu_;
-    QString service_;
-    Item* item_;                   // lives on the D-Bus thread
-    std::unique_ptr<Menu> menuObject_;
-    bool shown_ = false;
+    class Impl;
+    std::unique_ptr<Impl> d_;
     bool animated_ = false;
 };
 

@@ -112,9 +112,13 @@ TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) 
     if (StatusNotifierItem::hostPresent()) {
         // A StatusNotifier panel: our own item; Qt's icon stays hidden. Such
         // panels report a left click as "Activate", the way they open
-        // their programs.
+        // their programs. Should the item get no bus connection of its own,
+        // Qt's icon goes to the panel instead.
         item_ = std::make_unique<StatusNotifierItem>(menu_, &ui::trayFrame);
-        connect(item_.get(), &StatusNotifierItem::activated, this, &TrayIcon::defaultRequested);
+        if (item_->connected())
+            connect(item_.get(), &StatusNotifierItem::activated, this, &TrayIcon::defaultRequested);
+        else
+            item_.reset();
     } else if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         // An XEmbed tray reports the clicks themselves; there only a
         // double-click shows the window.

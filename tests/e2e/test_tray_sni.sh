@@ -7,7 +7,8 @@
 # the D-Bus menu lists the popup menu's entries; "Hide" from it unmaps the
 # main window, "Show" and a primary click (Activate) map it again; with the
 # (modal) options window open, "Hide" still works and closes it; while
-# minimized the item stays, animates and brings the window back on Activate.
+# minimized the item stays, animates and brings the window back on Activate;
+# when the panel restarts the item registers with its new watcher.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -133,6 +134,17 @@ n=$(probe count-signal "$ITEM" NewIcon 2)
 e2e_assert_range 9 15 "$n" "NewIcon signals in 2 s while minimized"
 probe activate "$ITEM"
 e2e_wait_map_state "$MAIN" IsViewable
+
+# The panel restarts (a new watcher): the item registers again, the one
+# item, and still animates and answers.
+kill "$E2E_SNI_PID"
+e2e_wait_exit "$E2E_SNI_PID" 10 || e2e_fail "gtk-sni-tray-standalone still runs 10 s after SIGTERM"
+e2e_start_sni_host
+e2e_wait_sni_item
+e2e_assert_eq "$ITEM" "$E2E_SNI_ITEM" "the item registered with the new watcher"
+e2e_assert_eq 1 "$(probe items | wc -l)" "number of registered items after the panel restarted"
+n=$(probe count-signal "$ITEM" NewIcon 2)
+e2e_assert_range 9 15 "$n" "NewIcon signals in 2 s after the panel restarted"
 
 # "Exit Program" ends it; the item goes away with it.
 probe click "$ITEM" "Exit Program"
