@@ -46,8 +46,6 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
         ini.load();
         options_.read(ini);
     }
-    warn1_ = std::make_unique<WarningDialog>(warning_);
-    services.windows.skipTaskbar(warn1_.get());
     buildMenu();
     tray_ = new TrayIcon(menu_.get(), this);
     connectCommands();
@@ -71,6 +69,24 @@ OptionsWindow& OstraApp::optionsWindow() {
         services_.windows.skipTaskbar(form3_.get());
     }
     return *form3_;
+}
+
+WarningDialog& OstraApp::warningWindow() {
+    if (!warn1_) {
+        warn1_ = std::make_unique<WarningDialog>(warning_);
+        services_.windows.skipTaskbar(warn1_.get());
+        connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
+        connect(warn1_.get(), &WarningDialog::limitResetClicked, this, [this] {
+            if (form3_ && form3_->isVisible()) return;
+            cue_.play("click.wav");
+            optionsWindow().exec();
+        });
+        connect(warn1_.get(), &WarningDialog::exitClicked, this, [this] {
+            cue_.play("click.wav");
+            form1_->close();
+        });
+    }
+    return *warn1_;
 }
 
 ReportWindow& OstraApp::reportWindow() {
@@ -188,17 +204,8 @@ void OstraApp::connectCommands() {
         softwareTest_.start();
     });
 
-    // The warning window's buttons.
-    connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
-    connect(warn1_.get(), &WarningDialog::limitResetClicked, this, [this] {
-        if (form3_ && form3_->isVisible()) return;
-        cue_.play("click.wav");
-        optionsWindow().exec();
-    });
-    connect(warn1_.get(), &WarningDialog::exitClicked, this, [this] {
-        cue_.play("click.wav");
-        form1_->close();
-    });
+    // The warning window, made when the load first calls for it.
+    connect(&warning_, &Warning::showRequested, this, [this](bool modal) { warningWindow().present(modal); });
 
     // The main window's life.
     connect(form1_.get(), &MainWindow::shownFromHidden, &controller_, &MainController::formShow);

@@ -1,8 +1,8 @@
 // The composition root: builds the logic first (settings, warning options,
 // history, rest timer and alarm, monitor, start point, software test,
 // program lists, memory refresh, the main window's controller and the
-// commands), then the windows (the main window and the warning window at
-// once; the information window, the warning options and the test report at
+// commands), then the windows (the main window at once; the information
+// window, the warning options, the warning window and the test report at
 // their first use, each living until the end), the tray icon with the popup
 // menu, and connects every command's action to the code that runs it.
 #pragma once
@@ -66,7 +66,7 @@ public:
     // shows.
     InfoWindow& infoWindow();
     OptionsWindow& optionsWindow();
-    WarningDialog& warningWindow() { return *warn1_; }
+    WarningDialog& warningWindow();
     ReportWindow& reportWindow();
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }

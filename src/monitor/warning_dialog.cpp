@@ -63,7 +63,6 @@ WarningDialog::WarningDialog(Warning& warning, QWidget* parent)
     connect(exit, &QAbstractButton::clicked, this, &WarningDialog::exitClicked);
     connect(&warning_, &Warning::messageChanged, message_, &QLabel::setText);
     connect(&warning_, &Warning::panelColorChanged, panel_, &ui::Shape::setBrushColor);
-    connect(&warning_, &Warning::showRequested, this, &WarningDialog::open);
 }
 
 QString WarningDialog::message() const { return message_->text(); }
@@ -98,7 +97,7 @@ void WarningDialog::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-void WarningDialog::open(bool modal) {
+void WarningDialog::present(bool modal) {
     ui::centreOnScreen(this);
     ok_->setFocus();
     if (!modal) {

@@ -21,6 +21,8 @@ public:
 
     QString message() const;
     QColor panelColor() const;
+    // Centred, with "OK" focused: modeless, or modal until closed.
+    void present(bool modal);
 
 signals:
     void okClicked();          // "OK"
@@ -34,8 +36,6 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    void open(bool modal);
-
     Warning& warning_;
     ui::Shape* panel_;
     QLabel* message_;
