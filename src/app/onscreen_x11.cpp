@@ -1,11 +1,10 @@
 #include "app/onscreen_x11.h"
 
-#include <QGuiApplication>
+#include "app/x11_pixels.h"
+
 #include <QWidget>
 
 #include <cstdlib>
-
-#include <xcb/xcb.h>
 
 namespace ostra {
 
@@ -23,16 +22,8 @@ bool thirtyTwoBitPixels(const xcb_setup_t* setup, std::uint8_t depth) {
 }  // namespace
 
 std::unique_ptr<OnScreenX11> OnScreenX11::create() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11) return nullptr;
-    xcb_connection_t* c = x11->connection();
-    // Qt without X (offscreen) may still answer the interface, with no
-    // connection.
+    xcb_connection_t* c = x11ConnectionForPixels();
     if (!c) return nullptr;
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    if (!setup || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST ||
-        QSysInfo::ByteOrder != QSysInfo::LittleEndian)
-        return nullptr;
     return std::unique_ptr<OnScreenX11>(new OnScreenX11(c));
 }
 

@@ -15,10 +15,8 @@
 
 namespace ostra {
 
-
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
-      folder_(programFolder),
       restTimer_(services.clock),
       cue_(services.sound, programFolder, options_),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
@@ -54,47 +52,50 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
 
 OstraApp::~OstraApp() = default;
 
-InfoWindow& OstraApp::infoWindow() {
-    if (!form2_) {
-        form2_ = std::make_unique<InfoWindow>();
-        services_.windows.skipTaskbar(form2_.get());
+namespace {
+
+// `window`, made by `make` at the first call and kept off the task bar.
+template <typename Window, typename Make>
+Window& madeOnce(std::unique_ptr<Window>& window, WindowServices& windows, Make make) {
+    if (!window) {
+        window = make();
+        windows.skipTaskbar(window.get());
     }
-    return *form2_;
+    return *window;
+}
+
+}  // namespace
+
+InfoWindow& OstraApp::infoWindow() {
+    return madeOnce(form2_, services_.windows, [] { return std::make_unique<InfoWindow>(); });
 }
 
 OptionsWindow& OstraApp::optionsWindow() {
-    if (!form3_) {
-        form3_ = std::make_unique<OptionsWindow>(services_.files, services_.dialogs, controller_.iniPath(), options_,
-                                                 view_);
-        services_.windows.skipTaskbar(form3_.get());
-    }
-    return *form3_;
+    return madeOnce(form3_, services_.windows, [this] {
+        return std::make_unique<OptionsWindow>(services_.files, services_.dialogs, controller_.iniPath(), options_,
+                                               view_);
+    });
 }
 
 WarningDialog& OstraApp::warningWindow() {
-    if (!warn1_) {
-        warn1_ = std::make_unique<WarningDialog>(warning_);
-        services_.windows.skipTaskbar(warn1_.get());
-        connect(warn1_.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
-        connect(warn1_.get(), &WarningDialog::limitResetClicked, this, [this] {
+    return madeOnce(warn1_, services_.windows, [this] {
+        auto w = std::make_unique<WarningDialog>(warning_);
+        connect(w.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
+        connect(w.get(), &WarningDialog::limitResetClicked, this, [this] {
             if (form3_ && form3_->isVisible()) return;
             cue_.play("click.wav");
             optionsWindow().exec();
         });
-        connect(warn1_.get(), &WarningDialog::exitClicked, this, [this] {
+        connect(w.get(), &WarningDialog::exitClicked, this, [this] {
             cue_.play("click.wav");
             form1_->close();
         });
-    }
-    return *warn1_;
+        return w;
+    });
 }
 
 ReportWindow& OstraApp::reportWindow() {
-    if (!softTest_) {
-        softTest_ = std::make_unique<ReportWindow>(softwareTest_);
-        services_.windows.skipTaskbar(softTest_.get());
-    }
-    return *softTest_;
+    return madeOnce(softTest_, services_.windows, [this] { return std::make_unique<ReportWindow>(softwareTest_); });
 }
 
 void OstraApp::buildMenu() {

@@ -111,7 +111,6 @@ private:
     void bindCommand(QAction& action, const char* cue, void (OstraApp::*run)());
 
     Services& services_;
-    const QString folder_;
     // The logic, built first.
     WarningOptions options_;
     MainSettings settings_;

@@ -16,13 +16,13 @@
 #include <QtEndian>
 
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include <poll.h>
 #include <systemd/sd-bus.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace ostra {
@@ -125,10 +125,15 @@ int readStrings(sd_bus_message* m, QStringList& out) {
     return sd_bus_message_exit_container(m);
 }
 
-std::uint64_t monotonicNowUs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::uint64_t(ts.tv_sec) * 1000000u + std::uint64_t(ts.tv_nsec) / 1000u;
+// Answers `call` with a reply that `fill` writes.
+template <typename Fill>
+int replyWith(sd_bus_message* call, Fill fill) {
+    sd_bus_message* reply = nullptr;
+    int r = sd_bus_message_new_method_return(call, &reply);
+    if (r >= 0) r = fill(reply);
+    if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+    sd_bus_message_unref(reply);
+    return r;
 }
 
 }  // namespace
@@ -298,7 +303,10 @@ private:
             busTimer_.stop();
             return;
         }
-        const std::uint64_t now = monotonicNowUs();
+        // sd-bus deadlines are CLOCK_MONOTONIC microseconds, as steady_clock.
+        const auto now = std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
+                                           std::chrono::steady_clock::now().time_since_epoch())
+                                           .count());
         const std::uint64_t ms = until > now ? (until - now + 999) / 1000 : 0;
         busTimer_.start(int(qMin<std::uint64_t>(ms, 24u * 3600 * 1000)));
     }
@@ -429,13 +437,10 @@ private:
         int r = sd_bus_message_read(m, "ii", &parent, &depth);
         if (r >= 0) r = readStrings(m, wanted);
         if (r < 0) return r;
-        sd_bus_message* reply = nullptr;
-        r = sd_bus_message_new_method_return(m, &reply);
-        if (r >= 0) r = sd_bus_message_append(reply, "u", self->revision_);
-        if (r >= 0) r = self->appendLayout(reply, parent, depth, wanted);
-        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return replyWith(m, [&](sd_bus_message* reply) {
+            const int w = sd_bus_message_append(reply, "u", self->revision_);
+            return w < 0 ? w : self->appendLayout(reply, parent, depth, wanted);
+        });
     }
     static int onGetGroupProperties(sd_bus_message* m, void* userdata, sd_bus_error*) {
         auto* self = static_cast<Impl*>(userdata);
@@ -448,21 +453,18 @@ private:
         if (r >= 0) r = sd_bus_message_exit_container(m);
         if (r >= 0) r = readStrings(m, wanted);
         if (r < 0) return r;
-        sd_bus_message* reply = nullptr;
-        r = sd_bus_message_new_method_return(m, &reply);
-        if (r >= 0) r = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "(ia{sv})");
-        for (int i : ids) {
-            QAction* a = self->action(i);
-            if (!a || r < 0) continue;
-            r = sd_bus_message_open_container(reply, SD_BUS_TYPE_STRUCT, "ia{sv}");
-            if (r >= 0) r = sd_bus_message_append(reply, "i", i);
-            if (r >= 0) r = appendProperties(reply, properties(a), wanted);
-            if (r >= 0) r = sd_bus_message_close_container(reply);
-        }
-        if (r >= 0) r = sd_bus_message_close_container(reply);
-        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return replyWith(m, [&](sd_bus_message* reply) {
+            int w = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+            for (int i : ids) {
+                QAction* a = self->action(i);
+                if (!a || w < 0) continue;
+                w = sd_bus_message_open_container(reply, SD_BUS_TYPE_STRUCT, "ia{sv}");
+                if (w >= 0) w = sd_bus_message_append(reply, "i", i);
+                if (w >= 0) w = appendProperties(reply, properties(a), wanted);
+                if (w >= 0) w = sd_bus_message_close_container(reply);
+            }
+            return w < 0 ? w : sd_bus_message_close_container(reply);
+        });
     }
     static int onGetProperty(sd_bus_message* m, void* userdata, sd_bus_error* error) {
         auto* self = static_cast<Impl*>(userdata);
@@ -474,12 +476,7 @@ private:
         const QVariant v = a ? properties(a).value(QString::fromUtf8(name)) : QVariant();
         if (!v.isValid())
             return sd_bus_error_setf(error, SD_BUS_ERROR_INVALID_ARGS, "no property %s on entry %d", name, id);
-        sd_bus_message* reply = nullptr;
-        r = sd_bus_message_new_method_return(m, &reply);
-        if (r >= 0) r = appendVariant(reply, v);
-        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return replyWith(m, [&](sd_bus_message* reply) { return appendVariant(reply, v); });
     }
     static int onEvent(sd_bus_message* m, void* userdata, sd_bus_error*) {
         auto* self = static_cast<Impl*>(userdata);
@@ -507,15 +504,12 @@ private:
         }
         if (r >= 0) r = sd_bus_message_exit_container(m);
         if (r < 0) return r;
-        sd_bus_message* reply = nullptr;
-        r = sd_bus_message_new_method_return(m, &reply);
-        if (r >= 0) r = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "i");
-        for (int id : unknown)
-            if (r >= 0) r = sd_bus_message_append(reply, "i", id);
-        if (r >= 0) r = sd_bus_message_close_container(reply);
-        if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
-        sd_bus_message_unref(reply);
-        return r;
+        return replyWith(m, [&](sd_bus_message* reply) {
+            int w = sd_bus_message_open_container(reply, SD_BUS_TYPE_ARRAY, "i");
+            for (int id : unknown)
+                if (w >= 0) w = sd_bus_message_append(reply, "i", id);
+            return w < 0 ? w : sd_bus_message_close_container(reply);
+        });
     }
     static int onAboutToShow(sd_bus_message* m, void*, sd_bus_error*) {
         return sd_bus_reply_method_return(m, "b", 0);

@@ -1,6 +1,7 @@
 #include "app/tray_frames_x11.h"
 
-#include <QGuiApplication>
+#include "app/x11_pixels.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -43,18 +44,9 @@ struct TrayFramesX11::Formats {
 };
 
 std::unique_ptr<TrayFramesX11> TrayFramesX11::create(std::function<QImage(int, int)> render) {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11) return nullptr;
-    xcb_connection_t* c = x11->connection();
-    // Qt without X (offscreen) may still answer the interface, with no
-    // connection.
+    // Pixels go to the server as they lie in memory.
+    xcb_connection_t* c = x11ConnectionForPixels();
     if (!c) return nullptr;
-    // Pixels go to the server as they lie in memory: only where its byte
-    // order is ours.
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    if (!setup || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST ||
-        QSysInfo::ByteOrder != QSysInfo::LittleEndian)
-        return nullptr;
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_render_id);
     if (!ext || !ext->present) return nullptr;
 

@@ -114,21 +114,23 @@ QPixmap programPicture(int w, int h, qreal dpr) {
     return renderSvg(QStringLiteral(":/icons/ostra.svg"), QSize(std::max(1, w), std::max(1, h)), dpr);
 }
 
+// 0 or 1: the other indexes wrap.
+static int trayIndex(int index) { return ((index % 2) + 2) % 2; }
+
 static QString trayPath(int index) {
-    return ((index % 2) + 2) % 2 ? QStringLiteral(":/icons/tray1.svg") : QStringLiteral(":/icons/tray0.svg");
+    return trayIndex(index) ? QStringLiteral(":/icons/tray1.svg") : QStringLiteral(":/icons/tray0.svg");
 }
 
 QIcon trayPicture(int index) {
-    // A StatusNotifier host is sent every size of the picture at each
-    // animation step (as ARGB, converted then): the sizes panels use at 1x
-    // and 2x and no more.
+    // For Qt's own tray icon, which scales the nearest size to the panel's:
+    // the sizes panels use at 1x and 2x and no more.
     static const std::array<QIcon, 2> frames = [] {
         std::array<QIcon, 2> f;
         for (int i = 0; i < 2; ++i)
             for (int side : {16, 22, 44}) f[i].addPixmap(renderSvg(trayPath(i), QSize(side, side), 1.0));
         return f;
     }();
-    return frames[((index % 2) + 2) % 2];
+    return frames[trayIndex(index)];
 }
 
 QImage trayFrame(int index, int side) {

@@ -20,27 +20,8 @@ using ostra::LinuxSession;
 namespace {
 
 using testing_support::endWithThisProcess;
+using testing_support::PrivateBus;
 using testing_support::stopChild;
-
-// dbus-daemon in the foreground, so that it is our child and ends with us.
-class PrivateBus {
-public:
-    PrivateBus() {
-        endWithThisProcess(daemon_);
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                       QStringLiteral("--print-address=1")});
-        if (!daemon_.waitForStarted(5000)) return;
-        if (QTest::qWaitFor([&] { return daemon_.canReadLine(); }, 10000))
-            address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
-    }
-    ~PrivateBus() { stopChild(daemon_); }
-    QString address() const { return address_; }
-
-private:
-    QProcess daemon_;
-    QString address_;
-};
 
 class FakeLogind {
 public:

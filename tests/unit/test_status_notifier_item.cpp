@@ -27,29 +27,13 @@ using ostra::StatusNotifierItem;
 namespace {
 
 using testing_support::endWithThisProcess;
+using testing_support::PrivateBus;
 using testing_support::stopChild;
 
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
-
-class PrivateBus {
-public:
-    PrivateBus() {
-        endWithThisProcess(daemon_);
-        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                       QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        if (daemon_.waitForStarted(5000) && QTest::qWaitFor([&] { return daemon_.canReadLine(); }, 10000))
-            address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
-    }
-    ~PrivateBus() { stopChild(daemon_); }
-    QString address() const { return address_; }
-
-private:
-    QProcess daemon_;
-    QString address_;
-};
 
 // Sets an environment variable for the scope.
 class ScopedEnv {

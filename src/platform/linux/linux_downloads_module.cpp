@@ -1,6 +1,7 @@
 #include "platform/linux/linux_downloads_module.h"
 
-#include <QCoreApplication>
+#include "platform/linux/beside_executable.h"
+
 #include <QFile>
 
 #include <dlfcn.h>
@@ -9,9 +10,7 @@ namespace ostra {
 
 LinuxDownloadsModule::LinuxDownloadsModule(QString modulePath, int timeLimitMs, qint64 sizeLimit, QObject* parent)
     : QObject(parent),
-      path_(modulePath.isEmpty()
-                ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kFileName)
-                : std::move(modulePath)),
+      path_(modulePath.isEmpty() ? besideExecutable(kFileName) : std::move(modulePath)),
       timeLimitMs_(timeLimitMs),
       sizeLimit_(sizeLimit) {}
 

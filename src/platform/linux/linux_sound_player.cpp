@@ -1,6 +1,7 @@
 #include "platform/linux/linux_sound_player.h"
 
-#include <QCoreApplication>
+#include "platform/linux/beside_executable.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -26,9 +27,7 @@ void endNow(QProcess*& p) {
 }  // namespace
 
 LinuxSoundPlayer::LinuxSoundPlayer(QString helperPath, int idleCloseMs)
-    : helper_(helperPath.isEmpty()
-                  ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelperName)
-                  : std::move(helperPath)) {
+    : helper_(helperPath.isEmpty() ? besideExecutable(kHelperName) : std::move(helperPath)) {
     idle_.setSingleShot(true);
     idle_.setInterval(std::max(1, idleCloseMs));
     idle_.callOnTimeout([this] { letGo(); });
