@@ -2,8 +2,8 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "app/tray_icon.h"
 #include "grow/grow_window.h"
+#include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
