@@ -15,7 +15,7 @@ struct ProcessRecord {
     int pid = 0;
     QByteArray cgroup;      // the process's control-group lines, as the kernel gives them
     QByteArray executable;  // base name of its executable; empty when it cannot be read
-    QByteArray command;     // its short command name (the fallback for the executable)
+    QByteArray command;     // its short command name, read only when the executable cannot be
     std::int64_t bytes = 0; // proportional share of its memory, resident and swapped out
 };
 
