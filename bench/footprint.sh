@@ -189,7 +189,7 @@ EOF
 start_ostra "Ostra, tray animation on" 0
 start_ostra "Ostra, animation off (\`OSTRA_TRAY_STILL=1\`)" 1
 if [[ -n $base ]]; then
-  start_ostra "base build ($(basename "$(dirname "$base")")), tray animation on" 0 "$base"
+  start_ostra "base build, tray animation on" 0 "$base"
   start_ostra "base build, animation off (\`OSTRA_TRAY_STILL=1\`)" 1 "$base"
 fi
 (cd "$E2E_TMP/cwd" && exec "$OSTRA_BARE_TRAY") >"$E2E_TMP/bare_tray.log" 2>&1 &

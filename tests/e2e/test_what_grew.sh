@@ -28,39 +28,29 @@ cp "$MEMHOG" "$E2E_TMP/$HOG_NAME"
 GREW="What grew since the start point"
 NOTES=$E2E_TMP/notifications.log
 
-# hog NAME MIB: starts NAME (a copy of memhog) holding MIB MiB and waits
-# until it holds them; sets HOG_PID.
+# hog NAME MIB PROGRAM [wait]: starts PROGRAM (memhog or a copy) holding MIB
+# MiB; with "wait", waits until it holds them. Sets HOG_PID.
 hog() {
-  local pidfile=$E2E_TMP/$1-$2.pid i
+  local pidfile=$E2E_TMP/$1-$2-$RANDOM.pid i
   MEMHOG_MIB=$2 MEMHOG_PIDFILE=$pidfile "$3" &
   HOG_PID=$!
   e2e_track "$HOG_PID"
-  for ((i = 0; i < 300; i++)); do
+  [[ ${4:-} == wait ]] || return 0
+  for ((i = 0; i < 1200; i++)); do
     [[ -s $pidfile ]] && return 0
     e2e_alive "$HOG_PID" || e2e_fail "$1 ended at start"
     sleep 0.05
   done
-  e2e_fail "$1 did not take its memory within 15 s"
-}
-
-# warning_window: the id of the mapped warning window (title "Ostra",
-# 387x137), or nothing.
-warning_window() {
-  local id
-  for id in $(e2e_visible_windows Ostra); do
-    e2e_geometry "$id"
-    [[ $E2E_W == 387 && $E2E_H == 137 ]] && echo "$id"
-  done
-  return 0
+  e2e_fail "$1 did not take its memory within 60 s"
 }
 
 wait_warning() {
   local i
-  for ((i = 0; i < 100; i++)); do
-    [[ -n $(warning_window) ]] && return 0
+  for ((i = 0; i < 300; i++)); do
+    [[ -n $(e2e_warning_windows) ]] && return 0
     sleep 0.1
   done
-  e2e_fail "the load-limit warning did not open within 10 s ($1)"
+  e2e_fail "the load-limit warning did not open within 30 s ($1)"
 }
 
 press_ok() {
@@ -68,7 +58,7 @@ press_ok() {
     e2e_fail "could not press the warning window's OK"
   local i
   for ((i = 0; i < 50; i++)); do
-    [[ -z $(warning_window) ]] && return 0
+    [[ -z $(e2e_warning_windows) ]] && return 0
     sleep 0.1
   done
   e2e_fail "the warning window stayed open after OK"
@@ -99,7 +89,7 @@ e2e_wait_position "$MAIN" 201 116
 sleep 1.5 # the start point's snapshot, taken at the showing
 
 # --- 1 GiB after the start point: the first row of the window
-hog "$HOG_NAME" 1024 "$E2E_TMP/$HOG_NAME"
+hog "$HOG_NAME" 1024 "$E2E_TMP/$HOG_NAME" wait
 ZEBRA=$HOG_PID
 xdotool windowfocus --sync "$MAIN" 2>/dev/null || true
 xdotool key --clearmodifiers ctrl+g

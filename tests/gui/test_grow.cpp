@@ -113,6 +113,14 @@ int warnOnce(AppHarness& h, int ticks) {
     return opened;
 }
 
+// Back under the limit (the acknowledged state ends), then over it again.
+int warnAgain(AppHarness& h) {
+    h.fp.loads = {50};
+    h.monitorTimer().fire();
+    h.fp.loads = {99};
+    return warnOnce(h, 1);
+}
+
 TEST(GrowApp, OneNotificationPerWarningOpeningNamingWhatGrewAndNoneWhenOff) {
     std::unique_ptr<AppHarness> h(overLimit(false));
     h->start();
@@ -131,19 +139,13 @@ TEST(GrowApp, OneNotificationPerWarningOpeningNamingWhatGrewAndNoneWhenOff) {
 
     // Acknowledged, back under the limit, over it again: a second opening,
     // a second notification.
-    h->fp.loads = {50};
-    h->monitorTimer().fire();
-    h->fp.loads = {99};
-    ASSERT_EQ(warnOnce(*h, 1), 1);
+    ASSERT_EQ(warnAgain(*h), 1);
     EXPECT_EQ(h->fp.notifier.sent.size(), 2u);
 
     // Turned off from the menu: kept in "tevo.ini", no notification.
     h->app->actions().notifyGrowth.trigger();
     EXPECT_EQ(h->fp.ini(h->dir.path(), "grow", "Notify"), QStringLiteral("0"));
-    h->fp.loads = {50};
-    h->monitorTimer().fire();
-    h->fp.loads = {99};
-    ASSERT_EQ(warnOnce(*h, 1), 1);
+    ASSERT_EQ(warnAgain(*h), 1);
     EXPECT_EQ(h->fp.notifier.sent.size(), 2u);
     h->app->actions().notifyGrowth.trigger();
     EXPECT_EQ(h->fp.ini(h->dir.path(), "grow", "Notify"), QStringLiteral("1"));
