@@ -7,12 +7,15 @@ as one JSON line {"id", "app", "summary", "body", "actions"} and answered
 with a new id. The test side: org.example.NotificationsTest.InvokeLast
 emits ActionInvoked for the last notification's first action key, as a
 user's click on that action does. Writes READY once it owns the name.
+With DELAY (seconds), each Notify first keeps the service busy that long,
+as a hung service would.
 
-usage: fake_notifications.py LOG READY
+usage: fake_notifications.py LOG READY [DELAY]
 """
 
 import json
 import sys
+import time
 
 import dbus
 import dbus.mainloop.glib
@@ -20,6 +23,7 @@ import dbus.service
 from gi.repository import GLib
 
 IFACE = "org.freedesktop.Notifications"
+DELAY = float(sys.argv[3]) if len(sys.argv) > 3 else 0.0
 
 
 class Notifications(dbus.service.Object):
@@ -31,6 +35,7 @@ class Notifications(dbus.service.Object):
 
     @dbus.service.method(IFACE, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+        time.sleep(DELAY)
         self.count += 1
         actions = [str(a) for a in actions]
         self.last = (self.count, actions[0] if actions else "")
