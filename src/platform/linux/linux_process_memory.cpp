@@ -9,9 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -137,34 +134,17 @@ ProcessScan LinuxProcessMemory::scan() {
     ProcessScan result;
     DIR* dir = ::opendir(QFile::encodeName(proc_).constData());
     if (!dir) return result;
-    std::vector<std::pair<long, std::string>> pids;
+    // One thread: most of the time is the kernel's walk of each process's
+    // page tables, and reading cgroup files from two threads at once was
+    // slower here than from one (the kernel serialises them).
+    QByteArray text;
     while (const dirent* e = ::readdir(dir)) {
         if (e->d_name[0] < '1' || e->d_name[0] > '9') continue;
         char* end = nullptr;
         const long pid = std::strtol(e->d_name, &end, 10);
-        if (end && !*end && pid > 0) pids.emplace_back(pid, e->d_name);
+        if (end && !*end && pid > 0) readProcess(::dirfd(dir), e->d_name, pid, result, text);
     }
-    // Most of the time is the kernel's walk of each process's page tables
-    // for smaps_rollup: the processes are shared out between the cores,
-    // each part read in order and the parts joined in order.
-    const int proc = ::dirfd(dir);
-    const size_t parts = std::clamp<size_t>(std::min<size_t>(std::thread::hardware_concurrency(), 4), 1,
-                                            std::max<size_t>(pids.size() / 64, 1));
-    std::vector<ProcessScan> partial(parts);
-    const auto readPart = [&](size_t part) {
-        QByteArray text;
-        for (size_t i = part * pids.size() / parts; i < (part + 1) * pids.size() / parts; ++i)
-            readProcess(proc, pids[i].second.c_str(), pids[i].first, partial[part], text);
-    };
-    std::vector<std::thread> helpers;
-    for (size_t part = 1; part < parts; ++part) helpers.emplace_back(readPart, part);
-    readPart(0);
-    for (std::thread& t : helpers) t.join();
     ::closedir(dir);
-    for (ProcessScan& p : partial) {
-        result.unreadable += p.unreadable;
-        for (ProcessRecord& r : p.processes) result.processes.push_back(std::move(r));
-    }
     return result;
 }
 
