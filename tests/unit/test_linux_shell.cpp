@@ -219,6 +219,36 @@ TEST_F(LinuxShell, DocumentsAndAddressesGoToTheirApplications) {
     EXPECT_FALSE(QFileInfo::exists(ranMarker));
 }
 
+TEST_F(LinuxShell, APathIsUsedAsItStandsAndOnlyAnAddressIsTrimmed) {
+    // Two entries whose names differ only by a blank at the end, and one
+    // whose name begins and ends with blanks alone.
+    const QString marker = path("program-ran");
+    auto script = [&](const QString& name, const char* says) {
+        writeFile(path("list/" + name), "#!/bin/sh\necho " + QByteArray(says) + " >> '" + marker.toUtf8() + "'\n", true);
+    };
+    script("tool.sh ", "blank");
+    script("tool.sh", "plain");
+    script(" lone.sh ", "lone");
+    ASSERT_TRUE(files.setCurrentFolder(path("work")));
+    EXPECT_TRUE(shell.open(path("list/tool.sh ")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\n"; })) << readAll(marker).toStdString();
+    EXPECT_TRUE(shell.open(path("list/ lone.sh ")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\nlone\n"; })) << readAll(marker).toStdString();
+    EXPECT_TRUE(shell.open(path("list/tool.sh")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\nlone\nplain\n"; })) << readAll(marker).toStdString();
+    // No file of the trimmed name stands in for a missing one with blanks.
+    EXPECT_FALSE(shell.open(path("list/lone.sh")));
+    EXPECT_FALSE(shell.open(path("list/tool.sh  ")));
+    QThread::msleep(300);
+    EXPECT_EQ(readAll(marker), "blank\nlone\nplain\n");
+
+    // An address is trimmed before it goes to its handler.
+    EXPECT_TRUE(shell.open(" http://127.0.0.1:9/help \n"));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("web-record")).endsWith("http://127.0.0.1:9/help\n"); }))
+        << readAll(path("web-record")).toStdString();
+    EXPECT_FALSE(shell.open("  "));
+}
+
 TEST_F(LinuxShell, ZombieCountSeesAnUnreapedChild) {
     // The check every test ends with must be able to fail.
     const pid_t child = ::fork();

@@ -104,16 +104,18 @@ bool launchDefaultForUri(const QByteArray& uri) {
 }  // namespace
 
 bool LinuxShell::open(const QString& pathOrUrl) {
-    const QString text = pathOrUrl.trimmed();
-    if (text.isEmpty()) return false;
+    if (pathOrUrl.trimmed().isEmpty()) return false;
+    // Only an address is trimmed. A path is used as it stands: a file name
+    // may begin or end with blanks, and "a.sh " is another file than "a.sh".
     // A relative name that happens to contain a colon is still a file when
     // one of that name is there.
-    if (looksLikeAddress(text) && !QFileInfo::exists(text)) {
-        const QUrl url(text, QUrl::StrictMode);
+    const QString address = pathOrUrl.trimmed();
+    if (!QFileInfo::exists(pathOrUrl) && looksLikeAddress(address)) {
+        const QUrl url(address, QUrl::StrictMode);
         if (url.isLocalFile()) return openLocal(url.toLocalFile());
-        return openAddress(text);
+        return openAddress(address);
     }
-    return openLocal(text);
+    return openLocal(pathOrUrl);
 }
 
 bool LinuxShell::openAddress(const QString& address) {
