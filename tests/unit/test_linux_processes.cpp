@@ -1,6 +1,7 @@
 // Starting, measuring and ending real programs (the memhog helper) through
 // LinuxProcesses.
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/start_environment.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,6 +17,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -283,6 +285,36 @@ TEST(LinuxProcesses, StartsDesktopEntry) {
     // Gone before the event loop could reap it: the destructor does.
     procs.reset();
     EXPECT_FALSE(ourChild(started->first, s->start));
+}
+
+// The program under test gets the environment Ostra was started with, not
+// the variables Ostra set for itself (a dead bus address, say).
+TEST(LinuxProcesses, TheProgramGetsTheEnvironmentOstraWasStartedWith) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("env"));
+    const QString script = dir.filePath(QStringLiteral("dump.sh"));
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nenv > '" + out.toUtf8() + ".part' && mv '" + out.toUtf8() + ".part' '" + out.toUtf8() + "'\n");
+    f.close();
+    ASSERT_TRUE(f.setPermissions(f.permissions() | QFile::ExeOwner));
+    qunsetenv("OSTRA_TEST_PROC_UNSET");
+    qputenv("OSTRA_TEST_PROC_GIVEN", "as given");
+    ostra::setOwnVariable("OSTRA_TEST_PROC_UNSET", "unix:path=/nonexistent/bus");
+    ostra::setOwnVariable("OSTRA_TEST_PROC_GIVEN", "changed");
+    ASSERT_EQ(qgetenv("OSTRA_TEST_PROC_GIVEN"), "changed");
+
+    ostra::LinuxProcesses procs;
+    const ProcessHandle h = procs.start(script);
+    ASSERT_GT(h, 0);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(out); }));
+    QFile env(out);
+    ASSERT_TRUE(env.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = env.readAll().split('\n');
+    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const QByteArray& l) { return l.startsWith("OSTRA_TEST_PROC_UNSET="); }));
+    EXPECT_TRUE(lines.contains("OSTRA_TEST_PROC_GIVEN=as given"));
+    EXPECT_TRUE(lines.contains("PATH=" + qgetenv("PATH")));
+    procs.terminate(h);
 }
 
 // The peak agrees with the kernel's maximum resident set size that
