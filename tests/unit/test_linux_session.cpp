@@ -143,50 +143,35 @@ TEST(LinuxSession, OutsideEverySessionLogOffTerminatesTheUsersGraphicalSession) 
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
     QTemporaryDir dir;
-    const QStringList noSession{QStringLiteral("--behaviour"), QStringLiteral("no-session")};
     const QString uid = QString::number(::getuid());
-    {
-        // The user object names its display session.
-        const QString log = dir.filePath(QStringLiteral("display.log"));
-        FakeLogind logind(bus.address(), log, noSession + QStringList{QStringLiteral("--user-display"),
-                                                                      QStringLiteral("2")});
-        ASSERT_TRUE(logind.ready());
-        const ProbeResult r = probe(bus.address());
-        ASSERT_TRUE(r.ran);
-        EXPECT_TRUE(r.loggedOff);
-        EXPECT_EQ(logLines(log), (QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid),
-                                              QStringLiteral("Manager.GetUser ") + uid,
-                                              QStringLiteral("User.Get Display ") + uid,
-                                              QStringLiteral("Session.Terminate 2")}));
-    }
-    {
-        // The user has no display session; logind's "auto" names one.
-        const QString log = dir.filePath(QStringLiteral("auto.log"));
+    struct Shape {
+        const char* what;
+        QStringList options;  // beside "--behaviour no-session"
+        QStringList calls;    // after GetSessionByPID of the probe's pid
+    };
+    const Shape shapes[] = {
+        {"the user object names its display session",
+         {QStringLiteral("--user-display"), QStringLiteral("2")},
+         {"Manager.GetUser " + uid, "User.Get Display " + uid, QStringLiteral("Session.Terminate 2")}},
+        {"the user has no display session; logind's \"auto\" names one",
+         {QStringLiteral("--user-display"), QString(), QStringLiteral("--auto"), QStringLiteral("c7")},
+         {"Manager.GetUser " + uid, "User.Get Display " + uid, QStringLiteral("Manager.GetSession auto"),
+          QStringLiteral("Session.Terminate c7")}},
+        {"a logind without a user object for us: \"auto\" alone",
+         {QStringLiteral("--auto"), QStringLiteral("4")},
+         {"Manager.GetUser " + uid, QStringLiteral("Manager.GetSession auto"), QStringLiteral("Session.Terminate 4")}},
+    };
+    int n = 0;
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const QString log = dir.filePath(QStringLiteral("shape%1.log").arg(++n));
         FakeLogind logind(bus.address(), log,
-                          noSession + QStringList{QStringLiteral("--user-display"), QString(),
-                                                  QStringLiteral("--auto"), QStringLiteral("c7")});
+                          QStringList{QStringLiteral("--behaviour"), QStringLiteral("no-session")} + shape.options);
         ASSERT_TRUE(logind.ready());
         const ProbeResult r = probe(bus.address());
         ASSERT_TRUE(r.ran);
         EXPECT_TRUE(r.loggedOff);
-        EXPECT_EQ(logLines(log), (QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid),
-                                              QStringLiteral("Manager.GetUser ") + uid,
-                                              QStringLiteral("User.Get Display ") + uid,
-                                              QStringLiteral("Manager.GetSession auto"),
-                                              QStringLiteral("Session.Terminate c7")}));
-    }
-    {
-        // A logind without user objects for us: "auto" alone.
-        const QString log = dir.filePath(QStringLiteral("autoonly.log"));
-        FakeLogind logind(bus.address(), log, noSession + QStringList{QStringLiteral("--auto"), QStringLiteral("4")});
-        ASSERT_TRUE(logind.ready());
-        const ProbeResult r = probe(bus.address());
-        ASSERT_TRUE(r.ran);
-        EXPECT_TRUE(r.loggedOff);
-        EXPECT_EQ(logLines(log), (QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid),
-                                              QStringLiteral("Manager.GetUser ") + uid,
-                                              QStringLiteral("Manager.GetSession auto"),
-                                              QStringLiteral("Session.Terminate 4")}));
+        EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)} + shape.calls);
     }
 }
 
