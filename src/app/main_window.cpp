@@ -434,7 +434,12 @@ void MainWindow::bind() {
     // The window follows the logic objects...
     connect(&m_.monitor, &Monitor::figuresChanged, this, &MainWindow::showFigures);
     connect(&m_.monitor, &Monitor::loadGaugeStep, this, &MainWindow::showLoadGauges);
-    connect(&m_.history, &ResList::changed, this, &MainWindow::showHistory);
+    // The drop-down follows the list step by step, so that the entry chosen
+    // in it stays chosen while entries come and go around it.
+    connect(&m_.history, &ResList::replaced, this, &MainWindow::showHistory);
+    connect(&m_.history, &ResList::entryRemoved, this, &MainWindow::removeHistoryItem);
+    connect(&m_.history, &ResList::entryAppended, this, &MainWindow::addHistoryItem);
+    connect(&m_.history, &ResList::changed, led1_, [this](const QStringList& e) { led1_->setValue(e.size()); });
     connect(&m_.startPoint, &StartPoint::historyTextCleared, historyCombo_, &QComboBox::clearEditText);
     connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, led2_, &ui::LedNumber::setValue);
     connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, led3_, &ui::LedNumber::setValue);
@@ -522,6 +527,24 @@ void MainWindow::showHistory(const QStringList& entries) {
     historyCombo_->setCurrentIndex(-1);
     historyCombo_->setEditText(text);
     led1_->setValue(entries.size());
+}
+
+void MainWindow::removeHistoryItem(int index) {
+    // The chosen entry thinned away: nothing is chosen, and the box no
+    // longer shows it.
+    if (index == historyCombo_->currentIndex()) historyCombo_->setCurrentIndex(-1);
+    historyCombo_->removeItem(index);
+}
+
+void MainWindow::addHistoryItem(const QString& entry) {
+    const bool none = historyCombo_->currentIndex() < 0;
+    const QString text = historyCombo_->currentText();
+    historyCombo_->addItem(entry);
+    // A box that was empty picks its first item by itself: undo that.
+    if (none && historyCombo_->currentIndex() >= 0) {
+        historyCombo_->setCurrentIndex(-1);
+        historyCombo_->setEditText(text);
+    }
 }
 
 void MainWindow::showSettings() {

@@ -96,6 +96,8 @@ private:
     void showFigures(const Figures& f);
     void showLoadGauges(int value);
     void showHistory(const QStringList& entries);
+    void removeHistoryItem(int index);
+    void addHistoryItem(const QString& entry);
     void showSettings();
     void showFavorites(const QStringList& names);
 

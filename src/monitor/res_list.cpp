@@ -10,14 +10,19 @@ namespace ostra {
 
 void ResList::append(const QString& priorText, const QString& elapsedHms) {
     if (entries_.size() > 100) {
-        for (int i = 0; i <= 50; ++i) entries_.removeAt(i);
+        for (int i = 0; i <= 50; ++i) {
+            entries_.removeAt(i);
+            emit entryRemoved(i);
+        }
     }
     entries_.append(QStringLiteral("%1 [%2] DATETIME:%3").arg(priorText).arg(entries_.size()).arg(elapsedHms));
+    emit entryAppended(entries_.last());
     emit changed(entries_);
 }
 
 void ResList::clear() {
     entries_.clear();
+    emit replaced(entries_);
     emit changed(entries_);
 }
 
@@ -59,6 +64,7 @@ bool ResList::load(Files& files, const QString& path) {
     std::optional<QByteArray> bytes = files.readFile(path, kMaxFileBytes);
     if (!bytes) return false;
     entries_ = parse(*bytes);
+    emit replaced(entries_);
     emit changed(entries_);
     return true;
 }

@@ -119,3 +119,67 @@ TEST(Commands, EveryHintedButtonAndSwitchTriggersItsAction) {
         }
     }
 }
+
+// The entry chosen in the drop-down stays chosen while the load moves: new
+// entries and a thinning that keeps it leave the choice, and "Move to the
+// start point" takes it even when the load moved while its question was
+// open. An entry thinned away is no longer chosen nor shown.
+TEST(History, ChosenEntrySurvivesAppendsAndThinning) {
+    AppHarness h;
+    h.fp.loads = {40};
+    h.start();
+    auto* combo = h.mainControl<QComboBox>("ComboBox1");
+    auto* start = h.mainControl<QLabel>("Label22");
+    ASSERT_TRUE(combo && start);
+    h.mainControl<QCheckBox>("CheckBox1")->click();
+    int load = 40;
+    auto moveLoad = [&] {
+        load = load == 41 ? 42 : 41;
+        h.fp.loads = {load};
+        h.monitorTimer().fire();
+    };
+    for (int i = 0; i < 3; ++i) moveLoad();
+    ASSERT_EQ(combo->count(), 3);
+    combo->setCurrentIndex(1);
+    const QString chosen = combo->itemText(1);
+    EXPECT_EQ(chosen, QStringLiteral("41% [1] DATETIME:00:00:00"));
+
+    // Appends keep the choice; the load moves again while the question is up.
+    moveLoad();
+    moveLoad();
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo->currentText(), chosen);
+    h.fp.fakeDialogs.onShow = moveLoad;
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    h.fp.fakeDialogs.onShow = nullptr;
+    ASSERT_EQ(h.fp.fakeDialogs.shown.size(), 1u);  // the question, no error box
+    EXPECT_EQ(start->text(), chosen);
+    EXPECT_EQ(h.app->monitor().figures().startLoad, 41);
+    EXPECT_EQ(combo->count(), 6);
+
+    // Up to 101 entries, then the thinning keeps the odd positions: the
+    // chosen entry (position 1) moves to position 0 and stays chosen.
+    while (combo->count() < 101) moveLoad();
+    EXPECT_EQ(combo->currentText(), chosen);
+    moveLoad();
+    ASSERT_EQ(combo->count(), 51);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    EXPECT_EQ(combo->currentText(), chosen);
+    h.fp.fakeDialogs.shown.clear();
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    EXPECT_EQ(h.fp.fakeDialogs.shown.size(), 1u);
+    EXPECT_EQ(start->text(), chosen);
+
+    // An entry at an even position goes with the next thinning: then
+    // nothing is chosen and the box is empty, as "Move" tells.
+    while (combo->count() < 101) moveLoad();
+    combo->setCurrentIndex(2);
+    moveLoad();
+    ASSERT_EQ(combo->count(), 51);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->currentText(), QString());
+    h.fp.fakeDialogs.shown.clear();
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    ASSERT_EQ(h.fp.fakeDialogs.shown.size(), 2u);
+    EXPECT_EQ(h.fp.fakeDialogs.shown[1].text, QStringLiteral("'' is not a valid integer value."));
+}
