@@ -23,6 +23,7 @@
 #include "ui/twostateswitch.h"
 #include "ui/artwork.h"
 #include "ui/colors.h"
+#include "ui/editabledropdown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -298,10 +299,9 @@ void MainWindow::buildLayout() {
     makeButton(panel1, "RxSpeedButton22", Glyph::Increase, m_.actions.increaseInterval, {10, 207, 11, 15});
 
     // Command row: the favourites box under the command strip.
-    favoritesCombo_ = new QComboBox(this);
+    favoritesCombo_ = new ui::EditableDropDown(this);
     favoritesCombo_->setObjectName(QStringLiteral("ComboBox2"));
     favoritesCombo_->setGeometry(43, 313, 307, 21);
-    favoritesCombo_->setEditable(true);
     favoritesCombo_->setToolTip(QStringLiteral("My favorite exe file list"));
     favoritesCombo_->setAccessibleName(favoritesCombo_->toolTip());
     favoritesCombo_->setFont(smallFont());
@@ -320,10 +320,9 @@ void MainWindow::buildLayout() {
     historyBox_->setGeometry(148, 1, 16, 17);
     historyBox_->setToolTip(QStringLiteral("Make RES List"));
     historyBox_->setAccessibleName(historyBox_->toolTip());
-    historyCombo_ = new QComboBox(panel5);
+    historyCombo_ = new ui::EditableDropDown(panel5);
     historyCombo_->setObjectName(QStringLiteral("ComboBox1"));
     historyCombo_->setGeometry(165, 0, 81, 19);
-    historyCombo_->setEditable(true);
     historyCombo_->setMaxVisibleItems(15);
     historyCombo_->setToolTip(QStringLiteral("Resources % List"));
     historyCombo_->setAccessibleName(historyCombo_->toolTip());
@@ -459,11 +458,20 @@ void MainWindow::bind() {
     connect(switch2_, &ui::TwoStateSwitch::clicked, &m_.actions.alarmSwitch, &QAction::trigger);
     // Every change the user makes to the favourites box starts the entry
     // selected then: a choice from the list, or a keystroke (which selects
-    // only an entry whose name it completes).
-    connect(favoritesCombo_, &QComboBox::activated, this,
-            [this](int i) { emit favoriteChosen(favoritesCombo_->itemText(i)); });
+    // only an entry whose name it completes). Enter opens only an entry
+    // named in full, and not the one just opened.
+    connect(favoritesCombo_, &QComboBox::activated, this, [this](int i) {
+        favoriteOpened_ = favoritesCombo_->itemText(i);
+        emit favoriteChosen(favoriteOpened_);
+    });
     connect(favoritesCombo_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        emit favoriteChosen(favoritesCombo_->findText(text) >= 0 ? text : QString());
+        favoriteOpened_ = favoritesCombo_->findText(text) >= 0 ? text : QString();
+        emit favoriteChosen(favoriteOpened_);
+    });
+    connect(favoritesCombo_, &ui::EditableDropDown::enterPressed, this, [this](const QString& text) {
+        if (text == favoriteOpened_ || favoritesCombo_->findText(text) < 0) return;
+        favoriteOpened_ = text;
+        emit favoriteChosen(text);
     });
 
     // The shortcuts work while the main window has the focus.
@@ -481,7 +489,7 @@ QString MainWindow::versionText() const { return label2_->text(); }
 void MainWindow::setVersionText(const QString& text) { label2_->setText(text); }
 
 QString MainWindow::selectedHistoryEntry() const {
-    return historyCombo_->currentIndex() >= 0 ? historyCombo_->currentText() : QString();
+    return historyCombo_->itemText(historyCombo_->currentIndex());
 }
 
 void MainWindow::showFigures(const Figures& f) {

@@ -12,8 +12,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 
 using namespace ostra;
 using namespace ostra::testing;
@@ -182,4 +184,62 @@ TEST(History, ChosenEntrySurvivesAppendsAndThinning) {
     clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
     ASSERT_EQ(h.fp.fakeDialogs.shown.size(), 2u);
     EXPECT_EQ(h.fp.fakeDialogs.shown[1].text, QStringLiteral("'' is not a valid integer value."));
+}
+
+// What is typed into the two drop-downs adds nothing to their lists. In the
+// history box it changes nothing else: "Move" takes the chosen entry as the
+// list holds it. In the favourites box Enter opens only an entry named in
+// full, and not again the one a keystroke just opened.
+TEST(History, TypingInTheDropDownsAddsNothingAndOpensOnlyEntries) {
+    AppHarness h([](FakePlatform&, const QString& folder) {
+        QDir(folder).mkpath(QStringLiteral("favorite"));
+        for (const char* name : {"a.exe", "b.exe"}) {
+            QFile f(folder + QStringLiteral("/favorite/") + QLatin1String(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    });
+    h.fp.loads = {40};
+    h.start();
+    auto* combo = h.mainControl<QComboBox>("ComboBox1");
+    auto* start = h.mainControl<QLabel>("Label22");
+    ASSERT_TRUE(combo && start);
+    h.mainControl<QCheckBox>("CheckBox1")->click();
+    for (int load : {47, 52, 5}) {
+        h.fp.loads = {load};
+        h.monitorTimer().fire();
+    }
+    ASSERT_EQ(combo->count(), 3);
+    combo->setCurrentIndex(1);
+    combo->setFocus();
+    auto typeOver = [](QComboBox* box, const char* text) {
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, QLatin1String(text));
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    typeOver(combo, "52% [2]");
+    typeOver(combo, "99 typed");
+    EXPECT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("99 typed"));
+    clickButton(h.mainControl<QAbstractButton>("RxSpeedButton1"));
+    EXPECT_EQ(start->text(), QStringLiteral("47% [1] DATETIME:00:00:00"));
+    EXPECT_EQ(h.app->monitor().figures().startLoad, 47);
+
+    auto* fav = h.mainControl<QComboBox>("ComboBox2");
+    ASSERT_NE(fav, nullptr);
+    ASSERT_EQ(fav->count(), 2);
+    fav->setFocus();
+    const QString a = h.dir.filePath(QStringLiteral("favorite/a.exe"));
+    h.fp.opened.clear();
+    typeOver(fav, "zz");
+    EXPECT_EQ(fav->count(), 2);
+    EXPECT_EQ(h.fp.opened, QStringList());
+    // The last keystroke of "a.exe" opens it; the Enter after it does not.
+    fav->lineEdit()->selectAll();
+    QTest::keyClicks(fav, QStringLiteral("a.exe"));
+    EXPECT_EQ(h.fp.opened, QStringList{a});
+    QTest::keyClick(fav, Qt::Key_Return);
+    QTest::keyClick(fav, Qt::Key_Enter);
+    EXPECT_EQ(h.fp.opened, QStringList{a});
+    EXPECT_EQ(fav->count(), 2);
 }
