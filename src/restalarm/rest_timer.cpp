@@ -15,6 +15,9 @@ RestTimer::RestTimer(Clock& clock, QObject* parent)
 }
 
 void RestTimer::start() {
+    // A timer that runs already counts up to now first: starting it again
+    // (every showing does) loses none of its seconds.
+    poll();
     running_ = true;
     reference_ = clock_.localTime();
     minutes_->setInterval(60'000);
@@ -22,6 +25,7 @@ void RestTimer::start() {
 }
 
 void RestTimer::stop() {
+    poll();  // the seconds up to the stop count
     running_ = false;
     minutes_->setInterval(0);
     redraw();

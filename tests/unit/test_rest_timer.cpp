@@ -249,3 +249,25 @@ TEST(RestReminder, IntervalEdgeCases) {
     a.setRestInterval(500);
     EXPECT_FALSE(a.due());
 }
+
+// Polls may come late (only at minute boundaries while nothing else
+// polls): starting the running timer again, or stopping it, counts the
+// seconds since the last poll first.
+TEST(RestTimer, StartAgainAndStopLoseNoSecondsBetweenLatePolls) {
+    TimerRig r;
+    r.platform.now = {10, 0, 0};
+    r.timer.start();
+    r.platform.advanceSeconds(60);
+    r.timer.poll();  // 10:01:00
+    r.platform.advanceSeconds(42);
+    r.timer.start();  // 10:01:42, as a showing does
+    EXPECT_EQ(r.timer.elapsedSeconds(), 102);
+    r.platform.advanceSeconds(18);
+    r.timer.poll();  // 10:02:00
+    EXPECT_EQ(r.timer.elapsedSeconds(), 120);
+    r.platform.advanceSeconds(59);
+    r.timer.stop();  // 10:02:59
+    EXPECT_EQ(r.timer.elapsedSeconds(), 179);
+    EXPECT_EQ(r.timer.elapsedText(), QStringLiteral("00:02:59"));
+    EXPECT_EQ(r.minuteEvents, 2);
+}
