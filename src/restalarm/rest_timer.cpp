@@ -10,8 +10,8 @@ QString formatHms(const LocalTime& t) {
 }
 
 RestTimer::RestTimer(Clock& clock, QObject* parent)
-    : QObject(parent), clock_(clock), minutes_(clock.createWallClockTimer()) {
-    minutes_->setCallback([this] { poll(); });
+    : QObject(parent), clock_(clock), seconds_(clock.createWallClockTimer()) {
+    seconds_->setCallback([this] { poll(); });
 }
 
 void RestTimer::start() {
@@ -20,14 +20,14 @@ void RestTimer::start() {
     poll();
     running_ = true;
     reference_ = clock_.localTime();
-    minutes_->setInterval(60'000);
+    seconds_->setInterval(1000);
     redraw();
 }
 
 void RestTimer::stop() {
     poll();  // the seconds up to the stop count
     running_ = false;
-    minutes_->setInterval(0);
+    seconds_->setInterval(0);
     redraw();
 }
 

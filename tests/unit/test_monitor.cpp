@@ -168,14 +168,14 @@ TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
 
 TEST(MonitorFigures, AtRestOnlyTheSecondsMoveAndOnlyTheTickWakes) {
     Rig rig;
-    // Both timers keep to the wall clock, so their shots share a wake-up;
-    // the rest timer wakes only at new minutes.
+    // Both timers keep to the wall clock at one second, so their shots
+    // share a wake-up.
     EXPECT_TRUE(rig.monitorTimer().wallClock());
     rig.platform.now = {10, 0, 30};
     rig.showAt(50);
-    FakeTimer& minutes = *rig.platform.timers.at(0);
-    EXPECT_TRUE(minutes.wallClock());
-    EXPECT_EQ(minutes.interval(), 60'000);
+    FakeTimer& seconds = *rig.platform.timers.at(0);
+    EXPECT_TRUE(seconds.wallClock());
+    EXPECT_EQ(seconds.interval(), 1000);
     EXPECT_EQ(rig.monitorTimer().interval(), 1000);
     std::vector<qint64> shown;
     QObject::connect(&rig.restTimer, &RestTimer::elapsedChanged, [&](qint64 s) { shown.push_back(s); });
