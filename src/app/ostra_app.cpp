@@ -95,7 +95,8 @@ WarningDialog& OstraApp::warningWindow() {
 }
 
 ReportWindow& OstraApp::reportWindow() {
-    return madeOnce(softTest_, services_.windows, [this] { return std::make_unique<ReportWindow>(softwareTest_); });
+    return madeOnce(softTest_, services_.windows,
+                    [this] { return std::make_unique<ReportWindow>(softwareTest_, services_.windows); });
 }
 
 void OstraApp::buildMenu() {

@@ -1,5 +1,6 @@
 #include "softtest/report_window.h"
 
+#include "platform/window_services.h"
 #include "softtest/soft_test.h"
 #include "ui/artwork.h"
 #include "ui/gauge.h"
@@ -30,8 +31,10 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, int x, i
 
 }  // namespace
 
-ReportWindow::ReportWindow(SoftTest& test, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint), test_(test) {
+ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
+      test_(test),
+      windows_(windows) {
     setObjectName(QStringLiteral("TSoftTest"));
     setWindowTitle(QStringLiteral("Soft Test Report"));
     setAccessibleName(QStringLiteral("Soft Test Report"));
@@ -157,6 +160,9 @@ void ReportWindow::showEvent(QShowEvent* e) {
 }
 
 void ReportWindow::bringToFront() {
+    // Minimized, no window of the program is on the screen; restoring the
+    // program brings this one back.
+    if (windows_.isApplicationMinimized()) return;
     if (!isVisible()) {
         show();
         activateWindow();
