@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -157,6 +158,14 @@ void ReportWindow::showEvent(QShowEvent* e) {
     }
     result_->setFocus();
     QDialog::showEvent(e);
+}
+
+void ReportWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void ReportWindow::bringToFront() {

@@ -33,11 +33,13 @@ public:
     // stays off the screen while the test goes on.
     ReportWindow(SoftTest& test, WindowServices& windows, QWidget* parent = nullptr);
 
-    // Any way of closing, the close box and Escape included.
+    // Any way of closing (the close box, "Show", "Hide").
     void reject() override;
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Escape does nothing: the window has no cancel button.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void showFigures(const SoftTestFigures& f);

@@ -717,3 +717,50 @@ TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
         EXPECT_EQ(platform.ini(dir.path(), "x", "xx1"), QStringLiteral("95")) << command;
     }
 }
+
+// "Minimize" during a software test: the report leaves the screen with the
+// rest and stays off it at every sample, while the samples go on; the
+// program restored (a second start), it is back and raised again.
+TEST(MinimizeThenShow, AReportUnderWayStaysOffTheScreenWhileSamplingGoesOn) {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
+    QTemporaryDir dir;
+    FakePlatform platform;
+    platform.loads = {40};
+    platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
+    platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
+    LinuxWindowServices windows;
+    const Services b = platform.services();
+    Services services{b.load, b.sound, b.files, b.shell, b.processes, b.session, b.downloads, b.clock, windows, b.dialogs};
+    OstraApp app(services, dir.path());
+    app.start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
+    platform.fakeDialogs.fileAnswers = {QStringLiteral("/opt/prog/tool.exe")};
+    actionNamed(app, "Startsoftwaretest1")->trigger();
+    ReportWindow& report = app.reportWindow();
+    ASSERT_TRUE(report.isVisible());
+    auto& sampler = dynamic_cast<FakeTimer&>(app.softTest().timer());
+
+    actionNamed(app, "RxSpeedButton15")->trigger();  // "Minimize"
+    ASSERT_TRUE(windows.isApplicationMinimized());
+    auto onScreen = [] {
+        QStringList names;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->inherits("QSystemTrayIconSys")) names << w->objectName();
+        return names;
+    };
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(sampler.fire());
+        QApplication::processEvents();
+        EXPECT_EQ(onScreen(), QStringList()) << "sample " << i + 1;
+    }
+    EXPECT_EQ(app.softTest().testSeconds(), 3);
+    EXPECT_TRUE(app.softTest().sampling());
+
+    app.showRequested();
+    QApplication::processEvents();
+    EXPECT_TRUE(report.isVisible());
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    ASSERT_TRUE(sampler.fire());
+    EXPECT_EQ(app.softTest().testSeconds(), 4);
+    EXPECT_TRUE(report.isVisible());
+}
