@@ -455,7 +455,9 @@ void MainWindow::bind() {
     connect(switch1_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
     connect(switch1_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
     connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
-    connect(switch2_, &ui::TwoStateSwitch::clicked, &m_.actions.alarmSwitch, &QAction::trigger);
+    // The alarm switch's command comes with the flip (press or space); the
+    // auto-refresh switch's cue with the click only.
+    connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.actions.alarmSwitch, &QAction::trigger);
     // Every change the user makes to the favourites box starts the entry
     // selected then: a choice from the list, or a keystroke (which selects
     // only an entry whose name it completes). Enter opens only an entry

@@ -192,7 +192,7 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     EXPECT_EQ(timer->textInterface()->text(3, 5), QStringLiteral("25"));
 
     // The alarm switch: a check box; its press action clicks it as the
-    // mouse does, so the command runs after the flip.
+    // mouse does, so the command runs with the flip.
     auto* lever = h.mainControl<ui::TwoStateSwitch>("RxSwitch2");
     ASSERT_NE(lever, nullptr);
     QAccessibleInterface* alarm =
@@ -219,8 +219,8 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     h.fp.sounds.clear();
     seen().clear();
     actions->doAction(QAccessibleActionInterface::pressAction());
-    // The command hangs on clicked(): it runs inside it.
-    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("toggled 1, command, clicked"));
+    // The command hangs on toggled(): it runs inside it, before the click.
+    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("command, toggled 1, clicked"));
     EXPECT_TRUE(lever->isOn());
     EXPECT_TRUE(alarm->state().checked);
     EXPECT_TRUE(h.app->restTimer().running());
@@ -234,7 +234,7 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     // Off again by the toggle action: the command stops the rest timer.
     order.clear();
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("toggled 0, command, clicked"));
+    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("command, toggled 0, clicked"));
     EXPECT_FALSE(alarm->state().checked);
     EXPECT_FALSE(h.app->restTimer().running());
 
