@@ -145,14 +145,16 @@ QWidget* makeDisplayBackground(QWidget* parent, const char* name, const QRect& r
 }
 
 // The topmost control at `p` (in `parent`'s coordinates) that has a hint,
-// the controls that pass the mouse through included.
-QWidget* hintedControlAt(QWidget* parent, QPoint p) {
+// the controls on panels that pass the mouse through included. Elements
+// drawn on the window itself (`onWindow`) show none.
+QWidget* hintedControlAt(QWidget* parent, QPoint p, bool onWindow = true) {
     const QObjectList& children = parent->children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         if (!(*it)->isWidgetType()) continue;
         auto* w = static_cast<QWidget*>(*it);
         if (w->isWindow() || !w->isVisible() || !w->geometry().contains(p)) continue;
-        if (QWidget* inner = hintedControlAt(w, p - w->pos())) return inner;
+        if (onWindow && w->testAttribute(Qt::WA_TransparentForMouseEvents)) continue;
+        if (QWidget* inner = hintedControlAt(w, p - w->pos(), false)) return inner;
         if (!w->toolTip().isEmpty()) return w;
     }
     return nullptr;
@@ -224,10 +226,12 @@ void MainWindow::buildLayout() {
               QColor(0, 128, 255));
     makeShape(this, "Shape4", ui::Shape::Form::Frame, {42, 72, 291, 221}, kWhite, kNavy);
     makeDisplayBackground(this, "Image2", {43, 73, 289, 220});
+    // Drawn on the window, the two show no tool tip: their hint is for a
+    // screen reader only.
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
-        ->setToolTip(QStringLiteral("Total used resouces"));
+        ->setAccessibleDescription(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
-    label34_->setToolTip(QStringLiteral("Total used resouces"));
+    label34_->setAccessibleDescription(QStringLiteral("Total used resouces"));
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
@@ -281,7 +285,7 @@ void MainWindow::buildLayout() {
     // Right column.
     makeShape(this, "Shape27", ui::Shape::Form::Rectangle, {349, 70, 27, 231}, kGrey, kGrey);
     makeShape(this, "Shape28", ui::Shape::Form::Frame, {349, 70, 27, 231}, kSilver, kNavy)
-        ->setToolTip(QStringLiteral("Adjust Alarm every interval you set"));
+        ->setAccessibleName(QStringLiteral("Adjust Alarm every interval you set"));
     QFrame* panel1 = makePanel(this, "Panel1", {352, 73, 21, 225}, kSilver);
     makeButton(panel1, "RxSpeedButton16", Glyph::EditStartup, m_.actions.editStartup, {0, 2, 21, 19});
     makeButton(panel1, "RxSpeedButton9", Glyph::RunStartup, m_.actions.runStartup, {0, 22, 21, 19});

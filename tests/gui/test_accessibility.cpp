@@ -171,6 +171,14 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     EXPECT_EQ(present->valueInterface()->currentValue().toInt(), 47);
     for (ui::Shape* s : h.main().findChildren<ui::Shape*>())
         EXPECT_EQ(QAccessible::queryAccessibleInterface(s)->role(), QAccessible::Graphic) << s->objectName().toStdString();
+    // Drawn elements show no tool tip; their hint still reaches a screen
+    // reader: the frame's as its name, the labels' as their description.
+    QAccessibleInterface* column = QAccessible::queryAccessibleInterface(h.mainControl("Shape28"));
+    EXPECT_EQ(column->text(QAccessible::Name), QStringLiteral("Adjust Alarm every interval you set"));
+    for (const char* name : {"Label33", "Label34"})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(h.mainControl(name))->text(QAccessible::Description),
+                  QStringLiteral("Total used resouces"))
+            << name;
 
     // The LED numbers and the rest timer: static text reading what they show.
     h.app->restAlarm().setRestInterval(25);
