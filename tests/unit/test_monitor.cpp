@@ -265,6 +265,29 @@ TEST(MonitorFigures, AFailedReadingEndsTheTickWithoutTouchingTheRest) {
     }
 }
 
+TEST(MonitorFigures, AFailedReadingAtAShowingLeavesItsFigure) {
+    // The start, prior and now readings of a showing: the `k`th fails (all
+    // three with k 0), the others take the new load.
+    for (int k = 0; k <= 3; ++k) {
+        Rig rig;
+        rig.showAt(50);
+        rig.tickAt(60);
+        rig.monitor.setStartLoad(55);
+        const Figures before = rig.fig();
+        ASSERT_EQ(before.nowLoad, 60);
+        ASSERT_EQ(before.priorLoad, 50);
+        rig.platform.loads.clear();
+        for (int i = 1; i <= 3; ++i)
+            rig.platform.loads.push_back(k == 0 || i == k ? FakeLoadSource::kFail : 70);
+        rig.platform.loads.push_back(FakeLoadSource::kFail);  // and the rest
+        rig.ctl->formShow();
+        const Figures& f = rig.fig();
+        EXPECT_EQ(f.startLoad, k == 0 || k == 1 ? 55 : 70) << "reading " << k;
+        EXPECT_EQ(f.priorLoad, k == 0 || k == 2 ? 50 : 70) << "reading " << k;
+        EXPECT_EQ(f.nowLoad, k == 0 || k == 3 ? 60 : 70) << "reading " << k;
+    }
+}
+
 // --- re-fill --------------------------------------------------------------
 
 TEST(MonitorRefill, GaugesRisePointByPointWithTheTimerStopped) {
