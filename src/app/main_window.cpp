@@ -331,6 +331,13 @@ void MainWindow::buildLayout() {
     historyCombo_->setToolTip(QStringLiteral("Resources % List"));
     historyCombo_->setAccessibleName(historyCombo_->toolTip());
     historyCombo_->setFont(smallFont());
+    {
+        // A silver box, its text field included.
+        QPalette pal = historyCombo_->palette();
+        for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            pal.setColor(role, kSilver);
+        historyCombo_->setPalette(pal);
+    }
     historyCombo_->setEditText(QStringLiteral("See Res. "));
     led1_ = new ui::LedNumber(panel5);
     led1_->setObjectName(QStringLiteral("LMDLEDLabel1"));

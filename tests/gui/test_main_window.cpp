@@ -17,12 +17,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QSet>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -258,6 +260,18 @@ TEST_F(MainWindowTest, ShapeIsBuiltOnceFromTheDesignLayout) {
 }
 
 // ----------------------------------------------------------------- layout
+
+TEST_F(MainWindowTest, TheHistoryBoxIsSilver) {
+    started();
+    auto* combo = win().findChild<QComboBox*>("ComboBox1");
+    ASSERT_NE(combo, nullptr);
+    combo->setEditText(QString());
+    // The text field as the window shows it, away from its frame.
+    const QRect field = combo->lineEdit()->geometry();
+    const QImage shot = win().grab(QRect(combo->mapTo(&win(), field.topLeft()), field.size())).toImage();
+    const QColor mid = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    EXPECT_EQ(mid, QColor(192, 192, 192)) << mid.name().toStdString();
+}
 
 TEST_F(MainWindowTest, CaptionsEndBeforeTheirValuesAndFiguresStayReadable) {
     platform.loads = {47, 47, 47, 47, 47, 100};
