@@ -510,6 +510,19 @@ TEST_F(MainWindowTest, ShowAfterHideReplaysTheStartUpSequence) {
     EXPECT_EQ(monitorTimer().interval(), 1000);
 }
 
+TEST_F(MainWindowTest, ASecondStartWhileHiddenShowsTheWindow) {
+    started();
+    actionNamed(*app, "hide1")->trigger();
+    ASSERT_FALSE(win().isVisible());
+    const QString counter = ini("my11", "SpinEdit1");
+    app->showRequested();  // what a second start asks of the running copy
+    QApplication::processEvents();
+    EXPECT_TRUE(win().isVisible());
+    // Shown from hidden: the start-up sequence ran again.
+    EXPECT_EQ(app->controller().settings().startCounter, 2);
+    EXPECT_EQ(counter, ini("my11", "SpinEdit1"));  // nothing written meanwhile
+}
+
 TEST_F(MainWindowTest, DoubleClickOnTheIconRunsShow) {
     started();
     app->actions().hide.trigger();
