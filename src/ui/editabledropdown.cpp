@@ -8,6 +8,13 @@ namespace ostra::ui {
 EditableDropDown::EditableDropDown(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // What is typed stays as typed: no completion from the list (Qt's
+    // completer, destroyed after the list it completes from, also reads
+    // freed memory once it has completed).
+    setCompleter(nullptr);
+    // Nor does leaving the field pick the entry its text names (Qt picks it
+    // and reports it activated, as if chosen from the list).
+    disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
     // The text field gets the keys itself when it has the focus; the box
     // gets them when it has.
     lineEdit()->installEventFilter(this);

@@ -1,7 +1,7 @@
-// An editable drop-down whose text field is only typed into: Enter never
-// adds the typed text to the list nor picks an entry by it (Qt's combo box
-// does both by default). Enter is reported as enterPressed() for the owner
-// to decide.
+// An editable drop-down whose text field is only typed into: no completion
+// from the list, and Enter never adds the typed text to the list nor picks
+// an entry by it (Qt's combo box does both by default). Enter is reported
+// as enterPressed() for the owner to decide.
 #pragma once
 
 #include <QComboBox>

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <algorithm>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -217,6 +218,12 @@ TEST(History, TypingInTheDropDownsAddsNothingAndOpensOnlyEntries) {
         QTest::keyClick(box, Qt::Key_Return);
     };
     typeOver(combo, "52% [2]");
+    // Another entry's text in full, then the focus elsewhere: still entry 1.
+    typeOver(combo, "52% [2] DATETIME:00:00:00");
+    h.mainControl("ComboBox2")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(combo->currentIndex(), 1);
+    combo->setFocus();
     typeOver(combo, "99 typed");
     EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->currentIndex(), 1);
@@ -240,6 +247,10 @@ TEST(History, TypingInTheDropDownsAddsNothingAndOpensOnlyEntries) {
     EXPECT_EQ(h.fp.opened, QStringList{a});
     QTest::keyClick(fav, Qt::Key_Return);
     QTest::keyClick(fav, Qt::Key_Enter);
+    EXPECT_EQ(h.fp.opened, QStringList{a});
+    // Nor does the focus leaving the box open it again.
+    combo->setFocus();
+    QApplication::processEvents();
     EXPECT_EQ(h.fp.opened, QStringList{a});
     EXPECT_EQ(fav->count(), 2);
 }
