@@ -142,7 +142,7 @@ void SoftTest::sampleUsage() {
     memory_.peakBytes = std::max({memory_.peakBytes, u.peakBytes, u.currentBytes});
     memory_.currentBytes = u.currentBytes;
     memory_.processes = u.processes;
-    if (u.processes == 0) memory_.exited = true;
+    if (u.exited || u.processes == 0) memory_.exited = true;
     emit usageChanged(memory_);
 }
 

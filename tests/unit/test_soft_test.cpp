@@ -240,8 +240,8 @@ TEST(SoftTest, AProgramThatEndsByItselfIsSaidToHaveEndedWithItsPeak) {
     r.startWith(QStringLiteral("/bin/a.exe"), 50);
     ASSERT_TRUE(r.sampleAt(50));
     EXPECT_EQ(programMemoryText(r.memory), QStringLiteral("Program memory: peak 64.0 MiB (0.3%), now 40.0 MiB (0.2%)"));
-    // None of its processes is left: it ended by itself.
-    r.platform.nextUsage = {64 * kMiB, 0, 0};
+    // It ended by itself.
+    r.platform.nextUsage = {64 * kMiB, 0, 0, true};
     ASSERT_TRUE(r.sampleAt(50));
     const QString ended = QStringLiteral("Program memory: peak 64.0 MiB (0.3%), ended by itself");
     EXPECT_EQ(programMemoryText(r.memory), ended);
