@@ -2,7 +2,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
