@@ -709,21 +709,38 @@ TEST_F(MainWindowTest, InformationTextWrapsInItsBoxAboveTheAlarmLine) {
 
 // ------------------------------------------------------ Minimize, then Show
 
-TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
-    // The real window services: "Minimize" takes every window off the screen.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
-    for (const char* command : {"Show1", "hide1"}) {
-        QTemporaryDir dir;
-        FakePlatform platform;
+namespace {
+
+// The program on the fake platform but with the real window services, so
+// that "Minimize" takes its windows off the screen; started, no warnings.
+struct RealWindows {
+    RealWindows() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
         platform.loads = {40};
         platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
         platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
-        LinuxWindowServices windows;
         const Services b = platform.services();
-        Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
-                          b.session,   b.downloads, b.clock, windows, b.dialogs};
-        OstraApp app(services, dir.path());
-        app.start();
+        services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
+                                                       b.downloads, b.clock, windows, b.dialogs});
+        app = std::make_unique<OstraApp>(*services, dir.path());
+        app->start();
+    }
+    QTemporaryDir dir;
+    FakePlatform platform;
+    LinuxWindowServices windows;
+    std::unique_ptr<Services> services;
+    std::unique_ptr<OstraApp> app;
+};
+
+}  // namespace
+
+TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
+    for (const char* command : {"Show1", "hide1"}) {
+        RealWindows r;
+        OstraApp& app = *r.app;
+        QTemporaryDir& dir = r.dir;
+        FakePlatform& platform = r.platform;
+        LinuxWindowServices& windows = r.windows;
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
         const std::vector<QWidget*> others{&app.infoWindow(), &app.reportWindow(), &app.optionsWindow(),
                                            &app.warningWindow()};
@@ -751,19 +768,11 @@ TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
 // rest and stays off it at every sample, while the samples go on; the
 // program restored (a second start), it is back and raised again.
 TEST(MinimizeThenShow, AReportUnderWayStaysOffTheScreenWhileSamplingGoesOn) {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
-    QTemporaryDir dir;
-    FakePlatform platform;
-    platform.loads = {40};
-    platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
-    platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
-    LinuxWindowServices windows;
-    const Services b = platform.services();
-    Services services{b.load, b.sound, b.files, b.shell, b.processes, b.session, b.downloads, b.clock, windows, b.dialogs};
-    OstraApp app(services, dir.path());
-    app.start();
+    RealWindows r;
+    OstraApp& app = *r.app;
+    LinuxWindowServices& windows = r.windows;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
-    platform.fakeDialogs.fileAnswers = {QStringLiteral("/opt/prog/tool.exe")};
+    r.platform.fakeDialogs.fileAnswers = {QStringLiteral("/opt/prog/tool.exe")};
     actionNamed(app, "Startsoftwaretest1")->trigger();
     ReportWindow& report = app.reportWindow();
     ASSERT_TRUE(report.isVisible());
