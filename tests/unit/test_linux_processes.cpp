@@ -188,6 +188,38 @@ TEST(LinuxProcesses, MeasuresAndEndsTheWholeGroup) {
 
 // A program that ended by itself is not "terminated": false, and it is only
 // reaped; other programs are untouched. Bad handles and paths fail.
+// A program followed for a while that then ends by itself (with its
+// child): its usage says so, keeps the peak and holds nothing now.
+TEST(LinuxProcesses, AProgramThatEndsByItselfIsReportedEnded) {
+    QTemporaryDir dir;
+    ostra::LinuxProcesses procs;
+    const QString pids = pidFile(dir, QStringLiteral("later"));
+    ProcessHandle h = 0;
+    {
+        EnvGuard env({{"MEMHOG_MIB", "16"},
+                      {"MEMHOG_CHILD", "1"},
+                      {"MEMHOG_EXIT_AFTER", "1"},
+                      {"MEMHOG_PIDFILE", pids.toLocal8Bit()}});
+        h = procs.start(QStringLiteral(OSTRA_MEMHOG));
+    }
+    ASSERT_GT(h, 0);
+    const auto started = waitForPidFile(pids);
+    ASSERT_TRUE(started);
+    const auto running = procs.usage(h);
+    EXPECT_GE(running.processes, 1);
+    EXPECT_FALSE(running.exited);
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::processEvents();
+        return !procStat(started->first);
+    }));
+    const auto after = procs.usage(h);
+    EXPECT_TRUE(after.exited);
+    EXPECT_EQ(after.processes, 0);
+    EXPECT_EQ(after.currentBytes, 0);
+    EXPECT_GE(after.peakBytes, 16 * 1024 * 1024);
+    EXPECT_FALSE(procs.terminate(h));
+}
+
 TEST(LinuxProcesses, ReportsFailureForWhatCannotBeEnded) {
     QTemporaryDir dir;
     ostra::LinuxProcesses procs;
@@ -221,6 +253,7 @@ TEST(LinuxProcesses, ReportsFailureForWhatCannotBeEnded) {
         return !procStat(quickPid);
     }));
     EXPECT_EQ(procs.usage(quick).processes, 0);
+    EXPECT_TRUE(procs.usage(quick).exited);
     EXPECT_FALSE(procs.terminate(quick));
     EXPECT_FALSE(procs.terminate(quick));
     EXPECT_TRUE(alive(stayStarted->first, stayStat->start));

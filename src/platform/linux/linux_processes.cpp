@@ -314,6 +314,7 @@ ProcessUsage LinuxProcesses::usage(ProcessHandle handle) {
         p.reaper.reset();
         ::close(p.pidfd);
         p.pidfd = -1;
+        endedByItself(p);
         return p.last;
     }
     sample(p);
@@ -363,12 +364,20 @@ void LinuxProcesses::watchExit(ProcessHandle handle, Program& p) {
         Program& q = *it->second;
         q.reaper->setEnabled(false);
         if (reap(q)) {
+            if (!q.ended) endedByItself(q);
             // This runs inside the notifier's own signal.
             q.reaper.release()->deleteLater();
         } else {
             q.reaper->setEnabled(true);
         }
     });
+}
+
+void LinuxProcesses::endedByItself(Program& p) {
+    // Its group is no longer followed: nothing of it is counted as held now.
+    p.last.currentBytes = 0;
+    p.last.processes = 0;
+    p.last.exited = true;
 }
 
 bool LinuxProcesses::reap(Program& p) {
