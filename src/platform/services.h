@@ -7,6 +7,7 @@
 #include "platform/downloads.h"
 #include "platform/files.h"
 #include "platform/load_source.h"
+#include "platform/pressure_source.h"
 #include "platform/processes.h"
 #include "platform/session.h"
 #include "platform/shell.h"
@@ -26,6 +27,7 @@ struct Services {
     Clock& clock;
     WindowServices& windows;
     Dialogs& dialogs;
+    PressureSource& pressure;
 };
 
 }  // namespace ostra

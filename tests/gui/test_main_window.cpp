@@ -692,7 +692,7 @@ TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
         LinuxWindowServices windows;
         const Services b = platform.services();
         Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
-                          b.session,   b.downloads, b.clock, windows, b.dialogs};
+                          b.session,   b.downloads, b.clock, windows, b.dialogs, b.pressure};
         OstraApp app(services, dir.path());
         app.start();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));

@@ -5,6 +5,7 @@
 #include "platform/linux/linux_downloads_module.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
+#include "platform/linux/linux_pressure_source.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_session.h"
 #include "platform/linux/linux_shell.h"
@@ -24,8 +25,10 @@ LinuxBackend::LinuxBackend()
       clock_(std::make_unique<LinuxClock>()),
       windows_(std::make_unique<LinuxWindowServices>()),
       dialogs_(std::make_unique<LinuxDialogs>()),
+      pressure_(std::make_unique<LinuxPressureSource>()),
       services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
-                                                     *downloads_, *clock_, *windows_, *dialogs_})) {}
+                                                     *downloads_, *clock_, *windows_, *dialogs_,
+                                                     *pressure_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

@@ -28,6 +28,7 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<WindowServices> windows_;
     std::unique_ptr<Dialogs> dialogs_;
+    std::unique_ptr<PressureSource> pressure_;
     std::unique_ptr<Services> services_;
 };
 
