@@ -33,6 +33,8 @@ Actions::Actions() {
     help.setShortcut(Qt::Key_F1);
     help.setStatusTip(QStringLiteral("On line guide"));
     init(exitProgram, "N5", QStringLiteral("Exit Program"));
+    init(loadHistory, "LoadHistory1", QStringLiteral("Load history..."));
+    loadHistory.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 
     init(close, "RxSpeedButton3", QStringLiteral("Close"));
     init(minimize, "RxSpeedButton15", QStringLiteral("Minimize"));
@@ -58,7 +60,7 @@ Actions::Actions() {
 QList<QAction*> Actions::all() {
     return {&refreshMemory, &show, &hide, &runStartup, &editStartup, &restartTimer, &stopTimer, &startTimer,
             &alarmSound, &emergencySound, &startSound, &softwareTest, &information, &onlineUpgrade, &autoUpgrade,
-            &homepage, &help, &exitProgram, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
+            &homepage, &help, &exitProgram, &loadHistory, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
             &warningOptions, &refreshWarningState, &refreshStart, &moveStart, &viewReport, &editFavorites,
             &runFavorites, &restartInterval, &increaseInterval, &decreaseInterval, &autoRefreshSwitch,
             &alarmSwitch};

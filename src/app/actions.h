@@ -33,6 +33,7 @@ struct Actions {
     QAction homepage;            // the maker's homepage
     QAction help;                // "Help", F1
     QAction exitProgram;         // "Exit Program"
+    QAction loadHistory;         // "Load history...", Ctrl+H (after a separator)
 
     // Commands of the main window only.
     QAction close;               // "Close"

@@ -10,6 +10,7 @@
 #include "app/actions.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
+#include "loadhistory/load_recorder.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
 #include "monitor/start_point.h"
@@ -39,6 +40,9 @@ class OptionsWindow;
 class WarningDialog;
 class ReportWindow;
 class TrayIcon;
+namespace loadhistory {
+class LoadHistoryWindow;
+}
 
 inline const char* const kHomepage = "https://ostra.example.org/";
 inline const char* const kStartupEditorTitle = "Drag the software icon in this window to be in the startup list";
@@ -68,6 +72,8 @@ public:
     OptionsWindow& optionsWindow();
     WarningDialog& warningWindow();
     ReportWindow& reportWindow();
+    loadhistory::LoadHistoryWindow& loadHistoryWindow();
+    loadhistory::LoadRecorder& loadRecorder() { return loadRecorder_; }
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
@@ -103,6 +109,9 @@ private:
     void refreshStart();
     void moveStart();
     void viewReport();
+    // The load history's window, and its export.
+    void openLoadHistory();
+    void exportLoadHistory(std::int64_t from, std::int64_t to);
     // The program lists' editor on a list folder.
     void editList(const QString& folder, const QString& title);
     // "Change Sound Setting": replace one cue file and preview it.
@@ -128,6 +137,7 @@ private:
     MemoryRefresh refresh_;
     UpgradeCheck upgrade_;
     MainController controller_;
+    loadhistory::LoadRecorder loadRecorder_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> form1_;
@@ -135,6 +145,7 @@ private:
     std::unique_ptr<OptionsWindow> form3_;
     std::unique_ptr<WarningDialog> warn1_;
     std::unique_ptr<ReportWindow> softTest_;
+    std::unique_ptr<loadhistory::LoadHistoryWindow> loadHistory_;
     std::unique_ptr<QMenu> menu_;
     TrayIcon* tray_ = nullptr;
     QString lastSoundChoice_;

@@ -72,6 +72,8 @@ signals:
     // One step of the load gauges' re-fill: paint them at `value` now.
     void loadGaugeStep(int value);
     void trayHintChanged(const QString& hint);
+    // A tick read the load: NowLoad as it stands after the gauges.
+    void sampled(int nowLoad);
 
 private:
     // Passes the figures on when they differ from those last passed on.
