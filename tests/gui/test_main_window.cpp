@@ -552,6 +552,9 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
         {"N8", "Help"},
         {"N4", nullptr},
         {"N5", "Exit Program"},
+        // Beyond the original menu: after a separator at the end.
+        {"N11", nullptr},
+        {"LoadHistory1", "Load history..."},
     };
     const QList<QAction*> actions = m.actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
@@ -578,8 +581,9 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
 
     EXPECT_EQ(actionNamed(*app, "N1")->shortcut(), QKeySequence(Qt::Key_F7));
     EXPECT_EQ(actionNamed(*app, "N8")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(actionNamed(*app, "LoadHistory1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     for (QAction* a : actions) {
-        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8")) {
+        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8") && a != actionNamed(*app, "LoadHistory1")) {
             EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
         }
     }

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The load history on the real program:
+#   - a memhog of 3 GiB raises the memory load by several points and its end
+#     lowers it again; the test notes the second in which it saw each change;
+#   - Ctrl+H on the main window opens "Load history", whose plot a screen
+#     reader finds by the name "Load history" with a description of what it
+#     shows; "Export CSV..." (pressed over AT-SPI) opens the save dialog, the
+#     test types a path, and the CSV has the exact header, CRLF line ends,
+#     ISO 8601 times with their UTC offset, and the rise and the fall within
+#     a second of the seconds the test saw them;
+#   - after a close and a new start ten seconds later, the earlier samples
+#     are still in the file the new run writes, with a gap between the runs.
+# The two limit warnings are off, so that no warning window comes up.
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+MEMHOG=${OSTRA_MEMHOG:-$(cd "$OSTRA_DIST/.." && pwd)/tests/memhog}
+[[ -x $MEMHOG ]] || e2e_fail "no memhog helper at $MEMHOG (build the tests)"
+
+e2e_start_xvfb
+e2e_start_atspi
+e2e_new_program_folder
+printf '[x]\r\ncheckbox1=0\r\ncheckbox2=0\r\n' >"$E2E_PROG/tevo.ini"
+history=$E2E_PROG/load-history.txt
+
+e2e_start_program
+e2e_wait_window Brisel 15
+MAIN_WID=$E2E_WID
+sleep 3 # a few samples at the resting load
+
+# wait_change BASE: waits until the load differs from BASE by 2 points or
+# more; sets LOAD and SEEN (the second it was seen).
+wait_change() {
+  local i
+  for ((i = 0; i < 300; i++)); do
+    LOAD=$(e2e_memory_load)
+    if ((LOAD - $1 >= 2 || $1 - LOAD >= 2)); then
+      SEEN=$(date +%s)
+      return 0
+    fi
+    sleep 0.05
+  done
+  e2e_fail "the memory load stayed near $1 %"
+}
+
+base=$(e2e_memory_load)
+MEMHOG_MIB=3072 "$MEMHOG" &
+hog=$!
+e2e_track "$hog"
+wait_change "$base"
+up_seen=$SEEN high=$LOAD
+sleep 4
+kill -TERM "$hog"
+e2e_wait_exit "$hog" 10 || e2e_fail "memhog did not end on SIGTERM"
+wait_change "$high"
+down_seen=$SEEN low=$LOAD
+sleep 3
+e2e_note "load $base % -> $high % (seen at $up_seen) -> $low % (seen at $down_seen)"
+
+# Ctrl+H on the main window.
+xdotool windowfocus --sync "$MAIN_WID" 2>/dev/null || xdotool windowfocus "$MAIN_WID"
+xdotool key ctrl+h
+e2e_wait_window "Load history" 15
+info=$(e2e_atspi info --pid "$E2E_PID" --window "Load history" --name "Load history" --timeout 20) ||
+  e2e_fail "the plot is not on the accessibility bus: $info"
+grep -q '^description=Last hour: load lowest [0-9]* %, highest [0-9]* %, latest [0-9]* %; memory pressure ' <<<"$info" ||
+  e2e_fail "the plot's description does not sum it up: $info"
+highest=$(sed -n 's/^description=.*highest \([0-9]*\) %, latest.*/\1/p' <<<"$info" | head -n 1)
+((highest >= high)) || e2e_fail "the description's highest load $highest % is below the $high % seen: $info"
+
+# Export through the save dialog.
+out=$E2E_TMP/export/out.csv
+mkdir -p "$(dirname "$out")"
+e2e_atspi press --pid "$E2E_PID" --window "Load history" --name "Export CSV..." --role "push button" ||
+  e2e_fail "no button \"Export CSV...\""
+e2e_wait_window "Export CSV" 15
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 10 "$out"
+xdotool key Return
+for ((i = 0; i < 100; i++)); do
+  [[ -s $out ]] && break
+  sleep 0.1
+done
+e2e_assert_file "$out" "exported CSV"
+
+"$E2E_SYS_PYTHON" - "$out" "$up_seen" "$down_seen" "$base" "$high" "$low" <<'PY' || e2e_fail "the CSV does not show the changes (see above)"
+import sys
+from datetime import datetime
+
+path, up, down, base, high, low = sys.argv[1], *map(int, sys.argv[2:])
+raw = open(path, "rb").read()
+assert raw.endswith(b"\r\n"), "the last line does not end in CRLF"
+lines = raw.decode("ascii").split("\r\n")[:-1]
+assert all("\n" not in l and "\r" not in l for l in lines), "a line end other than CRLF"
+assert lines[0] == "time,load_percent,pressure_some_avg10,event", lines[0]
+rows = {}
+for l in lines[1:]:
+    t, load, pressure, event = l.split(",")
+    when = datetime.fromisoformat(t)
+    assert when.utcoffset() is not None, "no UTC offset in " + t
+    assert t[-6] in "+-" and t[-3] == ":", "offset not as +HH:MM in " + t
+    assert pressure == "" or (float(pressure) >= 0 and len(pressure.split(".")[1]) == 2), pressure
+    assert event in ("", "start point", "warning", "acknowledged"), event
+    rows[int(when.timestamp())] = int(load)
+secs = sorted(rows)
+assert secs == sorted(set(secs)), "a second twice"
+# The rise: the first second after the rest with the raised load.
+mid_up = (base + high) // 2 + 1 if high > base else None
+rise = next(s for s in secs if s >= up - 5 and rows[s] >= mid_up)
+assert abs(rise - up) <= 1, f"the rise is at {rise}, the test saw it at {up}"
+fall = next(s for s in secs if s > rise and rows[s] <= (high + low) // 2)
+assert abs(fall - down) <= 1, f"the fall is at {fall}, the test saw it at {down}"
+# Before the rise at the resting load, between the two at the raised one.
+assert all(abs(rows[s] - base) <= 1 for s in secs if up - 3 <= s < rise), "the load before the rise"
+assert all(rows[s] >= mid_up for s in secs if rise <= s < fall), "the load while memhog held its memory"
+print(f"rise at {rise} (seen {up}), fall at {fall} (seen {down}), {len(secs)} rows")
+PY
+
+# A close, ten seconds away, a new start: the old samples stay, a gap between.
+xdotool windowfocus "$MAIN_WID" 2>/dev/null || true
+kill -TERM "$E2E_PID"
+e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM"
+e2e_assert_file "$history" "load history file"
+first_end=$(awk '/^@/ { t = substr($0, 2) - 1; next } /^[0-9]/ { t++ } END { print t }' "$history")
+((first_end >= down_seen)) || e2e_fail "the saved history ends at $first_end, before the fall at $down_seen"
+sleep 10
+e2e_start_program
+e2e_wait_window Brisel 15
+sleep 4
+kill -TERM "$E2E_PID"
+e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM the second time"
+"$E2E_SYS_PYTHON" - "$history" "$up_seen" "$first_end" <<'PY' || e2e_fail "the second run did not keep the first run's samples (see above)"
+import sys
+path, up, first_end = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+secs, t = [], None
+for line in open(path).read().split("\n")[1:]:
+    if line.startswith("@"):
+        t = int(line[1:])
+    elif line:
+        secs.append(t)
+        t += 1
+assert secs == sorted(secs) and len(secs) == len(set(secs)), "not in order"
+assert up in secs, "the rise's second is gone"
+later = [s for s in secs if s > first_end]
+assert later, "no samples of the second run"
+gap = later[0] - first_end
+assert gap >= 10, f"the gap between the runs is {gap} s"
+print(f"{len(secs)} samples, {len(later)} of the second run after a gap of {gap} s")
+PY
+e2e_pass "rise and fall in the CSV at their seconds; kept across a restart with a gap"
