@@ -87,11 +87,11 @@ void BM_TickWithLoadHistory(benchmark::State& state) {
     rig.ctl->formShow();
     rig.monitor.tick();
     for (auto _ : state) {
-        ++rig.platform.unix;
+        ++rig.platform.epoch;
         rig.monitor.tick();
     }
     if (ostra::figureTexts(rig.fig()).used != QStringLiteral("47%") || rec.ring().empty() ||
-        rec.ring().at(rig.platform.unix)->pressure != 12)
+        rec.ring().at(rig.platform.epoch)->pressure != 12)
         state.SkipWithError("the tick did not record as expected");
     state.counters["ring_bytes"] = static_cast<double>(rec.ring().bytes());
 }

@@ -31,6 +31,10 @@ std::int64_t firstSecondOf(int column, std::int64_t from, std::int64_t to, int c
 std::vector<Column> decimate(const LoadRing& ring, std::int64_t from, std::int64_t to, int columns) {
     std::vector<Column> out(columns > 0 ? static_cast<std::size_t>(columns) : 0u);
     if (columns <= 0 || to < from) return out;
+    for (int c = 0; c < columns; ++c)
+        out[static_cast<std::size_t>(c)].seconds =
+            static_cast<int>((c + 1 < columns ? firstSecondOf(c + 1, from, to, columns) : to + 1) -
+                             firstSecondOf(c, from, to, columns));
     // The column steps on as t moves: a compare per second, no division.
     int c = 0;
     std::int64_t next = firstSecondOf(1, from, to, columns);

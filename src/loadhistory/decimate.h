@@ -20,6 +20,7 @@ struct Column {
     Range load;      // percent
     Range pressure;  // hundredths
     unsigned events = 0;
+    int seconds = 0;  // seconds it covers: 0 when there are more columns than seconds
 };
 
 // Column c covers the seconds from + c*n/columns up to the next column's

@@ -51,7 +51,7 @@ bool sampleLine(const char* p, const char* end, Sample& s) {
     }
     s.events = 0;
     if (p == end) return true;
-    if (*p++ != ' ') return false;
+    if (*p++ != ' ' || p == end) return false;
     for (; p < end; ++p) {
         unsigned bit = 0;
         for (const auto& l : kLetters)

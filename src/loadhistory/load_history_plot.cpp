@@ -88,17 +88,21 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
     const auto curve = [&](const QColor& colour, bool Column::*has, Range Column::*range, double scale) {
         p.setPen(colour);
         const Column* prev = nullptr;
+        int prevX = 0;
         for (int c = 0; c < a.width(); ++c) {
             const Column& col = cols[static_cast<std::size_t>(c)];
             if (!(col.*has)) {
-                prev = nullptr;  // a gap
+                // Seconds without samples are a gap; a column between two
+                // seconds (more columns than seconds) is bridged.
+                if (col.seconds > 0) prev = nullptr;
                 continue;
             }
             const Range& r = col.*range;
             const int x = a.left() + c;
-            if (prev) p.drawLine(x - 1, yOf((prev->*range).last * scale), x, yOf(r.first * scale));
+            if (prev) p.drawLine(prevX, yOf((prev->*range).last * scale), x, yOf(r.first * scale));
             p.drawLine(x, yOf(r.lo * scale), x, yOf(r.hi * scale));
             prev = &col;
+            prevX = x;
         }
     };
     curve(kPressureColour, &Column::hasPressure, &Column::pressure, 0.01);
@@ -113,9 +117,12 @@ void LoadHistoryPlot::mouseMoveEvent(QMouseEvent* e) {
         return;
     }
     // The column's last sample, or its first second when it has none.
+    // (With more columns than seconds a column may cover none: then the
+    // second before it.)
     const int c = pos.x() - a.left();
-    std::int64_t t = firstSecondOf(c, from_, to_, a.width());
-    const std::int64_t end = c + 1 < a.width() ? firstSecondOf(c + 1, from_, to_, a.width()) - 1 : to_;
+    std::int64_t t = std::min(from_ + (to_ - from_ + 1) * c / a.width(), to_);
+    const std::int64_t end =
+        std::max(t, c + 1 < a.width() ? firstSecondOf(c + 1, from_, to_, a.width()) - 1 : to_);
     ring_.forEach(t, end, [&t](std::int64_t s, const Sample&) { t = s; });
     emit hovered(t);
 }

@@ -47,7 +47,7 @@ TEST(LoadHistoryPlot, DrawsAKnownSeriesWhereItMustBe) {
     // samples for two, then 80 % with pressure unknown and a standing
     // warning; a start point at second 30.
     FakePlatform fp;
-    fp.unix = T0 + 599;
+    fp.epoch = T0 + 599;
     LoadRecorder rec({fp, fp, fp, fp.fakeDialogs, QStringLiteral("/nonexistent/h")});
     LoadRing& ring = const_cast<LoadRing&>(rec.ring());
     for (int i = 0; i < 600; ++i) {
@@ -97,10 +97,10 @@ TEST(LoadHistoryPlot, DrawsAKnownSeriesWhereItMustBe) {
 
 TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     FakePlatform fp;
-    fp.unix = T0 + 3599;
+    fp.epoch = T0 + 3599;
     LoadRecorder rec({fp, fp, fp, fp.fakeDialogs, QStringLiteral("/nonexistent/h")});
     for (int i = 0; i < 100; ++i) {
-        fp.unix = T0 + 3500 + i;
+        fp.epoch = T0 + 3500 + i;
         fp.pressures = {i};
         rec.record(30 + i % 20);
     }
@@ -118,21 +118,30 @@ TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     // Another span, another summary.
     w.setSpan(0);
     EXPECT_TRUE(iface->text(QAccessible::Description).startsWith(QStringLiteral("Last 10 minutes: load lowest 30 %")));
-    // Hovering the last column shows the newest sample.
+    // Ten minutes over more columns than seconds: the line runs on through
+    // the columns between two seconds.
     const QRect a = w.plot().plotArea();
+    ASSERT_GT(a.width(), 600);
+    const QImage img = w.plot().grab().toImage();
+    for (int x = a.left() + (500 * a.width()) / 600 + 1; x < a.right() - 1; ++x) {
+        bool line = false;
+        for (int y = a.top(); y <= a.bottom() && !line; ++y) line = near(img.pixelColor(x, y), kLoadColour);
+        ASSERT_TRUE(line) << "no load line in column " << x;
+    }
+    // Hovering the last column shows the newest sample.
     QTest::mouseMove(&w.plot(), QPoint(a.right(), a.center().y()));
     QApplication::processEvents();
     EXPECT_TRUE(w.pointerLabel().text().endsWith(QStringLiteral("load 49 %  memory pressure 0.99 %")))
         << w.pointerLabel().text().toStdString();
     // A new tick while shown: redrawn with it.
-    fp.unix = T0 + 3600;
+    fp.epoch = T0 + 3600;
     rec.record(77);
     EXPECT_TRUE(iface->text(QAccessible::Description).contains(QStringLiteral("latest 77 %")));
 }
 
 TEST(LoadHistoryApp, MenuEntryCtrlHFirstUseTicksNoPaintWhileClosedAndExport) {
     AppHarness h([](FakePlatform& fp, const QString&) {
-        fp.unix = T0;
+        fp.epoch = T0;
         fp.pressures = {250};
     });
     h.start();
@@ -147,13 +156,13 @@ TEST(LoadHistoryApp, MenuEntryCtrlHFirstUseTicksNoPaintWhileClosedAndExport) {
     // Ticks record samples whether or not the window exists.
     const auto tickAt = [&](int load) {
         h.fp.loads = {load};
-        h.fp.unix += 1;
+        h.fp.epoch += 1;
         h.monitorTimer().fire();
     };
     tickAt(40);
     tickAt(40);
-    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.unix)->load, 40);
-    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.unix)->pressure, 250);
+    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.epoch)->load, 40);
+    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.epoch)->pressure, 250);
     const auto windows = [] {
         int n = 0;
         for (QWidget* w : QApplication::topLevelWidgets()) n += qobject_cast<LoadHistoryWindow*>(w) != nullptr;
@@ -186,12 +195,12 @@ TEST(LoadHistoryApp, MenuEntryCtrlHFirstUseTicksNoPaintWhileClosedAndExport) {
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);  // closed: nothing drawn
     EXPECT_EQ(w.plot().accessibleDescription(), closedText);
-    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.unix)->load, 64);  // but still recorded
+    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.epoch)->load, 64);  // but still recorded
 
     // "Refresh Start Res" lands as an event in its second.
     h.fp.fakeDialogs.answers = {Answer::Yes};
     h.app->actions().refreshStart.trigger();
-    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.unix)->events & StartPointSet, unsigned(StartPointSet));
+    EXPECT_EQ(h.app->loadRecorder().ring().at(h.fp.epoch)->events & StartPointSet, unsigned(StartPointSet));
 
     // Export through the save dialog: the span shown.
     w.show();

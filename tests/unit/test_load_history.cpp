@@ -101,8 +101,8 @@ TEST(LoadRing, LeavesGapsAndKeepsOrderWhenTheClockGoesBack) {
     // An hour back: the new sample last, one empty second before it, the
     // older ones moved back with it.
     r.record(T0 + 5 - 3600, at(20));
-    EXPECT_EQ(all(r), (std::vector<Seen>{{T0 - 3600 - 2 - 5, at(10)},
-                                         {T0 - 3600 - 2, at(17, -1, WarningShown)},
+    EXPECT_EQ(all(r), (std::vector<Seen>{{T0 + 5 - 3600 - 2 - 5, at(10)},
+                                         {T0 + 5 - 3600 - 2, at(17, -1, WarningShown)},
                                          {T0 + 5 - 3600, at(20)}}));
     EXPECT_TRUE(r.addEvents(Acknowledged));
     EXPECT_EQ(r.at(r.newestTime())->events, unsigned(Acknowledged));
@@ -172,7 +172,7 @@ TEST(LoadHistoryFile, RealFilesFifoHugeAndAFullDay) {
     const QString path = dir.filePath(QLatin1String(kHistoryFileName));
     LinuxFiles files;
     FakePlatform fp;
-    fp.unix = T0 + 86400;
+    fp.epoch = T0 + 86400;
     LoadRecorder rec({fp, fp, files, fp.fakeDialogs, path});
 
     ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
@@ -198,11 +198,11 @@ TEST(LoadHistoryFile, RealFilesFifoHugeAndAFullDay) {
     LoadRecorder day({fp, fp, files, fp.fakeDialogs, path});
     for (int i = 0; i < LoadRing::kCapacity; ++i) {
         fp.pressures = {i % 10001};
-        fp.unix = T0 + i;
+        fp.epoch = T0 + i;
         day.record(i % 101);
     }
     ASSERT_TRUE(day.save());
-    fp.unix = T0 + LoadRing::kCapacity;  // a second later
+    fp.epoch = T0 + LoadRing::kCapacity;  // a second later
     const std::vector<Seen> before = all(day.ring());
     EXPECT_EQ(rec.load(), LoadRing::kCapacity - 1);  // the oldest is a day old now
     const std::vector<Seen> after = all(rec.ring());
@@ -268,6 +268,14 @@ TEST(LoadHistoryDecimate, MinMaxFirstLastPerColumnAndGaps) {
     int filled = 0;
     for (const Column& col : wide) filled += col.hasLoad;
     EXPECT_EQ(filled, 2);
+    int covered = 0, empty = 0;
+    for (const Column& col : wide) {
+        covered += col.seconds;
+        empty += col.seconds == 0;
+    }
+    EXPECT_EQ(covered, 2);  // every second in exactly one column
+    EXPECT_EQ(empty, 6);
+    EXPECT_EQ(c[4].seconds, 60);
     // A whole day into 700 columns: the ends land in the end columns.
     LoadRing day;
     for (int i = 0; i < 86400; ++i) day.record(T0 + i, at(i == 0 ? 1 : (i == 86399 ? 99 : 50)));
@@ -310,21 +318,21 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     LoadRecorder rec({fp, fp, fp, fp.fakeDialogs, path});
     int recorded = 0;
     QObject::connect(&rec, &LoadRecorder::recorded, [&] { ++recorded; });
-    fp.unix = T0;
+    fp.epoch = T0;
     fp.pressures = {12, FakePressureSource::kNone};
     rec.record(40);
     // An event in the same second goes to that sample; a later one waits
     // for the next tick.
     rec.mark(StartPointSet);
-    fp.unix = T0 + 1;
+    fp.epoch = T0 + 1;
     rec.mark(WarningShown);
     rec.record(41);
-    fp.unix = T0 + 2;
+    fp.epoch = T0 + 2;
     rec.record(42);
-    fp.unix = T0 + 3;
+    fp.epoch = T0 + 3;
     rec.mark(Acknowledged);
     rec.record(43);
-    fp.unix = T0 + 4;
+    fp.epoch = T0 + 4;
     rec.record(44);
     EXPECT_EQ(recorded, 5);
     EXPECT_EQ(all(rec.ring()), (std::vector<Seen>{{T0, at(40, 12, StartPointSet)},
@@ -341,7 +349,7 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     // Saved, then read by a new run ten seconds later.
     ASSERT_TRUE(rec.save());
     ASSERT_TRUE(fp.memory.contains(path));
-    fp.unix = T0 + 14;
+    fp.epoch = T0 + 14;
     LoadRecorder next({fp, fp, fp, fp.fakeDialogs, path});
     EXPECT_EQ(next.load(), 5);
     next.record(50);
