@@ -8,7 +8,7 @@
 // as in the CTest smoke run.
 #include "app/main_window.h"
 #include "app/ostra_app.h"
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 #include "fakes/fake_platform.h"
 #include "ui/gauge.h"
 

@@ -3,7 +3,7 @@
 #include "app/actions.h"
 #include "app/figure_texts.h"
 #include "app/main_controller.h"
-#include "app/onscreen_x11.h"
+#include "ui/x11/onscreen_x11.h"
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"

@@ -2,13 +2,13 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "app/tray_icon.h"
 #include "loadhistory/load_history_window.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
 #include "settings/settings_file.h"
 #include "softtest/report_window.h"
+#include "tray/tray_icon.h"
 #include "ui/artwork.h"
 
 #include <QApplication>

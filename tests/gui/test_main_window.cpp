@@ -5,7 +5,7 @@
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "app/ostra_app.h"
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "platform/linux/linux_window_services.h"
 #include "app_harness.h"

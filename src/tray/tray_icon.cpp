@@ -1,7 +1,7 @@
-#include "app/tray_icon.h"
+#include "tray/tray_icon.h"
 
-#include "app/status_notifier_item.h"
-#include "app/tray_frames_x11.h"
+#include "tray/status_notifier_item.h"
+#include "tray/tray_frames_x11.h"
 #include "ui/artwork.h"
 
 #include <QAbstractNativeEventFilter>

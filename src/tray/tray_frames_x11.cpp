@@ -1,6 +1,6 @@
-#include "app/tray_frames_x11.h"
+#include "tray/tray_frames_x11.h"
 
-#include "app/x11_pixels.h"
+#include "ui/x11/x11_pixels.h"
 
 #include <QPainter>
 #include <QWidget>

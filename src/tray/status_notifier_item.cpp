@@ -1,4 +1,4 @@
-#include "app/status_notifier_item.h"
+#include "tray/status_notifier_item.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,4 +1,4 @@
-#include "app/x11_pixels.h"
+#include "ui/x11/x11_pixels.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
-#include "app/onscreen_x11.h"
+#include "ui/x11/onscreen_x11.h"
 
-#include "app/x11_pixels.h"
+#include "ui/x11/x11_pixels.h"
 
 #include <QWidget>
 
