@@ -36,6 +36,10 @@
 # switches of the shared X server, tray host and session bus, which carry
 # and draw every tray frame.
 #
+# With OSTRA_DIST_BEFORE set to another program folder (say, a build of the
+# main branch), two more copies run from it, animation on and off, so that a
+# change is measured against the program before it in the same run.
+#
 # The program folder is $OSTRA_DIST (default build/release/dist); bare_tray
 # is $OSTRA_BARE_TRAY, else built as the target bare_tray of the build
 # folder that holds $OSTRA_DIST.
@@ -150,12 +154,15 @@ case $host in
 esac
 
 names=() pids=() titles=()
-# start_ostra LABEL STILL: a copy of its own program folder and runtime folder.
+# start_ostra LABEL STILL [DIST]: a copy of its own program folder (from
+# DIST, default $OSTRA_DIST) and runtime folder.
 start_ostra() {
-  local run=$E2E_TMP/runtime-$((${#pids[@]} + 1))
+  local run=$E2E_TMP/runtime-$((${#pids[@]} + 1)) dist=$OSTRA_DIST
   mkdir -p "$run"
   chmod 700 "$run"
+  OSTRA_DIST=${3:-$dist}
   e2e_new_program_folder
+  OSTRA_DIST=$dist
   if [[ $2 == 1 ]]; then export OSTRA_TRAY_STILL=1; else unset OSTRA_TRAY_STILL; fi
   XDG_RUNTIME_DIR=$run e2e_start_program
   unset OSTRA_TRAY_STILL
@@ -179,6 +186,10 @@ EOF
 
 start_ostra "Ostra, tray animation on" 0
 start_ostra "Ostra, animation off (\`OSTRA_TRAY_STILL=1\`)" 1
+if [[ -n ${OSTRA_DIST_BEFORE:-} ]]; then
+  start_ostra "Ostra before, tray animation on" 0 "$OSTRA_DIST_BEFORE"
+  start_ostra "Ostra before, animation off" 1 "$OSTRA_DIST_BEFORE"
+fi
 (cd "$E2E_TMP/cwd" && exec "$OSTRA_BARE_TRAY") >"$E2E_TMP/bare_tray.log" 2>&1 &
 e2e_track "$!"
 E2E_PROG_LOGS+=("$E2E_TMP/bare_tray.log")

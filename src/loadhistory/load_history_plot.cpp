@@ -2,6 +2,7 @@
 
 #include "loadhistory/decimate.h"
 
+#include <QAccessibleWidget>
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,9 +12,23 @@ namespace ostra::loadhistory {
 namespace {
 constexpr int kScaleWidth = 40;
 constexpr int kTimeHeight = 16;
+
+// A screen reader meets the plot as a chart: its name, and its
+// description saying what it shows.
+QAccessibleInterface* plotAccessible(const QString& key, QObject* object) {
+    if (key == QLatin1StringView(LoadHistoryPlot::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+    return nullptr;
+}
 }  // namespace
 
 LoadHistoryPlot::LoadHistoryPlot(const LoadRing& ring, QWidget* parent) : QWidget(parent), ring_(ring) {
+    static const bool installed = [] {
+        QAccessible::installFactory(plotAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 160);

@@ -112,6 +112,7 @@ TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&w.plot());
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Load history"));
+    EXPECT_EQ(iface->role(), QAccessible::Chart);
     EXPECT_EQ(iface->text(QAccessible::Description),
               QStringLiteral("Last hour: load lowest 30 %, highest 49 %, latest 49 %; memory pressure lowest 0.00 %, "
                              "highest 0.99 %, latest 0.99 %; 0 start points, 0 warnings."));
