@@ -74,9 +74,9 @@ void BM_TickNoRefill(benchmark::State& state) {
 BENCHMARK(BM_TickNoRefill);
 
 // The same tick with the load history recording: the pressure from the
-// fake (its cost is the kernel's, measured below), a sample a second into
-// the ring (the clock moves on a second per tick, so the ring fills, wraps
-// and stays full as in a long run).
+// fake (its cost is the kernel's, measured below; it is read at every other
+// tick), a sample a second into the ring (the clock moves on a second per
+// tick, so the ring fills, wraps and stays full as in a long run).
 void BM_TickWithLoadHistory(benchmark::State& state) {
     ostra::test::Rig rig(QStringLiteral("/nonexistent"));
     rig.platform.loads = {47};

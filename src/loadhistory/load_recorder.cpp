@@ -8,12 +8,20 @@ namespace ostra::loadhistory {
 LoadRecorder::LoadRecorder(Deps deps, QObject* parent) : QObject(parent), d_(std::move(deps)) {}
 
 void LoadRecorder::record(int load) {
+    const std::int64_t t = d_.clock.unixTime();
+    // The kernel moves its averages once every two seconds, and a reading
+    // costs a few microseconds of its time: read at every other second
+    // (or after a jump of the clock), and keep the figure in between.
+    if (t < pressureTime_ || t - pressureTime_ >= kPressureSeconds) {
+        pressure_ = d_.pressure.memorySomeAvg10().value_or(-1);
+        pressureTime_ = t;
+    }
     Sample s;
     s.load = load;
-    s.pressure = d_.pressure.memorySomeAvg10().value_or(-1);
+    s.pressure = pressure_;
     s.events = pending_ | (warningOn_ ? WarningOn : 0u);
     pending_ = 0;
-    ring_.record(d_.clock.unixTime(), s);
+    ring_.record(t, s);
     emit recorded();
 }
 

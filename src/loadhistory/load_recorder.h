@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 
 namespace ostra::loadhistory {
 
@@ -56,6 +57,9 @@ private:
     LoadRing ring_;
     unsigned pending_ = 0;
     bool warningOn_ = false;
+    static constexpr std::int64_t kPressureSeconds = 2;
+    int pressure_ = -1;
+    std::int64_t pressureTime_ = std::numeric_limits<std::int64_t>::min() / 2;
 };
 
 }  // namespace ostra::loadhistory

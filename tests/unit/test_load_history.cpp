@@ -321,6 +321,7 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     fp.epoch = T0;
     fp.pressures = {12, FakePressureSource::kNone};
     rec.record(40);
+    EXPECT_EQ(fp.pressureReads, 1);
     // An event in the same second goes to that sample; a later one waits
     // for the next tick.
     rec.mark(StartPointSet);
@@ -335,8 +336,10 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     fp.epoch = T0 + 4;
     rec.record(44);
     EXPECT_EQ(recorded, 5);
+    // The pressure read at every other second only: T0, T0 + 2, T0 + 4.
+    EXPECT_EQ(fp.pressureReads, 3);
     EXPECT_EQ(all(rec.ring()), (std::vector<Seen>{{T0, at(40, 12, StartPointSet)},
-                                                  {T0 + 1, at(41, -1, WarningShown | WarningOn)},
+                                                  {T0 + 1, at(41, 12, WarningShown | WarningOn)},
                                                   {T0 + 2, at(42, -1, WarningOn)},
                                                   {T0 + 3, at(43, -1, Acknowledged)},
                                                   {T0 + 4, at(44)}}));
