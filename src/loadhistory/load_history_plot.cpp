@@ -68,10 +68,17 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
     p.fillRect(a, kPlotBackground);
 
     const std::vector<Column> cols = decimate(ring_, from_, to_, a.width());
-    // Standing warnings behind everything.
-    for (int c = 0; c < a.width(); ++c)
-        if (cols[static_cast<std::size_t>(c)].events & WarningOn)
-            p.fillRect(QRect(a.left() + c, a.top(), 1, a.height()), kWarningShade);
+    // Standing warnings behind everything, a rectangle a run of columns.
+    for (int c = 0; c < a.width();) {
+        if (!(cols[static_cast<std::size_t>(c)].events & WarningOn)) {
+            ++c;
+            continue;
+        }
+        int end = c + 1;
+        while (end < a.width() && (cols[static_cast<std::size_t>(end)].events & WarningOn)) ++end;
+        p.fillRect(QRect(a.left() + c, a.top(), end - c, a.height()), kWarningShade);
+        c = end;
+    }
 
     // The scale: 0, 25, 50, 75, 100 %.
     p.setFont(font());
@@ -99,9 +106,11 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
         if (cols[static_cast<std::size_t>(c)].events & StartPointSet)
             p.drawLine(a.left() + c, a.top(), a.left() + c, a.top() + a.height() / 8);
 
-    // The curves: pressure first, the load over it.
+    // The curves: pressure first, the load over it; each in one call.
+    std::vector<QLine> lines;
+    lines.reserve(static_cast<std::size_t>(a.width()) * 2);
     const auto curve = [&](const QColor& colour, bool Column::*has, Range Column::*range, double scale) {
-        p.setPen(colour);
+        lines.clear();
         const Column* prev = nullptr;
         int prevX = 0;
         for (int c = 0; c < a.width(); ++c) {
@@ -114,11 +123,13 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
             }
             const Range& r = col.*range;
             const int x = a.left() + c;
-            if (prev) p.drawLine(prevX, yOf((prev->*range).last * scale), x, yOf(r.first * scale));
-            p.drawLine(x, yOf(r.lo * scale), x, yOf(r.hi * scale));
+            if (prev) lines.emplace_back(prevX, yOf((prev->*range).last * scale), x, yOf(r.first * scale));
+            lines.emplace_back(x, yOf(r.lo * scale), x, yOf(r.hi * scale));
             prev = &col;
             prevX = x;
         }
+        p.setPen(colour);
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
     };
     curve(kPressureColour, &Column::hasPressure, &Column::pressure, 0.01);
     curve(kLoadColour, &Column::hasLoad, &Column::load, 1.0);
