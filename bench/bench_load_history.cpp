@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "qt_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -74,12 +76,4 @@ BENCHMARK(BM_SerializeDay)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ostra::bench::runWithQt(argc, argv); }

@@ -35,22 +35,15 @@ full_day() {
     } }' >"$day/load-history.txt"
 }
 
-startup() {
-  bench_start_until_mapped "$1"
-  STARTUP=$BENCH_UP
-  kill -TERM "$E2E_PID"
-  e2e_wait_exit "$E2E_PID" 30 || e2e_fail "the program did not end on SIGTERM"
-}
-
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Start until the main window is mapped, $rounds rounds (seconds):"
 times_none=() times_day=()
 for ((r = 1; r <= rounds; r++)); do
   rm -f "$none/load-history.txt"
-  startup "$none"
+  bench_start_and_end "$none"
   times_none+=("$STARTUP")
   full_day
-  startup "$day"
+  bench_start_and_end "$day"
   times_day+=("$STARTUP")
   echo "  round $r: no history ${times_none[-1]}, a full day ${times_day[-1]}"
 done
