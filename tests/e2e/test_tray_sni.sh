@@ -87,6 +87,8 @@ expected=$(
 1	standard	Help	F1
 1	separator		
 1	standard	Exit Program	
+1	separator		
+1	standard	Load history...	Control+H
 EOF
 )
 if [[ $layout != "$expected" ]]; then
