@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The load history on the real program:
-#   - a memhog of 3 GiB raises the memory load by several points and its end
-#     lowers it again; the test notes the second in which it saw each change;
+#   - a memhog of 4 GiB raises the memory load by about 17 points and its
+#     end lowers it again; the test notes the second in which it saw the load
+#     cross 7 points from where it was (other programs on a shared machine
+#     move it by a few points);
 #   - Ctrl+H on the main window opens "Load history", whose plot a screen
 #     reader finds by the name "Load history" with a description of what it
 #     shows; "Export CSV..." (pressed over AT-SPI) opens the save dialog, the
@@ -35,7 +37,7 @@ sleep 3 # a few samples at the resting load
 # or more; sets LOAD and SEEN (the second it was seen).
 wait_change() {
   local i
-  for ((i = 0; i < 300; i++)); do
+  for ((i = 0; i < 1200; i++)); do
     LOAD=$(e2e_memory_load)
     if ((LOAD - $1 >= $2 || $1 - LOAD >= $2)); then
       SEEN=$(date +%s)
@@ -48,23 +50,24 @@ wait_change() {
 
 base=$(e2e_memory_load)
 pidfile=$E2E_TMP/hog.pid
-MEMHOG_MIB=3072 MEMHOG_PIDFILE=$pidfile "$MEMHOG" &
+MEMHOG_MIB=4096 MEMHOG_PIDFILE=$pidfile "$MEMHOG" &
 hog=$!
 e2e_track "$hog"
-wait_change "$base" 4
+wait_change "$base" 7
 up_seen=$SEEN
-for ((i = 0; i < 300; i++)); do
+for ((i = 0; i < 1200; i++)); do
   [[ -s $pidfile ]] && break
   sleep 0.05
 done
-[[ -s $pidfile ]] || e2e_fail "memhog did not take its memory within 15 s"
+[[ -s $pidfile ]] || e2e_fail "memhog did not take its memory within 60 s"
 sleep 4
 high=$(e2e_memory_load)
-((high - base >= 8)) || e2e_fail "3 GiB more in use moved the load only from $base % to $high %"
+((high - base >= 12)) || e2e_fail "4 GiB more in use moved the load only from $base % to $high %"
+kill_at=$(date +%s)
 kill -TERM "$hog"
-e2e_wait_exit "$hog" 10 || e2e_fail "memhog did not end on SIGTERM"
-wait_change "$high" 4
+wait_change "$high" 7 # while memhog hands its memory back
 down_seen=$SEEN low=$LOAD
+e2e_wait_exit "$hog" 30 || e2e_fail "memhog did not end on SIGTERM"
 sleep 3
 e2e_note "load $base % -> $high % (seen at $up_seen) -> $low % (seen at $down_seen)"
 
@@ -77,7 +80,7 @@ info=$(e2e_atspi info --pid "$E2E_PID" --window "Load history" --name "Load hist
 grep -q '^description=Last hour: load lowest [0-9]* %, highest [0-9]* %, latest [0-9]* %; memory pressure ' <<<"$info" ||
   e2e_fail "the plot's description does not sum it up: $info"
 highest=$(sed -n 's/^description=.*highest \([0-9]*\) %, latest.*/\1/p' <<<"$info" | head -n 1)
-((highest >= high)) || e2e_fail "the description's highest load $highest % is below the $high % seen: $info"
+((highest >= high - 2)) || e2e_fail "the description's highest load $highest % is below the $high % seen: $info"
 
 # Export through the save dialog.
 out=$E2E_TMP/export/out.csv
@@ -95,11 +98,11 @@ for ((i = 0; i < 100; i++)); do
 done
 e2e_assert_file "$out" "exported CSV"
 
-"$E2E_SYS_PYTHON" - "$out" "$up_seen" "$down_seen" "$base" "$high" "$low" <<'PY' || e2e_fail "the CSV does not show the changes (see above)"
+"$E2E_SYS_PYTHON" - "$out" "$up_seen" "$down_seen" "$base" "$high" "$kill_at" <<'PY' || e2e_fail "the CSV does not show the changes (see above)"
 import sys
 from datetime import datetime
 
-path, up, down, base, high, low = sys.argv[1], *map(int, sys.argv[2:])
+path, up, down, base, high, kill_at = sys.argv[1], *map(int, sys.argv[2:])
 raw = open(path, "rb").read()
 assert raw.endswith(b"\r\n"), "the last line does not end in CRLF"
 lines = raw.decode("ascii").split("\r\n")[:-1]
@@ -116,18 +119,18 @@ for l in lines[1:]:
     rows[int(when.timestamp())] = int(load)
 secs = sorted(rows)
 assert secs == sorted(set(secs)), "a second twice"
-# The rise: the first second with the load 4 points above the rest (where
-# the test saw it cross); the fall: the first after the high 4 points
-# below it. The program reads the load just after each second begins; the test
-# polls every 50 ms or so: the seconds agree within one.
-rise = next(s for s in secs if s >= up - 5 and rows[s] >= base + 4)
+# The rise: the first second with the load 7 points above the rest (where
+# the test saw it cross); the fall: the first from the end of memhog on
+# with the load 7 points below the high. The program reads the load just
+# after each second begins, the test every 50 ms or so: the seconds agree
+# within one.
+rise = next(s for s in secs if s >= up - 5 and rows[s] >= base + 7)
 assert -1 <= rise - up <= 1, f"the rise is at {rise}, the test saw it at {up}"
-peak = next(s for s in secs if s >= rise and rows[s] >= high - 1)
-fall = next(s for s in secs if s > peak and rows[s] <= high - 4)
+fall = next(s for s in secs if s >= kill_at and rows[s] <= high - 7)
 assert -1 <= fall - down <= 1, f"the fall is at {fall}, the test saw it at {down}"
-# A row every second, and the load raised from the rise to the fall.
+# A row every second, and the high between the rise and the end of memhog.
 assert all(s in rows for s in range(up - 3, fall + 3)), "a second without its row"
-assert all(rows[s] >= base + 4 for s in secs if rise <= s < fall), "the load while memhog held its memory"
+assert max(rows[s] for s in secs if rise <= s < kill_at + 1) >= high - 2, "the high while memhog held its memory"
 print(f"rise at {rise} (seen {up}), fall at {fall} (seen {down}), {len(secs)} rows")
 PY
 
