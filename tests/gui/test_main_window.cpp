@@ -724,14 +724,8 @@ struct RealWindows {
         platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
         platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
         const Services b = platform.services();
-<<<<<<< HEAD
-        Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
-                          b.session,   b.downloads, b.clock, windows, b.dialogs, b.pressure};
-        OstraApp app(services, dir.path());
-        app.start();
-=======
         services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
-                                                       b.downloads, b.clock, windows, b.dialogs});
+                                                       b.downloads, b.clock, windows, b.dialogs, b.pressure});
         app = std::make_unique<OstraApp>(*services, dir.path());
         app->start();
     }
@@ -751,7 +745,6 @@ TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
         QTemporaryDir& dir = r.dir;
         FakePlatform& platform = r.platform;
         LinuxWindowServices& windows = r.windows;
->>>>>>> main
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
         const std::vector<QWidget*> others{&app.infoWindow(), &app.reportWindow(), &app.optionsWindow(),
                                            &app.warningWindow()};
