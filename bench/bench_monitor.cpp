@@ -2,6 +2,8 @@
 // platform next to the cheapest reading of /proc/meminfo we know of, and one
 // tick of the monitor at an unchanged load (no gauge re-fill).
 #include "app/figure_texts.h"
+#include "loadhistory/load_recorder.h"
+#include "platform/pressure.h"
 #include "platform/linux/linux_load_source.h"
 #include "unit/fakes.h"
 
@@ -70,6 +72,41 @@ void BM_TickNoRefill(benchmark::State& state) {
         state.SkipWithError("the tick did not run as expected");
 }
 BENCHMARK(BM_TickNoRefill);
+
+// The same tick with the load history recording: the pressure from the
+// fake (its cost is the kernel's, measured below; it is read at every other
+// tick), a sample a second into the ring (the clock moves on a second per
+// tick, so the ring fills, wraps and stays full as in a long run).
+void BM_TickWithLoadHistory(benchmark::State& state) {
+    ostra::test::Rig rig(QStringLiteral("/nonexistent"));
+    rig.platform.loads = {47};
+    rig.platform.pressures = {12};
+    ostra::loadhistory::LoadRecorder rec({rig.platform, rig.platform, rig.platform, rig.platform.fakeDialogs,
+                                          QStringLiteral("/nonexistent/load-history.txt")});
+    QObject::connect(&rig.monitor, &ostra::Monitor::sampled, &rec, &ostra::loadhistory::LoadRecorder::record);
+    rig.ctl->formShow();
+    rig.monitor.tick();
+    for (auto _ : state) {
+        ++rig.platform.epoch;
+        rig.monitor.tick();
+    }
+    if (ostra::figureTexts(rig.fig()).used != QStringLiteral("47%") || rec.ring().empty() ||
+        rec.ring().at(rig.platform.epoch)->pressure != 12)
+        state.SkipWithError("the tick did not record as expected");
+    state.counters["ring_bytes"] = static_cast<double>(rec.ring().bytes());
+}
+BENCHMARK(BM_TickWithLoadHistory);
+
+// One reading of /proc/pressure/memory through the kept descriptor.
+void BM_ReadPressure(benchmark::State& state) {
+    ostra::pressure::Reader reader;
+    if (reader.read() < 0) {
+        state.SkipWithError("no /proc/pressure/memory");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(reader.read());
+}
+BENCHMARK(BM_ReadPressure);
 
 }  // namespace
 

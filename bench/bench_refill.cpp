@@ -17,6 +17,8 @@
 #include <QDeadlineTimer>
 #include <QWindow>
 
+#include "qt_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -101,13 +103,4 @@ BENCHMARK(BM_RefillFrom0To100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ostra::bench::runWithQt(argc, argv); }

@@ -31,22 +31,13 @@ awk 'BEGIN { for (i = 0; i < 100000; i++)
 ((big_lines = $(wc -l <"$big/res.list")))
 ((big_lines == 100000)) || e2e_fail "the long res.list has $big_lines lines"
 
-# startup FOLDER: sets STARTUP to the seconds from the start to the mapped
-# main window, then ends the program.
-startup() {
-  bench_start_until_mapped "$1"
-  STARTUP=$BENCH_UP
-  kill -TERM "$E2E_PID"
-  e2e_wait_exit "$E2E_PID" 30 || e2e_fail "the program did not end on SIGTERM"
-}
-
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Start until the main window is mapped, $rounds rounds (seconds):"
 times_empty=() times_big=()
 for ((r = 1; r <= rounds; r++)); do
-  startup "$empty"
+  bench_start_and_end "$empty"
   times_empty+=("$STARTUP")
-  startup "$big"
+  bench_start_and_end "$big"
   times_big+=("$STARTUP")
   ((lines = $(wc -l <"$big/res.list")))
   ((lines == 100000)) || e2e_fail "after round $r the long res.list has $lines lines"

@@ -26,3 +26,12 @@ bench_start_until_mapped() {
   done
   BENCH_UP=$(bench_since "$t0")
 }
+
+# bench_start_and_end FOLDER: sets STARTUP to the seconds from the start of
+# FOLDER's program until its main window is mapped, then ends it.
+bench_start_and_end() {
+  bench_start_until_mapped "$1"
+  STARTUP=$BENCH_UP
+  kill -TERM "$E2E_PID"
+  e2e_wait_exit "$E2E_PID" 30 || e2e_fail "the program did not end on SIGTERM"
+}

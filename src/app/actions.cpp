@@ -38,6 +38,8 @@ Actions::Actions() {
     init(notifyGrowth, "NameWhatGrew1", QStringLiteral("Name what grew in a notification"));
     notifyGrowth.setCheckable(true);
     notifyGrowth.setChecked(true);
+    init(loadHistory, "LoadHistory1", QStringLiteral("Load history..."));
+    loadHistory.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 
     init(close, "RxSpeedButton3", QStringLiteral("Close"));
     init(minimize, "RxSpeedButton15", QStringLiteral("Minimize"));
@@ -63,7 +65,7 @@ Actions::Actions() {
 QList<QAction*> Actions::all() {
     return {&refreshMemory, &show, &hide, &runStartup, &editStartup, &restartTimer, &stopTimer, &startTimer,
             &alarmSound, &emergencySound, &startSound, &softwareTest, &information, &onlineUpgrade, &autoUpgrade,
-            &homepage, &help, &exitProgram, &whatGrew, &notifyGrowth, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
+            &homepage, &help, &exitProgram, &whatGrew, &notifyGrowth, &loadHistory, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
             &warningOptions, &refreshWarningState, &refreshStart, &moveStart, &viewReport, &editFavorites,
             &runFavorites, &restartInterval, &increaseInterval, &decreaseInterval, &autoRefreshSwitch,
             &alarmSwitch};

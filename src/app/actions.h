@@ -35,6 +35,7 @@ struct Actions {
     QAction exitProgram;         // "Exit Program"
     QAction whatGrew;            // "What grew since the start point...", Ctrl+G
     QAction notifyGrowth;        // "Name what grew in a notification" (checkable)
+    QAction loadHistory;         // "Load history...", Ctrl+H (after a separator)
 
     // Commands of the main window only.
     QAction close;               // "Close"

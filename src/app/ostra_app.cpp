@@ -3,12 +3,14 @@
 #include "app/info_window.h"
 #include "app/main_window.h"
 #include "grow/grow_window.h"
+#include "loadhistory/load_history_window.h"
 #include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
 #include "settings/settings_file.h"
 #include "softtest/report_window.h"
+#include "tray/tray_icon.h"
 #include "ui/artwork.h"
 
 #include <QApplication>
@@ -32,13 +34,17 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, refresh_, placement_, view_},
                   settings_),
-      grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}) {
+      grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
+      loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
+                                                     services.dialogs,
+                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
                                                             restAlarm_, lists_, placement_, view_,
                                                             services.windows});
     controller_.formCreate();
+    loadRecorder_.load();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
     {
@@ -104,6 +110,17 @@ ReportWindow& OstraApp::reportWindow() {
                     [this] { return std::make_unique<ReportWindow>(softwareTest_, services_.windows); });
 }
 
+loadhistory::LoadHistoryWindow& OstraApp::loadHistoryWindow() {
+    return madeOnce(loadHistory_, services_.windows, [this] {
+        auto w = std::make_unique<loadhistory::LoadHistoryWindow>(loadRecorder_, [this]() -> std::optional<int> {
+            if (!options_.useLoadLimit) return std::nullopt;
+            return options_.loadLimit;
+        });
+        connect(w.get(), &loadhistory::LoadHistoryWindow::exportRequested, this, &OstraApp::exportLoadHistory);
+        return w;
+    });
+}
+
 void OstraApp::buildMenu() {
     menu_ = std::make_unique<QMenu>();
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
@@ -125,7 +142,7 @@ void OstraApp::buildMenu() {
     sep("N4");
     m.addAction(&a.exitProgram);
     sep("N11");
-    m.addActions({&a.whatGrew, &a.notifyGrowth});
+    m.addActions({&a.whatGrew, &a.notifyGrowth, &a.loadHistory});
 }
 
 void OstraApp::bindCommand(QAction& action, const char* cue, void (OstraApp::*run)()) {
@@ -184,6 +201,15 @@ void OstraApp::connectCommands() {
     bindCommand(a.refreshStart, "click.wav", &OstraApp::refreshStart);
     bindCommand(a.moveStart, "click.wav", &OstraApp::moveStart);
     bindCommand(a.viewReport, "click.wav", &OstraApp::viewReport);
+    // The load history: a sample at each tick, the events beside it.
+    bindCommand(a.loadHistory, "click.wav", &OstraApp::openLoadHistory);
+    connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
+    connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
+            [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
+    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
+        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
+    });
+    connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
     // Program lists, refresh, help and the homepage.
     connect(&a.refreshMemory, &QAction::triggered, &refresh_, &MemoryRefresh::refreshNow);
     connect(&a.runStartup, &QAction::triggered, &lists_, &ProgramLists::runStartupCommand);
@@ -286,7 +312,7 @@ void OstraApp::closeProgram() { form1_->close(); }
 
 void OstraApp::closeOtherWindows() {
     for (QWidget* w : std::initializer_list<QWidget*>{softTest_.get(), form2_.get(), form3_.get(), warn1_.get(),
-                                                      growWindow_.get()})
+                                                      growWindow_.get(), loadHistory_.get()})
         if (w && w->isVisible()) w->close();
 }
 
@@ -323,6 +349,7 @@ void OstraApp::openWarningOptions() {
 
 void OstraApp::acknowledgeWarning() {
     cue_.play("click.wav");
+    loadRecorder_.mark(loadhistory::Acknowledged);
     restAlarm_.setPassedMinutes(0);
     monitor_.setExceedLimitState(true);
     form1_->setVersionText(QStringLiteral("Exceed Limit"));
@@ -373,6 +400,14 @@ void OstraApp::openWhatGrew() {
     w.activateWindow();
 }
 
+void OstraApp::openLoadHistory() {
+    loadhistory::LoadHistoryWindow& w = loadHistoryWindow();
+    if (!w.isVisible()) ui::centreOnScreen(&w);
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
 void OstraApp::setGrowthNotification(bool on) {
     if (on == grow_.notifyOn()) return;
     grow_.setNotifyOn(on);
@@ -381,6 +416,11 @@ void OstraApp::setGrowthNotification(bool on) {
     ini.load();
     ini.writeBool(QStringLiteral("grow"), QStringLiteral("Notify"), on);
     ini.commit();
+}
+
+void OstraApp::exportLoadHistory(std::int64_t from, std::int64_t to) {
+    cue_.play("click.wav");
+    loadRecorder_.exportCsv(from, to);
 }
 
 void OstraApp::editList(const QString& folder, const QString& title) {

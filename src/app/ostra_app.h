@@ -11,6 +11,7 @@
 #include "app/main_controller.h"
 #include "app/placement.h"
 #include "grow/grow_watch.h"
+#include "loadhistory/load_recorder.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
 #include "monitor/start_point.h"
@@ -41,6 +42,9 @@ class WarningDialog;
 class ReportWindow;
 class TrayIcon;
 class GrowWindow;
+namespace loadhistory {
+class LoadHistoryWindow;
+}
 
 inline const char* const kHomepage = "https://ostra.example.org/";
 inline const char* const kStartupEditorTitle = "Drag the software icon in this window to be in the startup list";
@@ -71,6 +75,8 @@ public:
     WarningDialog& warningWindow();
     ReportWindow& reportWindow();
     GrowWindow& growWindow();
+    loadhistory::LoadHistoryWindow& loadHistoryWindow();
+    loadhistory::LoadRecorder& loadRecorder() { return loadRecorder_; }
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
@@ -110,6 +116,9 @@ private:
     // What grew since the start point.
     void openWhatGrew();
     void setGrowthNotification(bool on);
+    // The load history's window, and its export.
+    void openLoadHistory();
+    void exportLoadHistory(std::int64_t from, std::int64_t to);
     // The program lists' editor on a list folder.
     void editList(const QString& folder, const QString& title);
     // "Change Sound Setting": replace one cue file and preview it.
@@ -136,6 +145,7 @@ private:
     UpgradeCheck upgrade_;
     MainController controller_;
     GrowWatch grow_;
+    loadhistory::LoadRecorder loadRecorder_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> form1_;
@@ -144,6 +154,7 @@ private:
     std::unique_ptr<WarningDialog> warn1_;
     std::unique_ptr<ReportWindow> softTest_;
     std::unique_ptr<GrowWindow> growWindow_;
+    std::unique_ptr<loadhistory::LoadHistoryWindow> loadHistory_;
     std::unique_ptr<QMenu> menu_;
     TrayIcon* tray_ = nullptr;
     QString lastSoundChoice_;

@@ -132,6 +132,7 @@ void Monitor::tick() {
         timer_->setInterval(1000);
     }
     const int nowLoad = f_.nowLoad;
+    emit sampled(nowLoad);
     const int risePrior = f_.riseSincePrior >= 1 ? clampPercent(f_.riseSincePrior) : 0;
 
     // 9. Back within both limits: the acknowledged state ends.

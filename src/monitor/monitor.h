@@ -75,6 +75,8 @@ signals:
     // The start point was set from a fresh reading (at a showing, or by
     // setStartLoad()); not when it is moved to a history entry.
     void startPointSetAfresh(int load);
+    // A tick read the load: NowLoad as it stands after the gauges.
+    void sampled(int nowLoad);
 
 private:
     // Passes the figures on when they differ from those last passed on.

@@ -29,6 +29,7 @@ void StartPoint::reset() {
     restAlarm_.setPassedMinutes(0);
     history_.clear();
     emit historyTextCleared();
+    emit startPointSet();
 }
 
 std::optional<QString> StartPoint::moveTo(const QString& entry) {
@@ -37,6 +38,7 @@ std::optional<QString> StartPoint::moveTo(const QString& entry) {
     monitor_.setStartEntry(*v, entry);
     restTimer_.reset();
     restAlarm_.setPassedMinutes(0);
+    emit startPointSet();
     monitor_.tick();
     return std::nullopt;
 }

@@ -37,6 +37,8 @@ public:
 signals:
     // The history box's edit text is emptied.
     void historyTextCleared();
+    // The start point was set afresh or moved.
+    void startPointSet();
 
 private:
     Monitor& monitor_;

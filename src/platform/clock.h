@@ -1,6 +1,7 @@
 // The wall clock and the window timers, so that tests can drive time.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -26,6 +27,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime localTime() = 0;
+    // Whole seconds since 1970-01-01 UTC, as the wall clock says now.
+    virtual std::int64_t unixTime() = 0;
     virtual std::unique_ptr<Timer> createTimer() = 0;
     // A repeating timer whose shots come at the whole multiples of its
     // interval on the wall clock: with 1000 just after each new second,

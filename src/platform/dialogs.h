@@ -22,6 +22,10 @@ public:
     // Open-file dialog; filter given in the "desc|pattern" form.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& initialDir) = 0;
+    // Save-file dialog (asks before replacing a file); filter in the
+    // "desc|pattern" form; nothing when cancelled.
+    virtual std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                            const QString& initialPath) = 0;
 };
 
 }  // namespace ostra

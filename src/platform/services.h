@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/load_source.h"
 #include "platform/process_memory.h"
+#include "platform/pressure_source.h"
 #include "platform/processes.h"
 #include "platform/session.h"
 #include "platform/shell.h"
@@ -30,6 +31,7 @@ struct Services {
     Dialogs& dialogs;
     ProcessMemory& processMemory;
     DesktopNotifier& notifier;
+    PressureSource& pressure;
 };
 
 }  // namespace ostra

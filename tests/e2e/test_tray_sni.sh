@@ -90,6 +90,7 @@ expected=$(
 1	separator		
 1	standard	What grew since the start point...	Control+G
 1	standard	Name what grew in a notification	
+1	standard	Load history...	Control+H
 EOF
 )
 if [[ $layout != "$expected" ]]; then

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace ostra {
@@ -40,15 +41,18 @@ public:
         for (FakeTimer* t : timers) t->detach();
     }
     LocalTime localTime() override { return now; }
+    std::int64_t unixTime() override { return epoch; }
     std::unique_ptr<Timer> createTimer() override { return make(false); }
     std::unique_ptr<Timer> createWallClockTimer() override { return make(true); }
     // Moves the clock forward, wrapping at midnight.
     void advanceSeconds(int s) {
+        epoch += s;
         const int t = (now.secondOfDay() + s) % 86400;
         now = {t / 3600, (t / 60) % 60, t % 60};
     }
 
     LocalTime now{10, 0, 0};
+    std::int64_t epoch = 1'800'000'000;  // seconds since 1970, moved with `now`
     std::vector<FakeTimer*> timers;  // alive timers, in creation order
 
 private:

@@ -29,12 +29,19 @@ public:
         lastFilter = filter;
         return nextFileAnswer();
     }
+    std::optional<QString> saveFile(const QString& title, const QString& filter, const QString& initial) override {
+        shown.push_back({QStringLiteral("save"), title});
+        lastFilter = filter;
+        lastInitial = initial;
+        return nextFileAnswer();
+    }
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;                      // default Yes when empty
     std::deque<std::optional<QString>> fileAnswers;  // default cancel when empty
     std::function<void()> onShow;                    // runs inside every box, as a modal loop would
     QString lastFilter;
+    QString lastInitial;
 
 private:
     void record(const QString& kind, const QString& text) {

@@ -75,7 +75,7 @@ bool FakeFiles::setCurrentFolder(const QString& folder) {
 
 FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
-                                                     *this, fakeDialogs, processMemory, notifier})) {}
+                                                     *this, fakeDialogs, processMemory, notifier, *this})) {}
 
 FakePlatform::~FakePlatform() = default;
 

@@ -44,6 +44,22 @@ public:
     std::int64_t totalBytes = std::int64_t(24) << 30;
 };
 
+// Pressure figures handed out in order, the last one repeating; kNone
+// stands for a kernel without the figure.
+class FakePressureSource : public PressureSource {
+public:
+    std::optional<int> memorySomeAvg10() override {
+        ++pressureReads;
+        const int v = pressures.front();
+        if (pressures.size() > 1) pressures.pop_front();
+        if (v == kNone) return std::nullopt;
+        return v;
+    }
+    static constexpr int kNone = -1;
+    std::deque<int> pressures{kNone};
+    int pressureReads = 0;
+};
+
 class FakeSoundPlayer : public SoundPlayer, public virtual FakeCallLog {
 public:
     void play(const QString& path) override { sounds << path; }
@@ -187,7 +203,8 @@ class FakePlatform : public FakeLoadSource,
                      public FakeSession,
                      public FakeDownloads,
                      public FakeClock,
-                     public FakeWindowServices {
+                     public FakeWindowServices,
+                     public FakePressureSource {
 public:
     FakePlatform();
     ~FakePlatform() override;

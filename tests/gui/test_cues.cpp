@@ -204,6 +204,7 @@ public:
         answers.pop_front();
         return a;
     }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
 
     QStringList messages;
     std::vector<Open> opens;
@@ -215,7 +216,7 @@ struct FilePlatform {
     FakePlatform fake;
     LinuxFiles files;
     ScriptedDialogs scripted;
-    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier};
+    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier, fake};
     QStringList& sounds = fake.sounds;
 };
 

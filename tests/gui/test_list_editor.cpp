@@ -47,6 +47,7 @@ public:
         calls.append({title, filter, dir});
         return answer;
     }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
 };
 
 class RecordingShell : public ostra::Shell {

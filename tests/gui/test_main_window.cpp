@@ -581,9 +581,11 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
         {"N8", "Help"},
         {"N4", nullptr},
         {"N5", "Exit Program"},
+        // Beyond the original menu: after a separator at the end.
         {"N11", nullptr},
         {"WhatGrew1", "What grew since the start point..."},
         {"NameWhatGrew1", "Name what grew in a notification"},
+        {"LoadHistory1", "Load history..."},
     };
     const QList<QAction*> actions = m.actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
@@ -611,8 +613,10 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
     EXPECT_EQ(actionNamed(*app, "N1")->shortcut(), QKeySequence(Qt::Key_F7));
     EXPECT_EQ(actionNamed(*app, "N8")->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(actionNamed(*app, "WhatGrew1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    EXPECT_EQ(actionNamed(*app, "LoadHistory1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
     for (QAction* a : actions) {
-        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8") && a != actionNamed(*app, "WhatGrew1")) {
+        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8") && a != actionNamed(*app, "WhatGrew1") &&
+            a != actionNamed(*app, "LoadHistory1")) {
             EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
         }
     }
@@ -726,7 +730,7 @@ struct RealWindows {
         const Services b = platform.services();
         services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
                                                        b.downloads, b.clock, windows, b.dialogs,
-                                                       b.processMemory, b.notifier});
+                                                       b.processMemory, b.notifier, b.pressure});
         app = std::make_unique<OstraApp>(*services, dir.path());
         app->start();
     }

@@ -7,6 +7,7 @@
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
 #include "platform/linux/linux_process_memory.h"
+#include "platform/linux/linux_pressure_source.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_session.h"
 #include "platform/linux/linux_shell.h"
@@ -28,9 +29,10 @@ LinuxBackend::LinuxBackend()
       dialogs_(std::make_unique<LinuxDialogs>()),
       processMemory_(std::make_unique<LinuxProcessMemory>()),
       notifier_(std::make_unique<LinuxDesktopNotifier>()),
+      pressure_(std::make_unique<LinuxPressureSource>()),
       services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
                                                      *downloads_, *clock_, *windows_, *dialogs_,
-                                                     *processMemory_, *notifier_})) {}
+                                                     *processMemory_, *notifier_, *pressure_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

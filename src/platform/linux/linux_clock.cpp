@@ -1,5 +1,7 @@
 #include "platform/linux/linux_clock.h"
 
+#include <QDateTime>
+
 #include <QSocketNotifier>
 #include <QTime>
 #include <QTimer>
@@ -132,6 +134,8 @@ LocalTime LinuxClock::localTime() {
     const QTime t = QTime::currentTime();
     return {t.hour(), t.minute(), t.second()};
 }
+
+std::int64_t LinuxClock::unixTime() { return QDateTime::currentSecsSinceEpoch(); }
 
 std::unique_ptr<Timer> LinuxClock::createTimer() { return std::make_unique<QtTimer>(); }
 

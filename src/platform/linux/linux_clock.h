@@ -9,6 +9,7 @@ namespace ostra {
 class LinuxClock : public Clock {
 public:
     LocalTime localTime() override;
+    std::int64_t unixTime() override;
     std::unique_ptr<Timer> createTimer() override;
     // A CLOCK_REALTIME timerfd aimed at the next multiple, cancelled by the
     // kernel when the clock is set (and so after a resume).

@@ -43,9 +43,10 @@ Answer LinuxDialogs::confirm(const QString& text) {
     return Answer::Closed;
 }
 
-std::optional<QString> LinuxDialogs::openFile(const QString& title, const QString& filter,
-                                           const QString& initialDir) {
-    // "desc|pattern" pairs become Qt's "desc (pattern)" form.
+namespace {
+
+// "desc|pattern" pairs in Qt's "desc (pattern)" form.
+QString qtFilter(const QString& filter) {
     QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -54,9 +55,24 @@ std::optional<QString> LinuxDialogs::openFile(const QString& title, const QStrin
         QString pat = parts[i + 1] == QLatin1String("*.exe") ? QStringLiteral("*") : parts[i + 1];
         filters << QStringLiteral("%1 (%2)").arg(desc, pat);
     }
-    QString f = QFileDialog::getOpenFileName(nullptr, title, initialDir, filters.join(QStringLiteral(";;")));
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> chosen(const QString& f) {
     if (f.isEmpty()) return std::nullopt;
     return f;
+}
+
+}  // namespace
+
+std::optional<QString> LinuxDialogs::openFile(const QString& title, const QString& filter,
+                                           const QString& initialDir) {
+    return chosen(QFileDialog::getOpenFileName(nullptr, title, initialDir, qtFilter(filter)));
+}
+
+std::optional<QString> LinuxDialogs::saveFile(const QString& title, const QString& filter,
+                                           const QString& initialPath) {
+    return chosen(QFileDialog::getSaveFileName(nullptr, title, initialPath, qtFilter(filter)));
 }
 
 

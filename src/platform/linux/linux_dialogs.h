@@ -12,6 +12,8 @@ public:
     Answer confirm(const QString& text) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& initialDir) override;
+    std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                    const QString& initialPath) override;
 };
 
 }  // namespace ostra

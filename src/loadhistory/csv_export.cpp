@@ -1,0 +1,45 @@
+#include "loadhistory/csv_export.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+namespace ostra::loadhistory {
+
+QString isoTime(std::int64_t t) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(t);
+    const int offset = local.offsetFromUtc();
+    const int a = offset < 0 ? -offset : offset;
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char(offset < 0 ? '-' : '+') +
+           QStringLiteral("%1:%2").arg(a / 3600, 2, 10, QLatin1Char('0')).arg((a / 60) % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString percentHundredths(int hundredths) {
+    return QStringLiteral("%1.%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString eventText(unsigned events) {
+    QStringList parts;
+    if (events & StartPointSet) parts << QStringLiteral("start point");
+    if (events & WarningShown) parts << QStringLiteral("warning");
+    if (events & Acknowledged) parts << QStringLiteral("acknowledged");
+    return parts.join(QLatin1Char(';'));
+}
+
+QByteArray csv(const LoadRing& ring, std::int64_t from, std::int64_t to) {
+    QByteArray out(kCsvHeader);
+    out.append("\r\n");
+    ring.forEach(from, to, [&out](std::int64_t t, const Sample& s) {
+        // No field holds a comma, a quote or a line end, so none is quoted.
+        out.append(isoTime(t).toLatin1());
+        out.append(',');
+        out.append(QByteArray::number(s.load));
+        out.append(',');
+        if (s.pressure >= 0) out.append(percentHundredths(s.pressure).toLatin1());
+        out.append(',');
+        out.append(eventText(s.events).toLatin1());
+        out.append("\r\n");
+    });
+    return out;
+}
+
+}  // namespace ostra::loadhistory

@@ -1,0 +1,92 @@
+// The last 24 hours of the load, one sample a second, in a ring of packed
+// 32-bit slots (345,600 bytes when full). A slot stands for one second: the
+// newest at the head, older ones behind it, seconds without a sample left
+// empty, so the time of a sample is known from its place and gaps cost one
+// empty slot a second.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace ostra::loadhistory {
+
+// What happened in a second besides its figures.
+enum Event : unsigned {
+    StartPointSet = 1u,  // the start point was set or moved
+    WarningShown = 2u,   // a limit warning opened its window
+    Acknowledged = 4u,   // the warning was acknowledged ("OK")
+    WarningOn = 8u,      // a warning was standing (from its window to its acknowledgement)
+};
+inline constexpr unsigned kAllEvents = 15u;
+
+struct Sample {
+    int load = 0;       // 0..100
+    int pressure = -1;  // "some avg10" in hundredths of a percent, -1 unknown
+    unsigned events = 0;
+    bool operator==(const Sample&) const = default;
+};
+
+class LoadRing {
+public:
+    static constexpr int kCapacity = 86400;
+
+    bool empty() const { return filled_ == 0; }
+    // The second of the newest slot (valid when not empty).
+    std::int64_t newestTime() const { return headTime_; }
+    // The oldest second the ring still covers.
+    std::int64_t oldestTime() const { return headTime_ - filled_ + 1; }
+    // Number of seconds covered, samples and gaps.
+    int span() const { return filled_; }
+    // Bytes held by the slots.
+    std::size_t bytes() const { return slots_.capacity() * sizeof(std::uint32_t); }
+
+    // Records the sample of second t. A later second leaves the seconds in
+    // between empty; the same second again replaces the figures and adds
+    // the events; an earlier second (the clock was set back) keeps the
+    // order: it goes after one empty slot, the older samples moving back
+    // with it.
+    void record(std::int64_t t, const Sample& s);
+    // Adds events to the newest sample; false when there is none.
+    bool addEvents(unsigned events);
+    void clear();
+
+    // The sample of second t; nothing for a gap or a second out of reach.
+    std::optional<Sample> at(std::int64_t t) const;
+
+    // Calls f(t, sample) for every sample of the seconds from..to, oldest
+    // first.
+    template <typename F>
+    void forEach(std::int64_t from, std::int64_t to, F&& f) const {
+        if (empty()) return;
+        if (from < oldestTime()) from = oldestTime();
+        if (to > headTime_) to = headTime_;
+        if (from > to) return;
+        int i = index(from);
+        const int n = static_cast<int>(slots_.size());
+        for (std::int64_t t = from; t <= to; ++t) {
+            const std::uint32_t v = slots_[static_cast<std::size_t>(i)];
+            if (!isEmpty(v)) f(t, unpack(v));
+            if (++i == n) i = 0;
+        }
+    }
+
+    static std::uint32_t pack(const Sample& s);
+    static Sample unpack(std::uint32_t v);
+    static bool isEmpty(std::uint32_t v) { return (v & 0x7Fu) == 0x7Fu; }
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+private:
+    void push(std::uint32_t v);
+    int index(std::int64_t t) const {
+        int i = head_ - static_cast<int>(headTime_ - t);
+        return i < 0 ? i + kCapacity : i;
+    }
+
+    std::vector<std::uint32_t> slots_;  // grows to kCapacity, then wraps
+    int head_ = -1;
+    int filled_ = 0;
+    std::int64_t headTime_ = 0;
+};
+
+}  // namespace ostra::loadhistory
