@@ -2,12 +2,12 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
-#include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
 #include "settings/settings_file.h"
 #include "softtest/report_window.h"
+#include "tray/tray_icon.h"
 #include "ui/artwork.h"
 
 #include <QApplication>
@@ -128,8 +128,17 @@ void OstraApp::bindCommand(QAction& action, const char* cue, void (OstraApp::*ru
 }
 
 void OstraApp::connectCommands() {
+    connectWindowCommands();
+    connectRestTimer();
+    connectSounds();
+    connectHistory();
+    connectListsAndWeb();
+    connectWindowLife();
+}
+
+// The window's own commands.
+void OstraApp::connectWindowCommands() {
     Actions& a = actions_;
-    // The window's own commands.
     bindCommand(a.stickRight, "click.wav", &OstraApp::stickToRightEnd);
     bindCommand(a.takeOut, "click.wav", &OstraApp::takeOutMainForm);
     bindCommand(a.minimize, "click.wav", &OstraApp::minimize);
@@ -148,7 +157,11 @@ void OstraApp::connectCommands() {
         controller_.setAnalysisPanelOpen(open);
     });
     connect(&a.autoRefreshSwitch, &QAction::triggered, this, [this] { cue_.play("button.wav"); });
-    // The rest timer and the alarm interval.
+}
+
+// The rest timer and the alarm interval.
+void OstraApp::connectRestTimer() {
+    Actions& a = actions_;
     bindCommand(a.startTimer, "click.wav", &OstraApp::startTimer);
     bindCommand(a.stopTimer, "click.wav", &OstraApp::stopTimer);
     bindCommand(a.restartTimer, "click.wav", &OstraApp::restartTimer);
@@ -165,18 +178,31 @@ void OstraApp::connectCommands() {
         restAlarm_.decreaseInterval();
     });
     connect(&a.alarmSwitch, &QAction::triggered, this, &OstraApp::alarmSwitchClicked);
-    // Sounds.
+}
+
+// "Change Sound Setting".
+void OstraApp::connectSounds() {
+    Actions& a = actions_;
     connect(&a.alarmSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("alarm.wav"), QStringLiteral("File not found. ^^ ")); });
     connect(&a.emergencySound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again.")); });
     connect(&a.startSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("start.wav"), QStringLiteral("Fail to set sound. Try again.")); });
-    // The history.
+}
+
+// The history.
+void OstraApp::connectHistory() {
+    Actions& a = actions_;
     bindCommand(a.refreshStart, "click.wav", &OstraApp::refreshStart);
     bindCommand(a.moveStart, "click.wav", &OstraApp::moveStart);
     bindCommand(a.viewReport, "click.wav", &OstraApp::viewReport);
-    // Program lists, refresh, help and the homepage.
+}
+
+// Program lists, refresh, the software test, help, the homepage and the
+// upgrade check.
+void OstraApp::connectListsAndWeb() {
+    Actions& a = actions_;
     connect(&a.refreshMemory, &QAction::triggered, &refresh_, &MemoryRefresh::refreshNow);
     connect(&a.runStartup, &QAction::triggered, &lists_, &ProgramLists::runStartupCommand);
     connect(&a.runFavorites, &QAction::triggered, &lists_, &ProgramLists::runFavorites);
@@ -204,7 +230,11 @@ void OstraApp::connectCommands() {
         reportWindow();  // follows the test from its first figures
         softwareTest_.start();
     });
+}
 
+// The windows' life: the warning window, the main window, the tray icon and
+// the popup menu.
+void OstraApp::connectWindowLife() {
     // The warning window, made when the load first calls for it.
     connect(&warning_, &Warning::showRequested, this, [this](bool modal) { warningWindow().present(modal); });
 

@@ -83,6 +83,12 @@ public:
 private:
     void buildMenu();
     void connectCommands();
+    void connectWindowCommands();
+    void connectRestTimer();
+    void connectSounds();
+    void connectHistory();
+    void connectListsAndWeb();
+    void connectWindowLife();
 
     // Commands that act across windows.
     void stickToRightEnd();
