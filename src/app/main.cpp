@@ -4,6 +4,7 @@
 #include "app/ostra_app.h"
 #include "platform/instance_guard.h"
 #include "platform/linux/linux_backend.h"
+#include "platform/linux/start_environment.h"
 #include "ui/accessibility.h"
 #include "ui/artwork.h"
 
@@ -69,17 +70,18 @@ int main(int, char** argv) {
     // run through XWayland unless a platform was chosen.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY") &&
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        ostra::setOwnVariable("QT_QPA_PLATFORM", "xcb");
 
     // Without a session bus, the first D-Bus use would start one through
     // autolaunch that outlives the program: use the user's bus socket where
-    // there is one, and none otherwise.
+    // there is one, and none otherwise. For this process only: the programs
+    // it starts get the environment it was started with.
     if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) {
         const QString bus = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR")) + QStringLiteral("/bus");
         if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && QFileInfo(bus).exists())
-            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(bus));
+            ostra::setOwnVariable("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(bus));
         else
-            qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-no-session-bus");
+            ostra::setOwnVariable("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-no-session-bus");
     }
 
     // The controls that get a window of their own (the stopwatch) must not

@@ -22,6 +22,7 @@
 #include "ui/twostateswitch.h"
 #include "ui/artwork.h"
 #include "ui/colors.h"
+#include "ui/editabledropdown.h"
 #include "ui/x11/onscreen_x11.h"
 
 #include <QApplication>
@@ -144,14 +145,16 @@ QWidget* makeDisplayBackground(QWidget* parent, const char* name, const QRect& r
 }
 
 // The topmost control at `p` (in `parent`'s coordinates) that has a hint,
-// the controls that pass the mouse through included.
-QWidget* hintedControlAt(QWidget* parent, QPoint p) {
+// the controls on panels that pass the mouse through included. Elements
+// drawn on the window itself (`onWindow`) show none.
+QWidget* hintedControlAt(QWidget* parent, QPoint p, bool onWindow = true) {
     const QObjectList& children = parent->children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         if (!(*it)->isWidgetType()) continue;
         auto* w = static_cast<QWidget*>(*it);
         if (w->isWindow() || !w->isVisible() || !w->geometry().contains(p)) continue;
-        if (QWidget* inner = hintedControlAt(w, p - w->pos())) return inner;
+        if (onWindow && w->testAttribute(Qt::WA_TransparentForMouseEvents)) continue;
+        if (QWidget* inner = hintedControlAt(w, p - w->pos(), false)) return inner;
         if (!w->toolTip().isEmpty()) return w;
     }
     return nullptr;
@@ -245,10 +248,12 @@ void MainWindow::buildDisplay() {
               QColor(0, 128, 255));
     makeShape(this, "Shape4", ui::Shape::Form::Frame, {42, 72, 291, 221}, kWhite, kNavy);
     makeDisplayBackground(this, "Image2", {43, 73, 289, 220});
+    // Drawn on the window, the two show no tool tip: their hint is for a
+    // screen reader only.
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
-        ->setToolTip(QStringLiteral("Total used resouces"));
+        ->setAccessibleDescription(QStringLiteral("Total used resouces"));
     label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
-    label34_->setToolTip(QStringLiteral("Total used resouces"));
+    label34_->setAccessibleDescription(QStringLiteral("Total used resouces"));
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
@@ -311,7 +316,7 @@ void MainWindow::buildFigureColumn() {
 void MainWindow::buildRightColumn() {
     makeShape(this, "Shape27", ui::Shape::Form::Rectangle, {349, 70, 27, 231}, kGrey, kGrey);
     makeShape(this, "Shape28", ui::Shape::Form::Frame, {349, 70, 27, 231}, kSilver, kNavy)
-        ->setToolTip(QStringLiteral("Adjust Alarm every interval you set"));
+        ->setAccessibleName(QStringLiteral("Adjust Alarm every interval you set"));
     QFrame* panel1 = makePanel(this, "Panel1", {352, 73, 21, 225}, kSilver);
     makeButton(panel1, "RxSpeedButton16", Glyph::EditStartup, m_.actions.editStartup, {0, 2, 21, 19});
     makeButton(panel1, "RxSpeedButton9", Glyph::RunStartup, m_.actions.runStartup, {0, 22, 21, 19});
@@ -332,10 +337,9 @@ void MainWindow::buildRightColumn() {
 // The command row: the favourites box under the command strip, which hides
 // all of it but its drop-down button.
 void MainWindow::buildCommandRow() {
-    favoritesCombo_ = new QComboBox(this);
+    favoritesCombo_ = new ui::EditableDropDown(this);
     favoritesCombo_->setObjectName(QStringLiteral("ComboBox2"));
     favoritesCombo_->setGeometry(43, 313, 307, 21);
-    favoritesCombo_->setEditable(true);
     favoritesCombo_->setToolTip(QStringLiteral("My favorite exe file list"));
     favoritesCombo_->setAccessibleName(favoritesCombo_->toolTip());
     favoritesCombo_->setFont(smallFont());
@@ -360,14 +364,20 @@ void MainWindow::buildHistoryControls(QWidget* strip) {
     historyBox_->setGeometry(148, 1, 16, 17);
     historyBox_->setToolTip(QStringLiteral("Make RES List"));
     historyBox_->setAccessibleName(historyBox_->toolTip());
-    historyCombo_ = new QComboBox(strip);
+    historyCombo_ = new ui::EditableDropDown(strip);
     historyCombo_->setObjectName(QStringLiteral("ComboBox1"));
     historyCombo_->setGeometry(165, 0, 81, 19);
-    historyCombo_->setEditable(true);
     historyCombo_->setMaxVisibleItems(15);
     historyCombo_->setToolTip(QStringLiteral("Resources % List"));
     historyCombo_->setAccessibleName(historyCombo_->toolTip());
     historyCombo_->setFont(smallFont());
+    {
+        // A silver box, its text field included.
+        QPalette pal = historyCombo_->palette();
+        for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            pal.setColor(role, kSilver);
+        historyCombo_->setPalette(pal);
+    }
     historyCombo_->setEditText(QStringLiteral("See Res. "));
     led1_ = new ui::LedNumber(strip);
     led1_->setObjectName(QStringLiteral("LMDLEDLabel1"));
@@ -487,7 +497,12 @@ void MainWindow::bind() {
     // The window follows the logic objects...
     connect(&m_.monitor, &Monitor::figuresChanged, this, &MainWindow::showFigures);
     connect(&m_.monitor, &Monitor::loadGaugeStep, this, &MainWindow::showLoadGauges);
-    connect(&m_.history, &ResList::changed, this, &MainWindow::showHistory);
+    // The drop-down follows the list step by step, so that the entry chosen
+    // in it stays chosen while entries come and go around it.
+    connect(&m_.history, &ResList::replaced, this, &MainWindow::showHistory);
+    connect(&m_.history, &ResList::entryRemoved, this, &MainWindow::removeHistoryItem);
+    connect(&m_.history, &ResList::entryAppended, this, &MainWindow::addHistoryItem);
+    connect(&m_.history, &ResList::changed, led1_, [this](const QStringList& e) { led1_->setValue(e.size()); });
     connect(&m_.startPoint, &StartPoint::historyTextCleared, historyCombo_, &QComboBox::clearEditText);
     connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, led2_, &ui::LedNumber::setValue);
     connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, led3_, &ui::LedNumber::setValue);
@@ -504,14 +519,25 @@ void MainWindow::bind() {
     connect(switch1_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
     connect(switch1_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
     connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
-    connect(switch2_, &ui::TwoStateSwitch::clicked, &m_.actions.alarmSwitch, &QAction::trigger);
+    // The alarm switch's command comes with the flip (press or space); the
+    // auto-refresh switch's cue with the click only.
+    connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.actions.alarmSwitch, &QAction::trigger);
     // Every change the user makes to the favourites box starts the entry
     // selected then: a choice from the list, or a keystroke (which selects
-    // only an entry whose name it completes).
-    connect(favoritesCombo_, &QComboBox::activated, this,
-            [this](int i) { emit favoriteChosen(favoritesCombo_->itemText(i)); });
+    // only an entry whose name it completes). Enter opens only an entry
+    // named in full, and not the one just opened.
+    connect(favoritesCombo_, &QComboBox::activated, this, [this](int i) {
+        favoriteOpened_ = favoritesCombo_->itemText(i);
+        emit favoriteChosen(favoriteOpened_);
+    });
     connect(favoritesCombo_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-        emit favoriteChosen(favoritesCombo_->findText(text) >= 0 ? text : QString());
+        favoriteOpened_ = favoritesCombo_->findText(text) >= 0 ? text : QString();
+        emit favoriteChosen(favoriteOpened_);
+    });
+    connect(favoritesCombo_, &ui::EditableDropDown::enterPressed, this, [this](const QString& text) {
+        if (text == favoriteOpened_ || favoritesCombo_->findText(text) < 0) return;
+        favoriteOpened_ = text;
+        emit favoriteChosen(text);
     });
 
     // The shortcuts work while the main window has the focus.
@@ -529,7 +555,7 @@ QString MainWindow::versionText() const { return label2_->text(); }
 void MainWindow::setVersionText(const QString& text) { label2_->setText(text); }
 
 QString MainWindow::selectedHistoryEntry() const {
-    return historyCombo_->currentIndex() >= 0 ? historyCombo_->currentText() : QString();
+    return historyCombo_->itemText(historyCombo_->currentIndex());
 }
 
 void MainWindow::showFigures(const Figures& f) {
@@ -575,6 +601,24 @@ void MainWindow::showHistory(const QStringList& entries) {
     historyCombo_->setCurrentIndex(-1);
     historyCombo_->setEditText(text);
     led1_->setValue(entries.size());
+}
+
+void MainWindow::removeHistoryItem(int index) {
+    // The chosen entry thinned away: nothing is chosen, and the box no
+    // longer shows it.
+    if (index == historyCombo_->currentIndex()) historyCombo_->setCurrentIndex(-1);
+    historyCombo_->removeItem(index);
+}
+
+void MainWindow::addHistoryItem(const QString& entry) {
+    const bool none = historyCombo_->currentIndex() < 0;
+    const QString text = historyCombo_->currentText();
+    historyCombo_->addItem(entry);
+    // A box that was empty picks its first item by itself: undo that.
+    if (none && historyCombo_->currentIndex() >= 0) {
+        historyCombo_->setCurrentIndex(-1);
+        historyCombo_->setEditText(text);
+    }
 }
 
 void MainWindow::showSettings() {

@@ -19,6 +19,7 @@ class TwoStateSwitch;
 class StopwatchDisplay;
 class SpeedButton;
 class Shape;
+class EditableDropDown;
 }  // namespace ui
 
 struct Actions;
@@ -63,7 +64,8 @@ public:
     // The version label right of "Ostra   V".
     QString versionText() const;
     void setVersionText(const QString& text);
-    // The history entry chosen in the drop-down (empty when none).
+    // The history entry chosen in the drop-down, as the list holds it (empty
+    // when none); what is typed over it in the box does not count.
     QString selectedHistoryEntry() const;
 
 signals:
@@ -108,6 +110,8 @@ private:
     void showFigures(const Figures& f);
     void showLoadGauges(int value);
     void showHistory(const QStringList& entries);
+    void removeHistoryItem(int index);
+    void addHistoryItem(const QString& entry);
     void showSettings();
     void showFavorites(const QStringList& names);
 
@@ -134,7 +138,8 @@ private:
     ui::TwoStateSwitch *switch1_ = nullptr, *switch2_ = nullptr;
     ui::SpeedButton* analysisButton_ = nullptr;
     QCheckBox* historyBox_ = nullptr;
-    QComboBox *historyCombo_ = nullptr, *favoritesCombo_ = nullptr;
+    ui::EditableDropDown *historyCombo_ = nullptr, *favoritesCombo_ = nullptr;
+    QString favoriteOpened_;  // the favourite the box opened last, until the next keystroke
 };
 
 }  // namespace ostra

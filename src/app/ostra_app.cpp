@@ -81,11 +81,8 @@ WarningDialog& OstraApp::warningWindow() {
     return madeOnce(warn1_, services_.windows, [this] {
         auto w = std::make_unique<WarningDialog>(warning_);
         connect(w.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
-        connect(w.get(), &WarningDialog::limitResetClicked, this, [this] {
-            if (form3_ && form3_->isVisible()) return;
-            cue_.play("click.wav");
-            optionsWindow().exec();
-        });
+        // The options as the main window opens them: centred, once.
+        connect(w.get(), &WarningDialog::limitResetClicked, this, &OstraApp::openWarningOptions);
         connect(w.get(), &WarningDialog::exitClicked, this, [this] {
             cue_.play("click.wav");
             form1_->close();
@@ -95,7 +92,8 @@ WarningDialog& OstraApp::warningWindow() {
 }
 
 ReportWindow& OstraApp::reportWindow() {
-    return madeOnce(softTest_, services_.windows, [this] { return std::make_unique<ReportWindow>(softwareTest_); });
+    return madeOnce(softTest_, services_.windows,
+                    [this] { return std::make_unique<ReportWindow>(softwareTest_, services_.windows); });
 }
 
 void OstraApp::buildMenu() {

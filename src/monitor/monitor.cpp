@@ -34,10 +34,13 @@ std::optional<int> Monitor::readLoad() {
 }
 
 void Monitor::initialiseAtShow() {
-    f_.startLoad = readLoad().value_or(0);
-    f_.startEntry.reset();
-    f_.priorLoad = readLoad().value_or(0);
-    f_.nowLoad = readLoad().value_or(0);
+    // A reading that fails leaves its figure as it was, as in the tick.
+    if (const std::optional<int> v = readLoad()) {
+        f_.startLoad = *v;
+        f_.startEntry.reset();
+    }
+    if (const std::optional<int> v = readLoad()) f_.priorLoad = *v;
+    if (const std::optional<int> v = readLoad()) f_.nowLoad = *v;
     readLoad();  // the other two load gauges
     readLoad();
     f_.priorShown = f_.nowLoad;

@@ -39,7 +39,14 @@ public:
     static QByteArray serialize(const QStringList& entries);
 
 signals:
+    // After every change, with the whole list.
     void changed(const QStringList& entries);
+    // A new list as a whole (loaded or emptied), before changed().
+    void replaced(const QStringList& entries);
+    // The steps of an append, before changed(): each deletion of the
+    // thinning at the position it is made at, then the new entry.
+    void entryRemoved(int index);
+    void entryAppended(const QString& entry);
 
 private:
     QStringList entries_;

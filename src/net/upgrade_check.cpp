@@ -20,22 +20,27 @@ UpgradeCheck::UpgradeCheck(Deps deps, QObject* parent)
 void UpgradeCheck::check() {
     if (pending_) return;
     const UpdateAddresses where = updateAddresses(d_.updateHost);
-    pending_ = true;
     if (!where.isValid()) {
-        // A malformed host behaves as no network: an earlier copy still counts.
-        compare();
+        // A malformed host: no installer to hand over, so nothing to offer,
+        // whatever an earlier copy of the version file says.
+        emit finished();
         return;
     }
-    d_.downloads.fetch(where.versionFile, versionFile_, [this](bool) { compare(); });
+    pending_ = true;
+    // The installer of the server asked, even if the settings change while
+    // the file comes.
+    d_.downloads.fetch(where.versionFile, versionFile_, [this, installer = where.installer](bool) {
+        compare(installer);
+    });
 }
 
-void UpgradeCheck::compare() {
+void UpgradeCheck::compare(const QString& installer) {
     pending_ = false;
     const std::optional<QByteArray> file = d_.files.readFile(versionFile_, kMaxVersionFile);
     if (file && judgeVersionFile(*file, QString::fromLatin1(kVersionText)) == VersionVerdict::OfferUpgrade) {
         d_.cue.play("clicklong.wav");
         if (d_.dialogs.confirm(QString::fromLatin1(kUpgradeOffer)) == Answer::Yes) {
-            d_.shell.open(updateAddresses(d_.updateHost).installer);
+            d_.shell.open(installer);
             emit closeRequested();
         }
     }

@@ -38,7 +38,7 @@ public:
 
     // The check: fetches "vornalk.vvv" and, once it is there, compares its
     // first line with the running version. A check already under way is
-    // not started twice.
+    // not started twice; without a valid update host there is no check.
     void check();
     // "On line upgrade": asks first; every use leaves the automatic check on.
     void command();
@@ -52,7 +52,7 @@ signals:
     void finished();
 
 private:
-    void compare();
+    void compare(const QString& installer);
 
     Deps d_;
     const QString versionFile_;  // "vornalk.vvv" in the program folder

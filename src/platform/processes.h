@@ -15,6 +15,7 @@ struct ProcessUsage {
     std::int64_t peakBytes = 0;     // kernel high-water marks (VmHWM) of its processes
     std::int64_t currentBytes = 0;  // resident now (VmRSS)
     int processes = 0;              // processes seen in the group now
+    bool exited = false;            // it ended by itself: nothing of it is followed any more
 };
 
 class Processes {

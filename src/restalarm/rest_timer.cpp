@@ -10,20 +10,24 @@ QString formatHms(const LocalTime& t) {
 }
 
 RestTimer::RestTimer(Clock& clock, QObject* parent)
-    : QObject(parent), clock_(clock), minutes_(clock.createWallClockTimer()) {
-    minutes_->setCallback([this] { poll(); });
+    : QObject(parent), clock_(clock), seconds_(clock.createWallClockTimer()) {
+    seconds_->setCallback([this] { poll(); });
 }
 
 void RestTimer::start() {
+    // A timer that runs already counts up to now first: starting it again
+    // (every showing does) loses none of its seconds.
+    poll();
     running_ = true;
     reference_ = clock_.localTime();
-    minutes_->setInterval(60'000);
+    seconds_->setInterval(1000);
     redraw();
 }
 
 void RestTimer::stop() {
+    poll();  // the seconds up to the stop count
     running_ = false;
-    minutes_->setInterval(0);
+    seconds_->setInterval(0);
     redraw();
 }
 

@@ -1,10 +1,9 @@
 // The rest timer: a stopwatch that takes its count from the wall clock.
 // Each poll adds the seconds since the last counted moment, so late or
 // missed polls lose nothing, and announces a new wall-clock minute. While it
-// runs, a wall-clock timer polls at each new minute; the monitor's tick,
-// which comes just after each new second while the display is shown, polls
-// as well, so the display follows every second without a wake-up of its
-// own.
+// runs, a wall-clock timer polls just after each new second, whatever the
+// main window and the monitor do (the monitor's tick, which polls first,
+// shares that wake-up).
 #pragma once
 
 #include "platform/clock.h"
@@ -44,7 +43,7 @@ private:
     void redraw() { emit elapsedChanged(elapsed_); }
 
     Clock& clock_;
-    std::unique_ptr<Timer> minutes_;
+    std::unique_ptr<Timer> seconds_;
     qint64 elapsed_ = 0;
     LocalTime reference_;
     bool running_ = false;

@@ -3,20 +3,23 @@
 #include "platform/files.h"
 #include "settings/profile.h"
 
+#include <algorithm>
+
 namespace ostra {
 
-namespace {
-// Far beyond any settings file the program writes; a larger one is read
-// this far.
-constexpr qint64 kMaxBytes = 256 * 1024 * 1024;
-}  // namespace
-
-SettingsFile::SettingsFile(Files& files, QString path) : files_(files), path_(std::move(path)) {}
+SettingsFile::SettingsFile(Files& files, QString path, qint64 maxBytes)
+    : files_(files), path_(std::move(path)), maxBytes_(std::max<qint64>(maxBytes, 0)) {}
 
 void SettingsFile::load() {
-    std::optional<QByteArray> bytes = files_.readFile(path_, kMaxBytes);
-    // A regular file that cannot be read is never replaced.
-    readable_ = bytes.has_value() || !files_.fileExists(path_);
+    // One byte more than the limit tells a file of exactly the limit from a
+    // longer one.
+    std::optional<QByteArray> bytes = files_.readFile(path_, maxBytes_ + 1);
+    // A regular file that cannot be read, or not whole, is never replaced:
+    // writing back what was read would cut it. Its values are read as far
+    // as the limit.
+    const bool whole = !bytes || bytes->size() <= maxBytes_;
+    if (!whole) bytes->truncate(qsizetype(maxBytes_));
+    readable_ = whole && (bytes.has_value() || !files_.fileExists(path_));
     loaded_ = bytes.value_or(QByteArray());
     content_ = loaded_;
     refused_ = false;

@@ -15,10 +15,14 @@ inline const char* const kSettingsFileName = "tevo.ini";
 
 class SettingsFile {
 public:
-    SettingsFile(Files& files, QString path);
+    // Far beyond any settings file the program writes.
+    static constexpr qint64 kDefaultMaxBytes = 256 * 1024 * 1024;
+
+    SettingsFile(Files& files, QString path, qint64 maxBytes = kDefaultMaxBytes);
 
     // Reads the file. A missing file, or anything but a regular file in
-    // its place, reads as empty.
+    // its place, reads as empty. A file longer than `maxBytes` is read that
+    // far and is then never replaced (commit() fails and leaves it alone).
     void load();
 
     QString readString(const QString& section, const QString& key, const QString& def) const;
@@ -34,7 +38,8 @@ public:
     bool writeBool(const QString& section, const QString& key, bool value);
 
     // Replaces the file with the text in memory (nothing when unchanged).
-    // False when it could not; the old file is then as it was.
+    // False when it could not, or when the file was not read whole; the
+    // old file is then as it was.
     bool commit();
 
     QString path() const { return path_; }
@@ -42,6 +47,7 @@ public:
 private:
     Files& files_;
     QString path_;
+    const qint64 maxBytes_;
     QByteArray loaded_;
     QByteArray content_;
     bool readable_ = true;

@@ -1,5 +1,6 @@
 #include "softtest/report_window.h"
 
+#include "platform/window_services.h"
 #include "softtest/soft_test.h"
 #include "ui/artwork.h"
 #include "ui/gauge.h"
@@ -7,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,8 +32,10 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, int x, i
 
 }  // namespace
 
-ReportWindow::ReportWindow(SoftTest& test, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint), test_(test) {
+ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
+      test_(test),
+      windows_(windows) {
     setObjectName(QStringLiteral("TSoftTest"));
     setWindowTitle(QStringLiteral("Soft Test Report"));
     setAccessibleName(QStringLiteral("Soft Test Report"));
@@ -156,7 +160,18 @@ void ReportWindow::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
+void ReportWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 void ReportWindow::bringToFront() {
+    // Minimized, no window of the program is on the screen; restoring the
+    // program brings this one back.
+    if (windows_.isApplicationMinimized()) return;
     if (!isVisible()) {
         show();
         activateWindow();

@@ -17,6 +17,7 @@ class Gauge;
 }  // namespace ui
 
 class SoftTest;
+class WindowServices;
 struct SoftTestFigures;
 struct ProgramMemory;
 
@@ -28,13 +29,17 @@ public:
     static constexpr int kClientWidth = 598;
     static constexpr int kClientHeight = 419;
 
-    explicit ReportWindow(SoftTest& test, QWidget* parent = nullptr);
+    // `windows` tells whether the program is minimized: the window then
+    // stays off the screen while the test goes on.
+    ReportWindow(SoftTest& test, WindowServices& windows, QWidget* parent = nullptr);
 
-    // Any way of closing, the close box and Escape included.
+    // Any way of closing (the close box, "Show", "Hide").
     void reject() override;
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // Escape does nothing: the window has no cancel button.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void showFigures(const SoftTestFigures& f);
@@ -44,6 +49,7 @@ private:
     void bringToFront();
 
     SoftTest& test_;
+    WindowServices& windows_;
     ui::Gauge* gauge_;
     QPlainTextEdit* memo_;
     // res1, res2, res3, res11, res22, res33, res44.

@@ -28,6 +28,7 @@ QString amount(std::int64_t bytes, std::int64_t total) {
 
 QString programMemoryText(const ProgramMemory& m) {
     if (!m.started) return QStringLiteral("Program memory: the program did not start");
+    if (m.exited) return QStringLiteral("Program memory: peak %1, ended by itself").arg(amount(m.peakBytes, m.totalBytes));
     return QStringLiteral("Program memory: peak %1, %2 %3")
         .arg(amount(m.peakBytes, m.totalBytes), m.ended ? QStringLiteral("at the end") : QStringLiteral("now"),
              amount(m.currentBytes, m.totalBytes));
@@ -141,6 +142,7 @@ void SoftTest::sampleUsage() {
     memory_.peakBytes = std::max({memory_.peakBytes, u.peakBytes, u.currentBytes});
     memory_.currentBytes = u.currentBytes;
     memory_.processes = u.processes;
+    if (u.exited || u.processes == 0) memory_.exited = true;
     emit usageChanged(memory_);
 }
 

@@ -44,6 +44,7 @@ struct ProgramMemory {
     std::int64_t currentBytes = 0;  // resident at the last sample
     int processes = 0;              // processes of its group at the last sample
     std::int64_t totalBytes = 0;    // the machine's memory; 0 when unknown
+    bool exited = false;            // it ended by itself (no process of it left at a sample)
     bool operator==(const ProgramMemory&) const = default;
 };
 

@@ -25,12 +25,11 @@ void TwoStateSwitch::setOn(bool on) {
 
 QSize TwoStateSwitch::sizeHint() const { return {25, 40}; }
 
-void TwoStateSwitch::flipAndClick() {
+void TwoStateSwitch::flip() {
     m_on = !m_on;
     update();
     a11y::checkedChanged(this);
     emit toggled(m_on);
-    emit clicked();
 }
 
 void TwoStateSwitch::mousePressEvent(QMouseEvent* event) {
@@ -38,12 +37,23 @@ void TwoStateSwitch::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    flipAndClick();
+    m_pressed = true;
+    flip();
+}
+
+void TwoStateSwitch::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const bool click = m_pressed && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click) emit clicked();
 }
 
 void TwoStateSwitch::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        if (!event->isAutoRepeat()) flipAndClick();
+        if (!event->isAutoRepeat()) flip();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,6 +1,8 @@
-// Two-state lever switch. A left-button press flips it (toggled()) and then
-// emits clicked(), its command; so does the space key. The release does
-// nothing. setOn() changes the state silently.
+// Two-state lever switch. A left-button press flips it (toggled()); the
+// release over it, after that press, is its click (clicked()). The space
+// key flips it too, without a click. setOn() changes the state silently.
+// A switch whose command comes with the flip hangs it on toggled(); one
+// whose command is the click, on clicked().
 #pragma once
 
 #include <QWidget>
@@ -24,14 +26,16 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void flipAndClick();
+    void flip();
 
     bool m_on = false;
+    bool m_pressed = false;  // the left button went down on it
 };
 
 }  // namespace ostra::ui

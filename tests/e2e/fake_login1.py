@@ -10,6 +10,8 @@ line each to --log:
   Session.Terminate <id>
   Session.Get <property> <id>          (org.freedesktop.DBus.Properties)
   Session.GetAll <interface> <id>
+  Manager.GetUser <uid>
+  User.Get <property> <uid>
 Nothing is ever terminated for real.
 
 Sessions: by default every process has a session of its own, "c<pid>"
@@ -18,6 +20,13 @@ only the listed processes have sessions. --behaviour no-session answers
 GetSessionByPID with logind's NoSessionForPID error; --behaviour silent logs
 the calls and never answers them. --ready FILE is created once the name is
 owned. Ends on SIGTERM or SIGINT.
+
+Users: GetUser answers NoSuchUser unless --user-display ID is given; then
+every uid has a user object whose "Display" property names the session ID
+(an empty ID: no display session, ("", "/") as logind says it). --auto ID
+makes GetSession("auto") answer with session ID (else NoSuchSession), as
+logind does for a caller outside every session whose user has a graphical
+one. Both sessions can be terminated like the others.
 """
 
 import argparse
@@ -34,6 +43,7 @@ NAME = "org.freedesktop.login1"
 MANAGER_PATH = "/org/freedesktop/login1"
 MANAGER = "org.freedesktop.login1.Manager"
 SESSION = "org.freedesktop.login1.Session"
+USER = "org.freedesktop.login1.User"
 PROPERTIES = "org.freedesktop.DBus.Properties"
 
 
@@ -64,6 +74,10 @@ class NoSessionForPID(dbus.DBusException):
 
 class NoSuchSession(dbus.DBusException):
     _dbus_error_name = "org.freedesktop.login1.NoSuchSession"
+
+
+class NoSuchUser(dbus.DBusException):
+    _dbus_error_name = "org.freedesktop.login1.NoSuchUser"
 
 
 class UnknownProperty(dbus.DBusException):
@@ -100,6 +114,24 @@ class Session(dbus.service.Object):
         return dbus.Dictionary({}, signature="sv")
 
 
+class User(dbus.service.Object):
+    def __init__(self, bus, uid, display, log):
+        self.uid = uid
+        self.display = display  # (id, path)
+        self.log = log
+        super().__init__(bus, f"{MANAGER_PATH}/user/_{uid}")
+
+    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    def Get(self, interface, prop):
+        self.log("User.Get", prop, self.uid)
+        if interface == USER and prop == "Display":
+            return dbus.Struct((dbus.String(self.display[0]), dbus.ObjectPath(self.display[1])),
+                               signature="so", variant_level=1)
+        if interface == USER and prop == "UID":
+            return dbus.UInt32(self.uid, variant_level=1)
+        raise UnknownProperty(f"no property {interface}.{prop}")
+
+
 class Manager(dbus.service.Object):
     def __init__(self, bus, options, log):
         super().__init__(bus, MANAGER_PATH)
@@ -112,6 +144,12 @@ class Manager(dbus.service.Object):
             self.by_pid[int(pid)] = sid
         self.listed_only = bool(self.by_pid)
         self.sessions = {}
+        self.user_display = options.user_display
+        self.auto = options.auto
+        self.users = {}
+        for sid in (self.user_display, self.auto):
+            if sid:
+                self._session(sid)
 
     def _session(self, session_id):
         if session_id not in self.sessions:
@@ -138,12 +176,29 @@ class Manager(dbus.service.Object):
             return
         reply(dbus.ObjectPath(self._session(sid).path))
 
+    @dbus.service.method(MANAGER, in_signature="u", out_signature="o",
+                         async_callbacks=("reply", "error"))
+    def GetUser(self, uid, reply, error):
+        self.log("Manager.GetUser", int(uid))
+        if self.behaviour == "silent":
+            return
+        if self.user_display is None:
+            error(NoSuchUser(f"No user {int(uid)} known or logged in"))
+            return
+        if int(uid) not in self.users:
+            display = (("", "/") if not self.user_display
+                       else (self.user_display, self._session(self.user_display).path))
+            self.users[int(uid)] = User(self.bus, int(uid), display, self.log)
+        reply(dbus.ObjectPath(f"{MANAGER_PATH}/user/_{int(uid)}"))
+
     @dbus.service.method(MANAGER, in_signature="s", out_signature="o",
                          async_callbacks=("reply", "error"))
     def GetSession(self, session_id, reply, error):
         self.log("Manager.GetSession", session_id)
         if self.behaviour == "silent":
             return
+        if session_id == "auto" and self.auto:
+            session_id = self.auto
         known = session_id in self.sessions or session_id in self.by_pid.values()
         if not known:
             error(NoSuchSession(f"No session '{session_id}' known"))
@@ -168,6 +223,9 @@ def main():
     parser.add_argument("--log", required=True)
     parser.add_argument("--ready", help="file created once the name is owned")
     parser.add_argument("--session", action="append", metavar="ID:PID")
+    parser.add_argument("--user-display", metavar="ID",
+                        help="GetUser answers; the user's Display is session ID ('' for none)")
+    parser.add_argument("--auto", metavar="ID", help="GetSession('auto') names session ID")
     parser.add_argument("--behaviour", choices=("normal", "no-session", "silent"),
                         default="normal")
     options = parser.parse_args()

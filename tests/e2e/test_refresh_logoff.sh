@@ -15,7 +15,11 @@
 #     log-off request, GetSessionByPID with the program's own pid and then
 #     Terminate of the session logind named. The program does not end by
 #     itself (the log-off would end it) and still ends normally on SIGTERM.
-# At the end the log holds exactly the two calls of step 5.
+#  6. a logind that finds no session for the program's pid (as for an
+#     application in a user scope on GNOME) but a display session for its
+#     user: Enter terminates that session, found through GetUser and the
+#     user's Display property.
+# The log holds exactly the two calls of step 5, then the four of step 6.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -107,19 +111,35 @@ e2e_expect_no_window Confirm 1
 nothing_logged "the marker file"
 rm "$MARKER"
 
+# refresh_with_enter: the picture button, Enter on "Confirm", then a wait
+# for the Terminate and a second for anything after it.
+refresh_with_enter() {
+  xdotool mousemove $((main_x + 275)) $((main_y + 276)) click 1
+  e2e_wait_window Confirm 5
+  xdotool key Return
+  e2e_wait_window_gone Confirm 5
+  for ((i = 0; i < 100; i++)); do
+    grep -q '^Session.Terminate' "$LOG" 2>/dev/null && break
+    sleep 0.05
+  done
+  sleep 1
+}
+
 e2e_note "5. the picture button, Enter"
-xdotool mousemove $((main_x + 275)) $((main_y + 276)) click 1
-e2e_wait_window Confirm 5
-xdotool key Return
-e2e_wait_window_gone Confirm 5
-for ((i = 0; i < 100; i++)); do
-  grep -q '^Session.Terminate' "$LOG" 2>/dev/null && break
-  sleep 0.05
-done
-sleep 1 # anything after the Terminate would show up too
+refresh_with_enter
 expected=$(printf 'Manager.GetSessionByPID %s\nSession.Terminate c%s' "$E2E_PID" "$E2E_PID")
 e2e_assert_eq "$expected" "$(logged)" "calls to logind"
 e2e_assert_alive "$E2E_PID" "the program after the log-off request"
+
+e2e_note "6. outside every session (GNOME's application scopes): the user's display session"
+e2e_stop_pid "$E2E_LOGIN1_PID"
+LOG=$E2E_TMP/login1-scope.log
+e2e_start_fake_login1 "$LOG" --behaviour no-session --user-display 2
+refresh_with_enter
+expected=$(printf 'Manager.GetSessionByPID %s\nManager.GetUser %s\nUser.Get Display %s\nSession.Terminate 2' \
+  "$E2E_PID" "$(id -u)" "$(id -u)")
+e2e_assert_eq "$expected" "$(logged)" "calls to logind outside every session"
+e2e_assert_alive "$E2E_PID" "the program after the second log-off request"
 
 kill -TERM "$E2E_PID"
 e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM"

@@ -12,9 +12,10 @@
 #     the container's init, never of the program) and the box says
 #     "Well done the test...";
 #  2. 800 MiB with a child, both ignoring SIGTERM: ended all the same;
-#  3. a program that ended by itself 2 s after its start: "TEST RESULT"
-#     then says "Fail to close the test software...", and leaves no zombie
-#     of it behind.
+#  3. a program that ended by itself 2 s after its start: the report's
+#     memory line says so ("Program memory: peak N MiB ..., ended by
+#     itself") while the test goes on; "TEST RESULT" then says "Fail to
+#     close the test software...", and leaves no zombie of it behind.
 # In rounds 1 and 2 the peak the report shows ("Program memory: peak
 # N MiB ...") is within 5% of the "Maximum resident set size" that GNU time
 # measures for the same memhog run alone.
@@ -159,16 +160,16 @@ fault() {
   FAULTS+=("$*")
 }
 
-# memory_line ROUND: sets MEMORY_LINE to the report's "Program memory: ..."
-# line in its final form ("at the end"), read as a screen reader reads it
-# (the label whose text starts so); empty (and a fault) when it cannot be
-# read.
+# memory_line ROUND [MATCH]: sets MEMORY_LINE to the report's "Program
+# memory: ..." line once it matches MATCH (default: its final form, "at the
+# end"), read as a screen reader reads it (the label whose text starts so);
+# empty (and a fault) when it cannot be read.
 memory_line() {
-  local seen
+  local seen match=${2:-at the end}
   if ! MEMORY_LINE=$(e2e_atspi label --pid "$E2E_PID" --window "$REPORT" --role label \
-    --text-prefix "Program memory:" --match 'at the end' --timeout 10 2>&1); then
+    --text-prefix "Program memory:" --match "$match" --timeout 10 2>&1); then
     seen=$(e2e_atspi label --pid "$E2E_PID" --window "$REPORT" --name "Program memory" --timeout 1 2>&1 || true)
-    fault "round $1: no label of the report reads \"Program memory: ... at the end ...\" over AT-SPI" \
+    fault "round $1: no label of the report reads \"Program memory: ... $match ...\" over AT-SPI" \
       "(${MEMORY_LINE//$'\n'/ | }; the label named \"Program memory\" reads \"${seen//$'\n'/ | }\")"
     MEMORY_LINE=
     # What it shows, for a person to read (kept with E2E_KEEP=1).
@@ -257,12 +258,16 @@ for ((i = 0; i < 200; i++)); do
 done
 ! e2e_alive "$PARENT" || e2e_fail "round 3: memhog still runs 10 s after it should have exited"
 wait_samples 3 4
+# Ended by itself while the test goes on: the line says so, with a peak.
+memory_line 3 'ended by itself'
+[[ -z $MEMORY_LINE ]] || e2e_note "round 3, sampling: $MEMORY_LINE"
+[[ -z $MEMORY_LINE || -n $(peak_of "$MEMORY_LINE") ]] || fault "round 3: no peak in \"$MEMORY_LINE\""
 press_test_result 3
 answer_box 3 "Fail to close the test software\.\.\."
 wait_ended "$PARENT" "round 3: memhog that exited by itself"
 wait_ended "$CHILD" "round 3: memhog's child that exited by itself"
-memory_line 3
-[[ -z $MEMORY_LINE ]] || e2e_note "round 3: $MEMORY_LINE"
+memory_line 3 'ended by itself'
+[[ -z $MEMORY_LINE ]] || e2e_note "round 3, ended: $MEMORY_LINE"
 end_run
 
 if ((${#FAULTS[@]})); then

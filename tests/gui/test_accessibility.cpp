@@ -171,6 +171,14 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     EXPECT_EQ(present->valueInterface()->currentValue().toInt(), 47);
     for (ui::Shape* s : h.main().findChildren<ui::Shape*>())
         EXPECT_EQ(QAccessible::queryAccessibleInterface(s)->role(), QAccessible::Graphic) << s->objectName().toStdString();
+    // Drawn elements show no tool tip; their hint still reaches a screen
+    // reader: the frame's as its name, the labels' as their description.
+    QAccessibleInterface* column = QAccessible::queryAccessibleInterface(h.mainControl("Shape28"));
+    EXPECT_EQ(column->text(QAccessible::Name), QStringLiteral("Adjust Alarm every interval you set"));
+    for (const char* name : {"Label33", "Label34"})
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(h.mainControl(name))->text(QAccessible::Description),
+                  QStringLiteral("Total used resouces"))
+            << name;
 
     // The LED numbers and the rest timer: static text reading what they show.
     h.app->restAlarm().setRestInterval(25);
@@ -192,7 +200,7 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     EXPECT_EQ(timer->textInterface()->text(3, 5), QStringLiteral("25"));
 
     // The alarm switch: a check box; its press action clicks it as the
-    // mouse does, so the command runs after the flip.
+    // mouse does, so the command runs with the flip.
     auto* lever = h.mainControl<ui::TwoStateSwitch>("RxSwitch2");
     ASSERT_NE(lever, nullptr);
     QAccessibleInterface* alarm =
@@ -219,8 +227,8 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     h.fp.sounds.clear();
     seen().clear();
     actions->doAction(QAccessibleActionInterface::pressAction());
-    // The command hangs on clicked(): it runs inside it.
-    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("toggled 1, command, clicked"));
+    // The command hangs on toggled(): it runs inside it, before the click.
+    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("command, toggled 1, clicked"));
     EXPECT_TRUE(lever->isOn());
     EXPECT_TRUE(alarm->state().checked);
     EXPECT_TRUE(h.app->restTimer().running());
@@ -234,7 +242,7 @@ TEST(Accessibility, MainWindowReadsItsFiguresSwitchesAndWindow) {
     // Off again by the toggle action: the command stops the rest timer.
     order.clear();
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("toggled 0, command, clicked"));
+    EXPECT_EQ(order.join(QStringLiteral(", ")), QStringLiteral("command, toggled 0, clicked"));
     EXPECT_FALSE(alarm->state().checked);
     EXPECT_FALSE(h.app->restTimer().running());
 

@@ -424,3 +424,30 @@ TEST_F(RestCommandsTest, RestartTheTimerAndTheInterval) {
 }
 
 }  // namespace
+
+// The auto-refresh switch flips at the press and at the space key; its cue
+// plays only when the press is released over it.
+TEST(CueTable, TheAutoRefreshSwitchSoundsOnlyOnAClick) {
+    AppHarness h;
+    h.start();
+    auto* sw = h.mainControl<ui::TwoStateSwitch>("RxSwitch1");
+    ASSERT_NE(sw, nullptr);
+    const QPoint mid = sw->rect().center();
+    QTest::mousePress(sw, Qt::LeftButton, Qt::NoModifier, mid);
+    EXPECT_TRUE(sw->isOn());
+    EXPECT_TRUE(h.app->controller().settings().autoRefreshAtStart);
+    EXPECT_EQ(h.fp.sounds, QStringList());
+    QTest::mouseRelease(sw, Qt::LeftButton, Qt::NoModifier, mid);
+    EXPECT_EQ(h.fp.sounds, QStringList{h.cue("button.wav")});
+    // Released outside: flipped, silent.
+    QTest::mousePress(sw, Qt::LeftButton, Qt::NoModifier, mid);
+    QTest::mouseRelease(sw, Qt::LeftButton, Qt::NoModifier, mid + QPoint(200, 200));
+    EXPECT_FALSE(sw->isOn());
+    EXPECT_FALSE(h.app->controller().settings().autoRefreshAtStart);
+    // The space key: flipped, silent.
+    sw->setFocus();
+    QTest::keyClick(sw, Qt::Key_Space);
+    EXPECT_TRUE(sw->isOn());
+    EXPECT_TRUE(h.app->controller().settings().autoRefreshAtStart);
+    EXPECT_EQ(h.fp.sounds, QStringList{h.cue("button.wav")});
+}

@@ -17,12 +17,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QSet>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -259,6 +261,18 @@ TEST_F(MainWindowTest, ShapeIsBuiltOnceFromTheDesignLayout) {
 
 // ----------------------------------------------------------------- layout
 
+TEST_F(MainWindowTest, TheHistoryBoxIsSilver) {
+    started();
+    auto* combo = win().findChild<QComboBox*>("ComboBox1");
+    ASSERT_NE(combo, nullptr);
+    combo->setEditText(QString());
+    // The text field as the window shows it, away from its frame.
+    const QRect field = combo->lineEdit()->geometry();
+    const QImage shot = win().grab(QRect(combo->mapTo(&win(), field.topLeft()), field.size())).toImage();
+    const QColor mid = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+    EXPECT_EQ(mid, QColor(192, 192, 192)) << mid.name().toStdString();
+}
+
 TEST_F(MainWindowTest, CaptionsEndBeforeTheirValuesAndFiguresStayReadable) {
     platform.loads = {47, 47, 47, 47, 47, 100};
     started();
@@ -319,7 +333,7 @@ TEST_F(MainWindowTest, ElementsDrawnOnTheSurfaceTakeNoClicks) {
     }
 }
 
-TEST_F(MainWindowTest, HintsShowOverControlsThatPassTheMouseThrough) {
+TEST_F(MainWindowTest, HintsShowOverControlsOnPanelsNotOverElementsDrawnOnTheWindow) {
     started();
     // The hint request as Qt's tool-tip timer sends it: to the control
     // that takes the mouse under the pointer, passed on up to the window.
@@ -331,13 +345,15 @@ TEST_F(MainWindowTest, HintsShowOverControlsThatPassTheMouseThrough) {
         QApplication::sendEvent(target, &he);
         return he.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
     };
+    // Gauge3 sits on a panel: its hint shows.
     EXPECT_EQ(hintAt(windowRectOf("Gauge3").center()), QStringLiteral("Now Res"));
-    EXPECT_EQ(hintAt(windowRectOf("Label33").center()), QStringLiteral("Total used resouces"));
-    EXPECT_EQ(hintAt(windowRectOf("Label34").center()), QStringLiteral("Total used resouces"));
+    // Elements drawn on the window show none, whatever their hint.
+    EXPECT_EQ(hintAt(windowRectOf("Label33").center()), QString());
+    EXPECT_EQ(hintAt(windowRectOf("Label34").center()), QString());
     // Shape28's frame, beside the button column it stands behind.
     const QRect column = windowRectOf("Shape28");
-    EXPECT_EQ(hintAt(QPoint(column.left() + 1, column.center().y())),
-              QStringLiteral("Adjust Alarm every interval you set"));
+    EXPECT_EQ(hintAt(QPoint(column.left() + 1, column.center().y())), QString());
+    for (const char* name : {"Label33", "Label34", "Shape28"}) EXPECT_EQ(child(name)->toolTip(), QString()) << name;
     // A button keeps its own hint; a bare label has none.
     EXPECT_EQ(hintAt(windowRectOf("RxSpeedButton4").center()), QStringLiteral("Stick to the right end"));
     EXPECT_EQ(hintAt(windowRectOf("Label6").center()), QString());
@@ -492,6 +508,19 @@ TEST_F(MainWindowTest, ShowAfterHideReplaysTheStartUpSequence) {
     EXPECT_EQ(win().findChild<QLabel*>("Label22")->text(), QStringLiteral("70%"));
     EXPECT_EQ(app->monitor().figures().nowLoad, 70);
     EXPECT_EQ(monitorTimer().interval(), 1000);
+}
+
+TEST_F(MainWindowTest, ASecondStartWhileHiddenShowsTheWindow) {
+    started();
+    actionNamed(*app, "hide1")->trigger();
+    ASSERT_FALSE(win().isVisible());
+    const QString counter = ini("my11", "SpinEdit1");
+    app->showRequested();  // what a second start asks of the running copy
+    QApplication::processEvents();
+    EXPECT_TRUE(win().isVisible());
+    // Shown from hidden: the start-up sequence ran again.
+    EXPECT_EQ(app->controller().settings().startCounter, 2);
+    EXPECT_EQ(counter, ini("my11", "SpinEdit1"));  // nothing written meanwhile
 }
 
 TEST_F(MainWindowTest, DoubleClickOnTheIconRunsShow) {
@@ -680,21 +709,38 @@ TEST_F(MainWindowTest, InformationTextWrapsInItsBoxAboveTheAlarmLine) {
 
 // ------------------------------------------------------ Minimize, then Show
 
-TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
-    // The real window services: "Minimize" takes every window off the screen.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
-    for (const char* command : {"Show1", "hide1"}) {
-        QTemporaryDir dir;
-        FakePlatform platform;
+namespace {
+
+// The program on the fake platform but with the real window services, so
+// that "Minimize" takes its windows off the screen; started, no warnings.
+struct RealWindows {
+    RealWindows() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
         platform.loads = {40};
         platform.setIni(dir.path(), "x", "checkbox1", QStringLiteral("0"));
         platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
-        LinuxWindowServices windows;
         const Services b = platform.services();
-        Services services{b.load,      b.sound, b.files, b.shell,   b.processes,
-                          b.session,   b.downloads, b.clock, windows, b.dialogs};
-        OstraApp app(services, dir.path());
-        app.start();
+        services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
+                                                       b.downloads, b.clock, windows, b.dialogs});
+        app = std::make_unique<OstraApp>(*services, dir.path());
+        app->start();
+    }
+    QTemporaryDir dir;
+    FakePlatform platform;
+    LinuxWindowServices windows;
+    std::unique_ptr<Services> services;
+    std::unique_ptr<OstraApp> app;
+};
+
+}  // namespace
+
+TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
+    for (const char* command : {"Show1", "hide1"}) {
+        RealWindows r;
+        OstraApp& app = *r.app;
+        QTemporaryDir& dir = r.dir;
+        FakePlatform& platform = r.platform;
+        LinuxWindowServices& windows = r.windows;
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
         const std::vector<QWidget*> others{&app.infoWindow(), &app.reportWindow(), &app.optionsWindow(),
                                            &app.warningWindow()};
@@ -716,4 +762,43 @@ TEST(MinimizeThenShow, TheOtherWindowsOpenAtMinimizeAreClosedNotBroughtBack) {
         // The options window was closed as the user closes it: its section written.
         EXPECT_EQ(platform.ini(dir.path(), "x", "xx1"), QStringLiteral("95")) << command;
     }
+}
+
+// "Minimize" during a software test: the report leaves the screen with the
+// rest and stays off it at every sample, while the samples go on; the
+// program restored (a second start), it is back and raised again.
+TEST(MinimizeThenShow, AReportUnderWayStaysOffTheScreenWhileSamplingGoesOn) {
+    RealWindows r;
+    OstraApp& app = *r.app;
+    LinuxWindowServices& windows = r.windows;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.mainWindow()));
+    r.platform.fakeDialogs.fileAnswers = {QStringLiteral("/opt/prog/tool.exe")};
+    actionNamed(app, "Startsoftwaretest1")->trigger();
+    ReportWindow& report = app.reportWindow();
+    ASSERT_TRUE(report.isVisible());
+    auto& sampler = dynamic_cast<FakeTimer&>(app.softTest().timer());
+
+    actionNamed(app, "RxSpeedButton15")->trigger();  // "Minimize"
+    ASSERT_TRUE(windows.isApplicationMinimized());
+    auto onScreen = [] {
+        QStringList names;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->inherits("QSystemTrayIconSys")) names << w->objectName();
+        return names;
+    };
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(sampler.fire());
+        QApplication::processEvents();
+        EXPECT_EQ(onScreen(), QStringList()) << "sample " << i + 1;
+    }
+    EXPECT_EQ(app.softTest().testSeconds(), 3);
+    EXPECT_TRUE(app.softTest().sampling());
+
+    app.showRequested();
+    QApplication::processEvents();
+    EXPECT_TRUE(report.isVisible());
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    ASSERT_TRUE(sampler.fire());
+    EXPECT_EQ(app.softTest().testSeconds(), 4);
+    EXPECT_TRUE(report.isVisible());
 }

@@ -10,6 +10,7 @@
 #include "ui/shape.h"
 
 #include <QFile>
+#include <QScreen>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -359,12 +360,17 @@ TEST_F(WarningWindowTest, TheTickOpensItModallyBlinksInsideAndBothWarningsFollow
     EXPECT_TRUE(h.fp.sounds.isEmpty()) << h.fp.sounds.join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(WarningWindowTest, LimitResetOpensTheOptionsOverTheWarningOnce) {
+TEST_F(WarningWindowTest, LimitResetOpensTheOptionsCentredOverTheWarningOnce) {
     h.app->warning().showModeless();
+    h.options().move(3, 4);  // wherever it was: it opens centred
     QAbstractButton* reset = warnButton("RxSpeedButton13");
     bool ran = whileModal([&] { clickButton(reset); },
                           [&](QWidget* modal) {
                               EXPECT_EQ(modal, &h.options());
+                              // Centred as every way in centres it (its frame about
+                              // the screen's centre).
+                              EXPECT_EQ(modal->pos(), QGuiApplication::primaryScreen()->geometry().center() -
+                                                          modal->rect().center());
                               EXPECT_TRUE(warn.isVisible()) << "the warning stays open under the options";
                               EXPECT_EQ(h.fp.sounds, QStringList{h.cue("click.wav")});
                               // Again while the options are open: nothing at all.

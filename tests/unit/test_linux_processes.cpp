@@ -1,6 +1,7 @@
 // Starting, measuring and ending real programs (the memhog helper) through
 // LinuxProcesses.
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/start_environment.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,6 +17,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -186,6 +188,38 @@ TEST(LinuxProcesses, MeasuresAndEndsTheWholeGroup) {
 
 // A program that ended by itself is not "terminated": false, and it is only
 // reaped; other programs are untouched. Bad handles and paths fail.
+// A program followed for a while that then ends by itself (with its
+// child): its usage says so, keeps the peak and holds nothing now.
+TEST(LinuxProcesses, AProgramThatEndsByItselfIsReportedEnded) {
+    QTemporaryDir dir;
+    ostra::LinuxProcesses procs;
+    const QString pids = pidFile(dir, QStringLiteral("later"));
+    ProcessHandle h = 0;
+    {
+        EnvGuard env({{"MEMHOG_MIB", "16"},
+                      {"MEMHOG_CHILD", "1"},
+                      {"MEMHOG_EXIT_AFTER", "1"},
+                      {"MEMHOG_PIDFILE", pids.toLocal8Bit()}});
+        h = procs.start(QStringLiteral(OSTRA_MEMHOG));
+    }
+    ASSERT_GT(h, 0);
+    const auto started = waitForPidFile(pids);
+    ASSERT_TRUE(started);
+    const auto running = procs.usage(h);
+    EXPECT_GE(running.processes, 1);
+    EXPECT_FALSE(running.exited);
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::processEvents();
+        return !procStat(started->first);
+    }));
+    const auto after = procs.usage(h);
+    EXPECT_TRUE(after.exited);
+    EXPECT_EQ(after.processes, 0);
+    EXPECT_EQ(after.currentBytes, 0);
+    EXPECT_GE(after.peakBytes, 16 * 1024 * 1024);
+    EXPECT_FALSE(procs.terminate(h));
+}
+
 TEST(LinuxProcesses, ReportsFailureForWhatCannotBeEnded) {
     QTemporaryDir dir;
     ostra::LinuxProcesses procs;
@@ -219,6 +253,7 @@ TEST(LinuxProcesses, ReportsFailureForWhatCannotBeEnded) {
         return !procStat(quickPid);
     }));
     EXPECT_EQ(procs.usage(quick).processes, 0);
+    EXPECT_TRUE(procs.usage(quick).exited);
     EXPECT_FALSE(procs.terminate(quick));
     EXPECT_FALSE(procs.terminate(quick));
     EXPECT_TRUE(alive(stayStarted->first, stayStat->start));
@@ -283,6 +318,36 @@ TEST(LinuxProcesses, StartsDesktopEntry) {
     // Gone before the event loop could reap it: the destructor does.
     procs.reset();
     EXPECT_FALSE(ourChild(started->first, s->start));
+}
+
+// The program under test gets the environment Ostra was started with, not
+// the variables Ostra set for itself (a dead bus address, say).
+TEST(LinuxProcesses, TheProgramGetsTheEnvironmentOstraWasStartedWith) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("env"));
+    const QString script = dir.filePath(QStringLiteral("dump.sh"));
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nenv > '" + out.toUtf8() + ".part' && mv '" + out.toUtf8() + ".part' '" + out.toUtf8() + "'\n");
+    f.close();
+    ASSERT_TRUE(f.setPermissions(f.permissions() | QFile::ExeOwner));
+    qunsetenv("OSTRA_TEST_PROC_UNSET");
+    qputenv("OSTRA_TEST_PROC_GIVEN", "as given");
+    ostra::setOwnVariable("OSTRA_TEST_PROC_UNSET", "unix:path=/nonexistent/bus");
+    ostra::setOwnVariable("OSTRA_TEST_PROC_GIVEN", "changed");
+    ASSERT_EQ(qgetenv("OSTRA_TEST_PROC_GIVEN"), "changed");
+
+    ostra::LinuxProcesses procs;
+    const ProcessHandle h = procs.start(script);
+    ASSERT_GT(h, 0);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(out); }));
+    QFile env(out);
+    ASSERT_TRUE(env.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = env.readAll().split('\n');
+    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const QByteArray& l) { return l.startsWith("OSTRA_TEST_PROC_UNSET="); }));
+    EXPECT_TRUE(lines.contains("OSTRA_TEST_PROC_GIVEN=as given"));
+    EXPECT_TRUE(lines.contains("PATH=" + qgetenv("PATH")));
+    procs.terminate(h);
 }
 
 // The peak agrees with the kernel's maximum resident set size that

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <unistd.h>
 
 using ostra::LinuxSession;
 
@@ -110,14 +111,19 @@ TEST(LinuxSession, LogOffTerminatesExactlyOurSessionAndFailsQuietlyOtherwise) {
                                               QStringLiteral("Session.Terminate c%1").arg(r.pid)}));
     }
     {
-        // The process belongs to no session: nothing is terminated.
+        // The process belongs to no session, and its user has none either:
+        // logind is asked for each way to the user's session, nothing is
+        // terminated, and that is known at once.
         const QString log = dir.filePath(QStringLiteral("nosession.log"));
         FakeLogind logind(bus.address(), log, {QStringLiteral("--behaviour"), QStringLiteral("no-session")});
         ASSERT_TRUE(logind.ready());
         r = probe(bus.address());
         ASSERT_TRUE(r.ran);
         EXPECT_FALSE(r.loggedOff);
-        EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)});
+        EXPECT_EQ(logLines(log), (QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid),
+                                              QStringLiteral("Manager.GetUser %1").arg(::getuid()),
+                                              QStringLiteral("Manager.GetSession auto")}));
+        EXPECT_LT(r.ms, 1000);
     }
     {
         // A service that never answers holds the call only for its own limit.
@@ -128,6 +134,44 @@ TEST(LinuxSession, LogOffTerminatesExactlyOurSessionAndFailsQuietlyOtherwise) {
         ASSERT_TRUE(r.ran);
         EXPECT_FALSE(r.loggedOff);
         EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)});
+    }
+}
+
+TEST(LinuxSession, OutsideEverySessionLogOffTerminatesTheUsersGraphicalSession) {
+    // GNOME and systemd-started Plasma run applications in a user scope
+    // that belongs to no session.
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QTemporaryDir dir;
+    const QString uid = QString::number(::getuid());
+    struct Shape {
+        const char* what;
+        QStringList options;  // beside "--behaviour no-session"
+        QStringList calls;    // after GetSessionByPID of the probe's pid
+    };
+    const Shape shapes[] = {
+        {"the user object names its display session",
+         {QStringLiteral("--user-display"), QStringLiteral("2")},
+         {"Manager.GetUser " + uid, "User.Get Display " + uid, QStringLiteral("Session.Terminate 2")}},
+        {"the user has no display session; logind's \"auto\" names one",
+         {QStringLiteral("--user-display"), QString(), QStringLiteral("--auto"), QStringLiteral("c7")},
+         {"Manager.GetUser " + uid, "User.Get Display " + uid, QStringLiteral("Manager.GetSession auto"),
+          QStringLiteral("Session.Terminate c7")}},
+        {"a logind without a user object for us: \"auto\" alone",
+         {QStringLiteral("--auto"), QStringLiteral("4")},
+         {"Manager.GetUser " + uid, QStringLiteral("Manager.GetSession auto"), QStringLiteral("Session.Terminate 4")}},
+    };
+    int n = 0;
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const QString log = dir.filePath(QStringLiteral("shape%1.log").arg(++n));
+        FakeLogind logind(bus.address(), log,
+                          QStringList{QStringLiteral("--behaviour"), QStringLiteral("no-session")} + shape.options);
+        ASSERT_TRUE(logind.ready());
+        const ProbeResult r = probe(bus.address());
+        ASSERT_TRUE(r.ran);
+        EXPECT_TRUE(r.loggedOff);
+        EXPECT_EQ(logLines(log), QStringList{QStringLiteral("Manager.GetSessionByPID %1").arg(r.pid)} + shape.calls);
     }
 }
 

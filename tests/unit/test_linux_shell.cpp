@@ -4,6 +4,7 @@
 // are seen; GLib keeps the first folders it saw for the life of the process.
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_shell.h"
+#include "platform/linux/start_environment.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,7 +79,9 @@ struct Desktop {
 
         // Recorders: each appends its argument to its own file.
         writeFile(path("bin/record-doc.sh"),
-                  "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + path("doc-record").toUtf8() + "'\n", true);
+                  "#!/bin/sh\nenv > '" + path("doc-env").toUtf8() + "'\nprintf '%s\\n' \"$1\" >> '" +
+                      path("doc-record").toUtf8() + "'\n",
+                  true);
         writeFile(path("bin/record-web.sh"),
                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + path("web-record").toUtf8() + "'\n", true);
         writeFile(path("data/applications/ostra-test-reader.desktop"),
@@ -122,7 +127,7 @@ protected:
         // Every test starts from an empty list folder and no records.
         QDir(path("list")).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(path("list")));
-        for (const char* f : {"entry-ran", "program-ran", "document-ran", "doc-record", "web-record"})
+        for (const char* f : {"entry-ran", "program-ran", "document-ran", "doc-record", "web-record", "doc-env"})
             QFile::remove(path(f));
         zombiesBefore_ = zombieChildren();
         oldFolder_ = QDir::currentPath();
@@ -217,6 +222,69 @@ TEST_F(LinuxShell, DocumentsAndAddressesGoToTheirApplications) {
     EXPECT_TRUE(waitFor([&] { return readAll(record).endsWith("setup.sh\n"); }))
         << readAll(record).toStdString();
     EXPECT_FALSE(QFileInfo::exists(ranMarker));
+}
+
+TEST_F(LinuxShell, APathIsUsedAsItStandsAndOnlyAnAddressIsTrimmed) {
+    // Two entries whose names differ only by a blank at the end, and one
+    // whose name begins and ends with blanks alone.
+    const QString marker = path("program-ran");
+    auto script = [&](const QString& name, const char* says) {
+        writeFile(path("list/" + name), "#!/bin/sh\necho " + QByteArray(says) + " >> '" + marker.toUtf8() + "'\n", true);
+    };
+    script("tool.sh ", "blank");
+    script("tool.sh", "plain");
+    script(" lone.sh ", "lone");
+    ASSERT_TRUE(files.setCurrentFolder(path("work")));
+    EXPECT_TRUE(shell.open(path("list/tool.sh ")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\n"; })) << readAll(marker).toStdString();
+    EXPECT_TRUE(shell.open(path("list/ lone.sh ")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\nlone\n"; })) << readAll(marker).toStdString();
+    EXPECT_TRUE(shell.open(path("list/tool.sh")));
+    EXPECT_TRUE(waitFor([&] { return readAll(marker) == "blank\nlone\nplain\n"; })) << readAll(marker).toStdString();
+    // No file of the trimmed name stands in for a missing one with blanks.
+    EXPECT_FALSE(shell.open(path("list/lone.sh")));
+    EXPECT_FALSE(shell.open(path("list/tool.sh  ")));
+    QThread::msleep(300);
+    EXPECT_EQ(readAll(marker), "blank\nlone\nplain\n");
+
+    // An address is trimmed before it goes to its handler.
+    EXPECT_TRUE(shell.open(" http://127.0.0.1:9/help \n"));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("web-record")).endsWith("http://127.0.0.1:9/help\n"); }))
+        << readAll(path("web-record")).toStdString();
+    EXPECT_FALSE(shell.open("  "));
+}
+
+TEST_F(LinuxShell, StartedProgramsGetTheEnvironmentOstraWasStartedWith) {
+    // Ostra sets a bus address for itself where it was started without one.
+    qunsetenv("OSTRA_TEST_SHELL_UNSET");
+    qputenv("OSTRA_TEST_SHELL_GIVEN", "as given");
+    ostra::setOwnVariable("OSTRA_TEST_SHELL_UNSET", "unix:path=/nonexistent/bus");
+    ostra::setOwnVariable("OSTRA_TEST_SHELL_GIVEN", "changed");
+    auto variables = [](const QString& file) {
+        std::vector<std::string> ours;
+        for (const QByteArray& l : readAll(file).split('\n'))
+            if (l.startsWith("OSTRA_TEST_SHELL_")) ours.push_back(l.toStdString());
+        return ours;
+    };
+    const std::vector<std::string> expected{"OSTRA_TEST_SHELL_GIVEN=as given"};
+
+    // A program, a desktop entry and a document's application.
+    writeFile(path("list/dump.sh"), "#!/bin/sh\nenv > '" + path("program-ran").toUtf8() + "'\n", true);
+    EXPECT_TRUE(shell.open(path("list/dump.sh")));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("program-ran")).contains("PATH="); }));
+    EXPECT_EQ(variables(path("program-ran")), expected);
+
+    writeFile(path("bin/entry-env.sh"), "#!/bin/sh\nenv > '" + path("entry-ran").toUtf8() + "'\n", true);
+    writeFile(path("list/Env.desktop"), "[Desktop Entry]\nType=Application\nName=Env\nExec=\"" +
+                                            path("bin/entry-env.sh").toUtf8() + "\"\n");
+    EXPECT_TRUE(shell.open(path("list/Env.desktop")));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("entry-ran")).contains("PATH="); }));
+    EXPECT_EQ(variables(path("entry-ran")), expected);
+
+    writeFile(path("list/help.txt"), "Help\n");
+    EXPECT_TRUE(shell.open(path("list/help.txt")));
+    EXPECT_TRUE(waitFor([&] { return readAll(path("doc-record")).contains("help.txt"); }));
+    EXPECT_EQ(variables(path("doc-env")), expected);
 }
 
 TEST_F(LinuxShell, ZombieCountSeesAnUnreapedChild) {

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/types.h>
 
@@ -96,4 +97,56 @@ TEST(LinuxSoundPlayer, WithoutAPlayerProgramCuesAreSilentAndHarmless) {
     EXPECT_FALSE(missing.isOpen());
     // Its default place is the executable's folder.
     EXPECT_TRUE(LinuxSoundPlayer().helperPath().endsWith(QStringLiteral("/ostra-cue")));
+}
+
+TEST(LinuxSoundPlayer, APlayerThatDiedIsReplacedAtTheNextCueWhileCuesKeepComing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Each run takes its first cue and dies at once, as a crash would.
+    const QString player = dir.filePath(QStringLiteral("dies.sh"));
+    {
+        QFile f(player);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\ncd '%1' || exit 1\nhead -c 1 > $$.in\nexit 3\n").arg(dir.path()).toUtf8());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // A quiet spell far longer than the cues' spacing: the player is never
+    // let go in between.
+    LinuxSoundPlayer sound(player, 60'000);
+    for (int cue = 1; cue <= 3; ++cue) {
+        sound.play(QStringLiteral("/snd/dingdong.wav"));
+        // Each cue starts a run of its own, which takes it.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QStringList all = runs(dir);
+                return all.size() == cue && std::all_of(all.begin(), all.end(), [&](const QString& r) {
+                           return readAll(dir.filePath(r)) == "/";
+                       });
+            },
+            5000))
+            << "cue " << cue << ": " << runs(dir).size() << " runs";
+        // The warning's next cue comes a second later; the player has died by then.
+        QTest::qWait(300);
+    }
+
+    // A player killed from outside between two cues is replaced as well.
+    QTemporaryDir dir2;
+    ASSERT_TRUE(dir2.isValid());
+    LinuxSoundPlayer lasting(writePlayer(dir2, 0), 60'000);
+    lasting.play(QStringLiteral("/snd/a.wav"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runs(dir2).size() == 1; }, 5000));
+    ASSERT_EQ(::kill(runs(dir2).at(0).section(QLatin1Char('.'), 0, 0).toInt(), SIGKILL), 0);
+    QTest::qWait(300);
+    lasting.play(QStringLiteral("/snd/b.wav"));
+    EXPECT_TRUE(lasting.isOpen());
+    // The cue after the death reaches a new run.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList all = runs(dir2);
+            return all.size() == 2 && std::any_of(all.begin(), all.end(), [&](const QString& r) {
+                       return readAll(dir2.filePath(r)) == QByteArray("/snd/b.wav\0", 11);
+                   });
+        },
+        5000));
 }

@@ -168,14 +168,14 @@ TEST(MonitorFigures, TrayHintCarriesFreeShareAndRestTimer) {
 
 TEST(MonitorFigures, AtRestOnlyTheSecondsMoveAndOnlyTheTickWakes) {
     Rig rig;
-    // Both timers keep to the wall clock, so their shots share a wake-up;
-    // the rest timer wakes only at new minutes.
+    // Both timers keep to the wall clock at one second, so their shots
+    // share a wake-up.
     EXPECT_TRUE(rig.monitorTimer().wallClock());
     rig.platform.now = {10, 0, 30};
     rig.showAt(50);
-    FakeTimer& minutes = *rig.platform.timers.at(0);
-    EXPECT_TRUE(minutes.wallClock());
-    EXPECT_EQ(minutes.interval(), 60'000);
+    FakeTimer& seconds = *rig.platform.timers.at(0);
+    EXPECT_TRUE(seconds.wallClock());
+    EXPECT_EQ(seconds.interval(), 1000);
     EXPECT_EQ(rig.monitorTimer().interval(), 1000);
     std::vector<qint64> shown;
     QObject::connect(&rig.restTimer, &RestTimer::elapsedChanged, [&](qint64 s) { shown.push_back(s); });
@@ -262,6 +262,29 @@ TEST(MonitorFigures, AFailedReadingEndsTheTickWithoutTouchingTheRest) {
         EXPECT_EQ(rig.view.gaugeSteps, steps) << "step " << k;
         EXPECT_EQ(rig.history.count(), 0) << "step " << k;
         EXPECT_TRUE(rig.monitor.timer().interval() > 0) << "step " << k;
+    }
+}
+
+TEST(MonitorFigures, AFailedReadingAtAShowingLeavesItsFigure) {
+    // The start, prior and now readings of a showing: the `k`th fails (all
+    // three with k 0), the others take the new load.
+    for (int k = 0; k <= 3; ++k) {
+        Rig rig;
+        rig.showAt(50);
+        rig.tickAt(60);
+        rig.monitor.setStartLoad(55);
+        const Figures before = rig.fig();
+        ASSERT_EQ(before.nowLoad, 60);
+        ASSERT_EQ(before.priorLoad, 50);
+        rig.platform.loads.clear();
+        for (int i = 1; i <= 3; ++i)
+            rig.platform.loads.push_back(k == 0 || i == k ? FakeLoadSource::kFail : 70);
+        rig.platform.loads.push_back(FakeLoadSource::kFail);  // and the rest
+        rig.ctl->formShow();
+        const Figures& f = rig.fig();
+        EXPECT_EQ(f.startLoad, k == 0 || k == 1 ? 55 : 70) << "reading " << k;
+        EXPECT_EQ(f.priorLoad, k == 0 || k == 2 ? 50 : 70) << "reading " << k;
+        EXPECT_EQ(f.nowLoad, k == 0 || k == 3 ? 60 : 70) << "reading " << k;
     }
 }
 

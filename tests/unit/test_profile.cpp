@@ -487,6 +487,33 @@ TEST_F(ProfileFile, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(readInt(f, "W", "left", 0), 1);
 }
 
+TEST_F(ProfileFile, AFileLongerThanTheReadingLimitIsReadThatFarAndNeverWritten) {
+    const QString f = path();
+    // The settings come first; a long tail of notes follows them.
+    const QByteArray head = "[W]\nleft=7\n";
+    const QByteArray original = head + "; notes\n" + QByteArray(200, 'n') + "\n[x]\nxx1=50\n";
+    put(f, original);
+    ostra::SettingsFile ini(files, f, 64);
+    ini.load();
+    EXPECT_EQ(ini.readInt("W", "left", 0), 7);
+    EXPECT_EQ(ini.readInt("x", "xx1", 95), 95);  // beyond the limit
+    EXPECT_TRUE(ini.writeInt("W", "left", 8));
+    EXPECT_EQ(ini.readInt("W", "left", 0), 8);  // kept in memory for the run
+    EXPECT_FALSE(ini.commit());
+    EXPECT_EQ(get(f), original);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"tevo.ini"});
+
+    // A file of exactly the limit is whole: written as usual.
+    const QByteArray exact = head + QByteArray(64 - head.size() - 1, ';') + "\n";
+    ASSERT_EQ(exact.size(), 64);
+    put(f, exact);
+    ostra::SettingsFile fits(files, f, 64);
+    fits.load();
+    EXPECT_TRUE(fits.writeInt("W", "left", 9));
+    EXPECT_TRUE(fits.commit());
+    EXPECT_TRUE(get(f).startsWith("[W]\nleft=9\n"));
+}
+
 // ---------------------------------------------------------------- property test
 
 QString lowerAscii(QString s) {

@@ -162,6 +162,18 @@ TEST(ResList, AHugeOrForeignFileIsReadOnlyAsFarAsTheLimits) {
     EXPECT_EQ(l.entries()[0].size(), ResList::kMaxEntryLength);
     EXPECT_EQ(l.entries()[0][3], QLatin1Char(' '));
     EXPECT_EQ(l.entries()[1].size(), ResList::kMaxEntryLength);
+    // Long lines of other characters are cut at 256 characters, never
+    // inside one: two-byte, three-byte and four-byte ones (UTF-8).
+    const QString e2(300, QChar(0xE9));                                         // é
+    const QString e3 = QString(255, QLatin1Char('a')) + QChar(0x20AC) + QStringLiteral("bbb");  // €
+    const QString e4 = QString(255, QLatin1Char('a')) + QStringLiteral("\U0001F600cc");  // an emoji
+    ASSERT_TRUE(writeAll(path, (e2 + QStringLiteral("\n") + e3 + QStringLiteral("\n") + e4).toUtf8()));
+    ASSERT_TRUE(l.load(files, path));
+    ASSERT_EQ(l.count(), 3);
+    EXPECT_EQ(l.entries()[0], e2.left(256));
+    EXPECT_EQ(l.entries()[1], e3.left(256));
+    EXPECT_EQ(l.entries()[2], e4.left(257));  // the emoji is two UTF-16 units
+    for (const QString& e : l.entries()) EXPECT_FALSE(e.contains(QChar(0xFFFD)));
     // 100,000 entries round trip.
     ResList big;
     fill(big, 100);

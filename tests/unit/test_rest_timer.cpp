@@ -33,14 +33,14 @@ struct TimerRig {
 
 }  // namespace
 
-TEST(RestTimer, WakesAtEachWallClockMinuteOnlyWhileRunning) {
+TEST(RestTimer, WakesAtEachWallClockSecondOnlyWhileRunning) {
     TimerRig r;
     EXPECT_TRUE(r.poll().wallClock());
     EXPECT_FALSE(r.timer.running());
     EXPECT_EQ(r.poll().interval(), 0);
     r.timer.start();
     EXPECT_TRUE(r.timer.running());
-    EXPECT_EQ(r.poll().interval(), 60'000);
+    EXPECT_EQ(r.poll().interval(), 1000);
     r.timer.stop();
     EXPECT_FALSE(r.timer.running());
     EXPECT_EQ(r.poll().interval(), 0);
@@ -248,4 +248,26 @@ TEST(RestReminder, IntervalEdgeCases) {
     EXPECT_FALSE(a.due());
     a.setRestInterval(500);
     EXPECT_FALSE(a.due());
+}
+
+// Polls may come late (only at minute boundaries while nothing else
+// polls): starting the running timer again, or stopping it, counts the
+// seconds since the last poll first.
+TEST(RestTimer, StartAgainAndStopLoseNoSecondsBetweenLatePolls) {
+    TimerRig r;
+    r.platform.now = {10, 0, 0};
+    r.timer.start();
+    r.platform.advanceSeconds(60);
+    r.timer.poll();  // 10:01:00
+    r.platform.advanceSeconds(42);
+    r.timer.start();  // 10:01:42, as a showing does
+    EXPECT_EQ(r.timer.elapsedSeconds(), 102);
+    r.platform.advanceSeconds(18);
+    r.timer.poll();  // 10:02:00
+    EXPECT_EQ(r.timer.elapsedSeconds(), 120);
+    r.platform.advanceSeconds(59);
+    r.timer.stop();  // 10:02:59
+    EXPECT_EQ(r.timer.elapsedSeconds(), 179);
+    EXPECT_EQ(r.timer.elapsedText(), QStringLiteral("00:02:59"));
+    EXPECT_EQ(r.minuteEvents, 2);
 }

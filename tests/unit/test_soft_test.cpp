@@ -233,6 +233,27 @@ TEST(SoftTest, EndMessagesFollowWhatTheEndingDid) {
     }
 }
 
+TEST(SoftTest, AProgramThatEndsByItselfIsSaidToHaveEndedWithItsPeak) {
+    TestRig r;
+    r.tickAt(50);
+    r.platform.nextUsage = {64 * kMiB, 40 * kMiB, 2};
+    r.startWith(QStringLiteral("/bin/a.exe"), 50);
+    ASSERT_TRUE(r.sampleAt(50));
+    EXPECT_EQ(programMemoryText(r.memory), QStringLiteral("Program memory: peak 64.0 MiB (0.3%), now 40.0 MiB (0.2%)"));
+    // It ended by itself.
+    r.platform.nextUsage = {64 * kMiB, 0, 0, true};
+    ASSERT_TRUE(r.sampleAt(50));
+    const QString ended = QStringLiteral("Program memory: peak 64.0 MiB (0.3%), ended by itself");
+    EXPECT_EQ(programMemoryText(r.memory), ended);
+    ASSERT_TRUE(r.sampleAt(50));
+    EXPECT_EQ(programMemoryText(r.memory), ended);
+    // The end of the test says so too.
+    r.platform.alreadyEnded = true;
+    r.test.testResult();
+    EXPECT_TRUE(r.memory.ended);
+    EXPECT_EQ(programMemoryText(r.memory), ended);
+}
+
 TEST(SoftTest, OkCloseAndASecondStartLeaveTheProgramRunning) {
     TestRig r;
     r.tickAt(50);

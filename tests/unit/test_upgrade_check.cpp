@@ -90,6 +90,32 @@ TEST(UpgradeCheck, AFailedFetchComparesTheEarlierCopyAndYesOpensTheInstaller) {
     EXPECT_TRUE(none.platform.sounds.isEmpty());
 }
 
+TEST(UpgradeCheck, AMalformedUpdateHostOffersNothingWhateverAnEarlierCopySays) {
+    // No installer address to hand over: no offer, so Yes can never close
+    // the program with nothing opened.
+    for (const QString& host : {QStringLiteral("http://update.example.org/"), QStringLiteral("bad host"),
+                                QStringLiteral("example.org:99999"), QString()}) {
+        SCOPED_TRACE(host.toStdString());
+        UpgradeRig rig;
+        rig.platform.setIni(rig.folder, "net", "UpdateHost", host);
+        rig.showAt(40);
+        rig.host = rig.settings.updateHost;
+        ASSERT_EQ(rig.host, host);
+        rig.platform.memory[QStringLiteral("/prog/vornalk.vvv")] = "1.05\n";
+        rig.platform.fakeDialogs.answers = {Answer::Yes};
+        int finished = 0;
+        QObject::connect(&rig.check, &UpgradeCheck::finished, [&] { ++finished; });
+        rig.check.check();
+        EXPECT_TRUE(rig.platform.pending.empty());
+        EXPECT_TRUE(rig.confirms().isEmpty());
+        EXPECT_TRUE(rig.platform.sounds.isEmpty());
+        EXPECT_TRUE(rig.platform.opened.isEmpty());
+        EXPECT_EQ(rig.closes, 0);
+        EXPECT_EQ(finished, 1);
+        EXPECT_FALSE(rig.check.pending());
+    }
+}
+
 TEST(UpgradeCheck, TheCommandAsksFirstAndAlwaysLeavesTheAutomaticCheckOn) {
     UpgradeRig rig;
     rig.platform.fakeDialogs.answers = {Answer::No};

@@ -1,6 +1,7 @@
 #include <glib.h>
 
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/start_environment.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -26,8 +27,6 @@
 #include <optional>
 #include <string_view>
 #include <vector>
-
-extern char** environ;
 
 namespace ostra {
 
@@ -143,8 +142,13 @@ pid_t spawnLeader(const QByteArray& program, const QList<QByteArray>& args) {
     std::vector<char*> argv;
     for (const QByteArray& a : args) argv.push_back(const_cast<char*>(a.constData()));
     argv.push_back(nullptr);
+    // The environment Ostra was started with, not the one it set for itself.
+    const std::vector<QByteArray> env = startEnvironmentEntries();
+    std::vector<char*> envp;
+    for (const QByteArray& e : env) envp.push_back(const_cast<char*>(e.constData()));
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program.constData(), &actions, &attr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, program.constData(), &actions, &attr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     return rc == 0 ? pid : -1;
@@ -310,6 +314,7 @@ ProcessUsage LinuxProcesses::usage(ProcessHandle handle) {
         p.reaper.reset();
         ::close(p.pidfd);
         p.pidfd = -1;
+        endedByItself(p);
         return p.last;
     }
     sample(p);
@@ -359,12 +364,20 @@ void LinuxProcesses::watchExit(ProcessHandle handle, Program& p) {
         Program& q = *it->second;
         q.reaper->setEnabled(false);
         if (reap(q)) {
+            if (!q.ended) endedByItself(q);
             // This runs inside the notifier's own signal.
             q.reaper.release()->deleteLater();
         } else {
             q.reaper->setEnabled(true);
         }
     });
+}
+
+void LinuxProcesses::endedByItself(Program& p) {
+    // Its group is no longer followed: nothing of it is counted as held now.
+    p.last.currentBytes = 0;
+    p.last.processes = 0;
+    p.last.exited = true;
 }
 
 bool LinuxProcesses::reap(Program& p) {

@@ -78,6 +78,8 @@ private:
     void sample(Program& p);
     void watchExit(ProcessHandle handle, Program& p);
     static bool reap(Program& p);
+    // The leader ended without terminate(): reaped, or lost to another reaper.
+    static void endedByItself(Program& p);
 
     std::map<ProcessHandle, std::unique_ptr<Program>> programs_;
     ProcessHandle next_ = 1;

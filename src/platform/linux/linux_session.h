@@ -9,13 +9,17 @@ class LinuxSession : public Session {
 public:
     static constexpr int kDefaultCallTimeoutMs = 3000;
 
-    // Each of the two D-Bus calls waits at most `callTimeoutMs`, so a
-    // service that never answers holds the program up for a bounded time.
+    // Each D-Bus call waits at most `callTimeoutMs`, so a service that
+    // never answers holds the program up for a bounded time.
     explicit LinuxSession(int callTimeoutMs = kDefaultCallTimeoutMs);
 
-    // Asks logind for the session of this process (GetSessionByPID) and
-    // terminates that session. False, without a message, when there is no
-    // system bus, no logind, no session for us, or an error or no answer.
+    // Asks logind for the session of this process (GetSessionByPID); where
+    // the process belongs to no session (NoSessionForPID: an application
+    // scope of the user's systemd), for the user's graphical session: the
+    // user object's "Display" (GetUser of our uid), else the session
+    // "auto". Then terminates that session. False, without a message, when
+    // there is no system bus, no logind, no such session, or an error or no
+    // answer.
     bool forceLogOff() override;
 
     // "/qzx.a", or the path in OSTRA_PROTECTION_MARKER when that is set and

@@ -1,6 +1,7 @@
 #include "platform/linux/linux_shell.h"
 
 #include "platform/linux/linux_files.h"
+#include "platform/linux/start_environment.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -32,6 +33,9 @@ struct Gio {
     decltype(&g_desktop_app_info_new_from_filename) desktopAppInfoNew = nullptr;
     decltype(&g_app_info_launch) launch = nullptr;
     decltype(&g_object_unref) unref = nullptr;
+    decltype(&g_app_launch_context_new) newContext = nullptr;
+    decltype(&g_app_launch_context_setenv) setenv = nullptr;
+    decltype(&g_app_launch_context_unsetenv) unsetenv = nullptr;
 };
 
 const Gio& gio() {
@@ -47,7 +51,12 @@ const Gio& gio() {
         find(g.launch, "g_app_info_launch");
         // Found through GIO's own dependencies.
         find(g.unref, "g_object_unref");
-        if (!g.launchDefaultForUri || !g.desktopAppInfoNew || !g.launch || !g.unref) g = Gio{};
+        find(g.newContext, "g_app_launch_context_new");
+        find(g.setenv, "g_app_launch_context_setenv");
+        find(g.unsetenv, "g_app_launch_context_unsetenv");
+        if (!g.launchDefaultForUri || !g.desktopAppInfoNew || !g.launch || !g.unref || !g.newContext ||
+            !g.setenv || !g.unsetenv)
+            g = Gio{};
         return g;
     }();
     return loaded;
@@ -95,31 +104,57 @@ bool isExecutableProgram(const QString& path) {
     return head && (head->startsWith("\x7f" "ELF") || head->startsWith("#!"));
 }
 
+// A launch context that gives the started program the environment Ostra
+// was started with (GIO starts from the process's own).
+GAppLaunchContext* startContext() {
+    GAppLaunchContext* context = gio().newContext();
+    for (const auto& [name, value] : ownVariables()) {
+        if (value)
+            gio().setenv(context, name.constData(), value->constData());
+        else
+            gio().unsetenv(context, name.constData());
+    }
+    return context;
+}
+
+// Without GIO or a handler it knows: xdg-open, as Qt's desktop services
+// would start it, but with the start environment; Qt's own way last.
+bool openElsewhere(const QUrl& url) {
+    QProcess opener;
+    opener.setProgram(QStringLiteral("xdg-open"));
+    opener.setArguments({QString::fromUtf8(url.toEncoded())});
+    opener.setProcessEnvironment(startEnvironment());
+    return opener.startDetached() || QDesktopServices::openUrl(url);
+}
+
 bool launchDefaultForUri(const QByteArray& uri) {
     if (!gio().launchDefaultForUri) return false;
+    GObjectRef<GAppLaunchContext> context{startContext()};
     GErrorHolder error;
-    return gio().launchDefaultForUri(uri.constData(), nullptr, &error.e);
+    return gio().launchDefaultForUri(uri.constData(), context.p, &error.e);
 }
 
 }  // namespace
 
 bool LinuxShell::open(const QString& pathOrUrl) {
-    const QString text = pathOrUrl.trimmed();
-    if (text.isEmpty()) return false;
+    if (pathOrUrl.trimmed().isEmpty()) return false;
+    // Only an address is trimmed. A path is used as it stands: a file name
+    // may begin or end with blanks, and "a.sh " is another file than "a.sh".
     // A relative name that happens to contain a colon is still a file when
     // one of that name is there.
-    if (looksLikeAddress(text) && !QFileInfo::exists(text)) {
-        const QUrl url(text, QUrl::StrictMode);
+    const QString address = pathOrUrl.trimmed();
+    if (!QFileInfo::exists(pathOrUrl) && looksLikeAddress(address)) {
+        const QUrl url(address, QUrl::StrictMode);
         if (url.isLocalFile()) return openLocal(url.toLocalFile());
-        return openAddress(text);
+        return openAddress(address);
     }
-    return openLocal(text);
+    return openLocal(pathOrUrl);
 }
 
 bool LinuxShell::openAddress(const QString& address) {
     const QByteArray uri = QUrl(address, QUrl::StrictMode).toEncoded();
     if (launchDefaultForUri(uri)) return true;
-    return QDesktopServices::openUrl(QUrl::fromEncoded(uri));
+    return openElsewhere(QUrl::fromEncoded(uri));
 }
 
 bool LinuxShell::openLocal(const QString& path) {
@@ -141,9 +176,10 @@ bool LinuxShell::launchDesktopEntry(const QString& path) {
     const QByteArray file = QFile::encodeName(path);
     GObjectRef<GDesktopAppInfo> app{gio().desktopAppInfoNew ? gio().desktopAppInfoNew(file.constData()) : nullptr};
     if (app.p) {
+        GObjectRef<GAppLaunchContext> context{startContext()};
         GErrorHolder error;
         // A GDesktopAppInfo is a GAppInfo (an interface: the same pointer).
-        return gio().launch(reinterpret_cast<GAppInfo*>(app.p), nullptr, nullptr, &error.e);
+        return gio().launch(reinterpret_cast<GAppInfo*>(app.p), nullptr, context.p, &error.e);
     }
     // Not an application: a link entry opens its address, as the desktop
     // does; anything else is not run and not shown as text either.
@@ -166,15 +202,19 @@ bool LinuxShell::launchDesktopEntry(const QString& path) {
 }
 
 bool LinuxShell::startProgram(const QString& path) {
+    QProcess program;
+    program.setProgram(path);
+    program.setWorkingDirectory(QDir::currentPath());
+    program.setProcessEnvironment(startEnvironment());
     // Double-forked by Qt: nothing of it is left to reap.
-    return QProcess::startDetached(path, {}, QDir::currentPath());
+    return program.startDetached();
 }
 
 bool LinuxShell::openWithDefaultApplication(const QString& path) {
     const QUrl url = QUrl::fromLocalFile(path);
     const QByteArray uri = url.toEncoded();
     if (launchDefaultForUri(uri)) return true;
-    return QDesktopServices::openUrl(url);
+    return openElsewhere(url);
 }
 
 }  // namespace ostra

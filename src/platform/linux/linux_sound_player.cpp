@@ -44,6 +44,7 @@ void LinuxSoundPlayer::letGo() {
     endNow(leaving_);
     leaving_ = current_;
     current_ = nullptr;
+    leaving_->disconnect();
     leaving_->closeWriteChannel();
     QObject::connect(leaving_, &QProcess::finished, leaving_, [this] {
         leaving_->deleteLater();
@@ -52,6 +53,9 @@ void LinuxSoundPlayer::letGo() {
 }
 
 void LinuxSoundPlayer::play(const QString& path) {
+    // A helper that died (crashed, killed) takes no more cues: the next cue
+    // goes to a new one, however closely the cues follow each other.
+    if (current_ && current_->state() != QProcess::Running) endNow(current_);
     if (!current_) {
         // One cue at a time: a helper let go but still sounding stops here.
         endNow(leaving_);
@@ -65,6 +69,12 @@ void LinuxSoundPlayer::play(const QString& path) {
             endNow(current_);
             return;
         }
+        QProcess* const started = current_;
+        QObject::connect(started, &QProcess::finished, started, [this, started] {
+            if (current_ != started) return;
+            current_ = nullptr;
+            started->deleteLater();
+        });
     }
     // The path as the file system spells it; a missing or unreadable file
     // is the helper's to notice (it plays the bell).

@@ -6,8 +6,8 @@
 // Input: file paths, each ended by a NUL byte. Each one cuts off the cue
 // still playing and plays the file; a missing or unreadable file, or one
 // the sound server cannot play, plays the desktop's "bell" event sound.
-// At the end of the input the cue still playing is let finish (for at most
-// a minute), then the program ends.
+// At the end of the input the cue still playing is let finish, however
+// long it is, then the program ends.
 #include <canberra.h>
 
 #include <cerrno>
@@ -66,7 +66,9 @@ int main() {
             overlong = false;
         }
     }
-    for (int waited = 0; waited < 60'000 && playing(ctx); waited += 50) ::poll(nullptr, 0, 50);
+    // A long sound the user chose plays to its end; only the next cue, in a
+    // new player, cuts it off (the program ends this one then).
+    while (playing(ctx)) ::poll(nullptr, 0, 50);
     ca_context_destroy(ctx);
     return 0;
 }
