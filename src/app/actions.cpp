@@ -33,6 +33,11 @@ Actions::Actions() {
     help.setShortcut(Qt::Key_F1);
     help.setStatusTip(QStringLiteral("On line guide"));
     init(exitProgram, "N5", QStringLiteral("Exit Program"));
+    init(whatGrew, "WhatGrew1", QStringLiteral("What grew since the start point..."));
+    whatGrew.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    init(notifyGrowth, "NameWhatGrew1", QStringLiteral("Name what grew in a notification"));
+    notifyGrowth.setCheckable(true);
+    notifyGrowth.setChecked(true);
 
     init(close, "RxSpeedButton3", QStringLiteral("Close"));
     init(minimize, "RxSpeedButton15", QStringLiteral("Minimize"));
@@ -58,7 +63,7 @@ Actions::Actions() {
 QList<QAction*> Actions::all() {
     return {&refreshMemory, &show, &hide, &runStartup, &editStartup, &restartTimer, &stopTimer, &startTimer,
             &alarmSound, &emergencySound, &startSound, &softwareTest, &information, &onlineUpgrade, &autoUpgrade,
-            &homepage, &help, &exitProgram, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
+            &homepage, &help, &exitProgram, &whatGrew, &notifyGrowth, &close, &minimize, &stickRight, &takeOut, &analysisPanel,
             &warningOptions, &refreshWarningState, &refreshStart, &moveStart, &viewReport, &editFavorites,
             &runFavorites, &restartInterval, &increaseInterval, &decreaseInterval, &autoRefreshSwitch,
             &alarmSwitch};

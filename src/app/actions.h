@@ -33,6 +33,8 @@ struct Actions {
     QAction homepage;            // the maker's homepage
     QAction help;                // "Help", F1
     QAction exitProgram;         // "Exit Program"
+    QAction whatGrew;            // "What grew since the start point...", Ctrl+G
+    QAction notifyGrowth;        // "Name what grew in a notification" (checkable)
 
     // Commands of the main window only.
     QAction close;               // "Close"

@@ -541,7 +541,7 @@ void MainWindow::bind() {
     });
 
     // The shortcuts work while the main window has the focus.
-    for (QAction* a : {&m_.actions.refreshMemory, &m_.actions.help}) addAction(a);
+    for (QAction* a : {&m_.actions.refreshMemory, &m_.actions.help, &m_.actions.whatGrew}) addAction(a);
 
     showFigures(m_.monitor.figures());
     showHistory(m_.history.entries());

@@ -2,6 +2,7 @@
 
 #include "app/info_window.h"
 #include "app/main_window.h"
+#include "grow/grow_window.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
@@ -30,7 +31,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                   programFolder, settings_.updateHost}),
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, refresh_, placement_, view_},
-                  settings_) {
+                  settings_),
+      grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
@@ -43,6 +45,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
         SettingsFile ini(services.files, controller_.iniPath());
         ini.load();
         options_.read(ini);
+        grow_.setNotifyOn(ini.readBool(QStringLiteral("grow"), QStringLiteral("Notify"), true));
+        actions_.notifyGrowth.setChecked(grow_.notifyOn());
     }
     buildMenu();
     tray_ = new TrayIcon(menu_.get(), this);
@@ -91,6 +95,10 @@ WarningDialog& OstraApp::warningWindow() {
     });
 }
 
+GrowWindow& OstraApp::growWindow() {
+    return madeOnce(growWindow_, services_.windows, [this] { return std::make_unique<GrowWindow>(grow_); });
+}
+
 ReportWindow& OstraApp::reportWindow() {
     return madeOnce(softTest_, services_.windows,
                     [this] { return std::make_unique<ReportWindow>(softwareTest_, services_.windows); });
@@ -116,6 +124,8 @@ void OstraApp::buildMenu() {
     m.addActions({&a.information, &a.onlineUpgrade, &a.autoUpgrade, &a.homepage, &a.help});
     sep("N4");
     m.addAction(&a.exitProgram);
+    sep("N11");
+    m.addActions({&a.whatGrew, &a.notifyGrowth});
 }
 
 void OstraApp::bindCommand(QAction& action, const char* cue, void (OstraApp::*run)()) {
@@ -131,6 +141,7 @@ void OstraApp::connectCommands() {
     connectSounds();
     connectHistory();
     connectListsAndWeb();
+    connectWhatGrew();
     connectWindowLife();
 }
 
@@ -230,6 +241,20 @@ void OstraApp::connectListsAndWeb() {
     });
 }
 
+// What grew since the start point: a snapshot at each fresh start point,
+// the notification when a limit warning opens (connected before the
+// window, whose modal showing returns only once it has closed).
+void OstraApp::connectWhatGrew() {
+    Actions& a = actions_;
+    connect(&monitor_, &Monitor::startPointSetAfresh, &grow_, &GrowWatch::markStart);
+    connect(&warning_, &Warning::showRequested, this, [this](bool modal) {
+        if (modal) grow_.warningOpened(monitor_.figures().nowLoad);
+    });
+    connect(&grow_, &GrowWatch::openRequested, this, &OstraApp::openWhatGrew);
+    connect(&a.whatGrew, &QAction::triggered, this, &OstraApp::openWhatGrew);
+    connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
+}
+
 // The windows' life: the warning window, the main window, the tray icon and
 // the popup menu.
 void OstraApp::connectWindowLife() {
@@ -294,7 +319,8 @@ void OstraApp::minimize() { services_.windows.minimizeApplication(); }
 void OstraApp::closeProgram() { form1_->close(); }
 
 void OstraApp::closeOtherWindows() {
-    for (QWidget* w : std::initializer_list<QWidget*>{softTest_.get(), form2_.get(), form3_.get(), warn1_.get()})
+    for (QWidget* w : std::initializer_list<QWidget*>{softTest_.get(), form2_.get(), form3_.get(), warn1_.get(),
+                                                      growWindow_.get()})
         if (w && w->isVisible()) w->close();
 }
 
@@ -372,6 +398,23 @@ void OstraApp::viewReport() {
     const QString report = controller_.path(QStringLiteral("res.txt"));
     services_.files.replaceFile(report, ResList::serialize(history_.entries()));
     services_.shell.open(report);
+}
+
+void OstraApp::openWhatGrew() {
+    GrowWindow& w = growWindow();
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
+void OstraApp::setGrowthNotification(bool on) {
+    if (on == grow_.notifyOn()) return;
+    grow_.setNotifyOn(on);
+    // Its own sequence: read, change the one key, replace.
+    SettingsFile ini(services_.files, controller_.iniPath());
+    ini.load();
+    ini.writeBool(QStringLiteral("grow"), QStringLiteral("Notify"), on);
+    ini.commit();
 }
 
 void OstraApp::editList(const QString& folder, const QString& title) {

@@ -10,6 +10,7 @@
 #include "app/actions.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
+#include "grow/grow_watch.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
 #include "monitor/start_point.h"
@@ -39,6 +40,7 @@ class OptionsWindow;
 class WarningDialog;
 class ReportWindow;
 class TrayIcon;
+class GrowWindow;
 
 inline const char* const kHomepage = "https://ostra.example.org/";
 inline const char* const kStartupEditorTitle = "Drag the software icon in this window to be in the startup list";
@@ -68,6 +70,7 @@ public:
     OptionsWindow& optionsWindow();
     WarningDialog& warningWindow();
     ReportWindow& reportWindow();
+    GrowWindow& growWindow();
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
@@ -79,6 +82,7 @@ public:
     UpgradeCheck& upgrade() { return upgrade_; }
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
+    GrowWatch& growWatch() { return grow_; }
 
 private:
     void buildMenu();
@@ -88,6 +92,7 @@ private:
     void connectSounds();
     void connectHistory();
     void connectListsAndWeb();
+    void connectWhatGrew();
     void connectWindowLife();
 
     // Commands that act across windows.
@@ -109,6 +114,9 @@ private:
     void refreshStart();
     void moveStart();
     void viewReport();
+    // What grew since the start point.
+    void openWhatGrew();
+    void setGrowthNotification(bool on);
     // The program lists' editor on a list folder.
     void editList(const QString& folder, const QString& title);
     // "Change Sound Setting": replace one cue file and preview it.
@@ -134,6 +142,7 @@ private:
     MemoryRefresh refresh_;
     UpgradeCheck upgrade_;
     MainController controller_;
+    GrowWatch grow_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> form1_;
@@ -141,6 +150,7 @@ private:
     std::unique_ptr<OptionsWindow> form3_;
     std::unique_ptr<WarningDialog> warn1_;
     std::unique_ptr<ReportWindow> softTest_;
+    std::unique_ptr<GrowWindow> growWindow_;
     std::unique_ptr<QMenu> menu_;
     TrayIcon* tray_ = nullptr;
     QString lastSoundChoice_;

@@ -46,6 +46,7 @@ void Monitor::initialiseAtShow() {
     f_.priorShown = f_.nowLoad;
     f_.shownAtStart = true;
     publish();
+    emit startPointSetAfresh(f_.startLoad);
 }
 
 void Monitor::setExceedLimitState(bool on) {
@@ -58,6 +59,7 @@ void Monitor::setStartLoad(int v) {
     f_.startEntry.reset();
     f_.shownAtStart = true;
     publish();
+    emit startPointSetAfresh(f_.startLoad);
 }
 
 void Monitor::setStartEntry(int v, const QString& entry) {

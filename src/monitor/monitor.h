@@ -72,6 +72,9 @@ signals:
     // One step of the load gauges' re-fill: paint them at `value` now.
     void loadGaugeStep(int value);
     void trayHintChanged(const QString& hint);
+    // The start point was set from a fresh reading (at a showing, or by
+    // setStartLoad()); not when it is moved to a history entry.
+    void startPointSetAfresh(int load);
 
 private:
     // Passes the figures on when they differ from those last passed on.

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
 #include "platform/downloads.h"
 #include "platform/files.h"
 #include "platform/load_source.h"
+#include "platform/process_memory.h"
 #include "platform/processes.h"
 #include "platform/session.h"
 #include "platform/shell.h"
@@ -26,6 +28,8 @@ struct Services {
     Clock& clock;
     WindowServices& windows;
     Dialogs& dialogs;
+    ProcessMemory& processMemory;
+    DesktopNotifier& notifier;
 };
 
 }  // namespace ostra

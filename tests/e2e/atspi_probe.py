@@ -38,6 +38,10 @@ whose accessible name (its title) is exactly --window. Commands:
                             without one), states (sorted, comma-separated,
                             e.g. "checkable,checked,enabled,..."), actions
                             (their names, comma-separated)
+  table                     the table named --name (or the first table):
+                            its column headers as the screen reader reads
+                            them, then each row, cells tab-separated; with
+                            --match, waits until a row matches
   beside                    the text of the label that starts nearest right
                             of the left edge of the object named --name, on
                             the same row (a figure beside its caption)
@@ -257,6 +261,19 @@ def attempt(args):
         return bool(action.doAction(index)), [], "the action failed"
     if args.command == "info":
         return True, info(obj), ""
+    if args.command == "table":
+        table = obj.queryTable()
+        heads = []
+        for c in range(table.nColumns):
+            h = safe(lambda: table.getColumnHeader(c))
+            heads.append(safe(lambda: h.name) if h else safe(lambda: table.getColumnDescription(c)))
+        lines = ["\t".join(heads)]
+        for r in range(table.nRows):
+            lines.append("\t".join(text_of(table.getAccessibleAt(r, c)) or safe(lambda: table.getAccessibleAt(r, c).name)
+                                   for c in range(table.nColumns)))
+        if args.match is not None and not any(re.search(args.match, line) for line in lines[1:]):
+            return False, lines, "no row matches %r:\n%s" % (args.match, "\n".join(lines))
+        return True, lines, ""
     if args.command == "beside":
         t = label_beside(root, obj)
         if t is None:
@@ -269,7 +286,7 @@ def attempt(args):
 
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    p.add_argument("command", choices=["apps", "dump", "window", "texts", "label", "value", "extents", "press",
+    p.add_argument("command", choices=["apps", "dump", "window", "texts", "label", "value", "extents", "press", "table",
                                        "info", "beside"])
     p.add_argument("--pid", type=int)
     p.add_argument("--app")

@@ -343,6 +343,17 @@ e2e_wait_window() {
   done
 }
 
+# e2e_warning_windows: ids of the mapped windows titled "Ostra" that have
+# the warning window's size (387x137), one a line.
+e2e_warning_windows() {
+  local id
+  for id in $(e2e_visible_windows Ostra); do
+    e2e_geometry "$id"
+    [[ $E2E_W == 387 && $E2E_H == 137 ]] && echo "$id"
+  done
+  return 0
+}
+
 # e2e_geometry WID: sets E2E_X, E2E_Y (absolute, root coordinates), E2E_W,
 # E2E_H of the window.
 e2e_geometry() {

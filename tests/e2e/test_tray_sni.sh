@@ -60,7 +60,7 @@ e2e_note "$n NewIcon signals in 2 s"
 e2e_assert_range 9 15 "$n" "NewIcon signals in 2 s"
 
 # The menu: the popup menu's entries in order, with the submenu, the
-# separators and the two shortcuts.
+# separators and the three shortcuts.
 layout=$(probe layout "$ITEM" | cut -f2-5)
 expected=$(
   cat <<'EOF'
@@ -87,6 +87,9 @@ expected=$(
 1	standard	Help	F1
 1	separator		
 1	standard	Exit Program	
+1	separator		
+1	standard	What grew since the start point...	Control+G
+1	standard	Name what grew in a notification	
 EOF
 )
 if [[ $layout != "$expected" ]]; then

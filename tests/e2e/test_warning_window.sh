@@ -24,16 +24,6 @@ BLUE="srgb(0,0,255)"
 # pixel X Y: the colour at root position X,Y as ImageMagick names it.
 pixel() { convert "x:root[1x1+$1+$2]" -format '%[pixel:p{0,0}]' info:; }
 
-# warning_windows: ids of the mapped windows titled "Ostra" that have the
-# warning window's size.
-warning_windows() {
-  local id
-  for id in $(e2e_visible_windows Ostra); do
-    e2e_geometry "$id"
-    [[ $E2E_W == 387 && $E2E_H == 137 ]] && echo "$id"
-  done
-  return 0
-}
 
 load=$(e2e_memory_load)
 ((load >= 1)) || e2e_fail "the memory load is $load %: no limit below it to pass"
@@ -55,7 +45,7 @@ main_x=$E2E_X main_y=$E2E_Y
 start=$(date +%s.%N)
 warn=
 while [[ -z $warn ]]; do
-  warn=$(warning_windows)
+  warn=$(e2e_warning_windows)
   awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { exit !(n - s <= 2.0) }' || break
   [[ -n $warn ]] || sleep 0.05
 done
@@ -79,22 +69,22 @@ done
 colours="${!seen[*]}"
 [[ -n ${seen[$RED]:-} && -n ${seen[$BLUE]:-} ]] || e2e_fail "the panel did not blink red/blue: saw $colours"
 ((${#seen[@]} == 2)) || e2e_fail "the panel showed other colours than red and blue: $colours"
-e2e_assert_eq "$warn" "$(warning_windows)" "the one warning window while it blinks"
+e2e_assert_eq "$warn" "$(e2e_warning_windows)" "the one warning window while it blinks"
 
 # --- Escape, with the keyboard focus on the warning window, leaves it open.
 xdotool windowfocus --sync "$warn" 2>/dev/null || e2e_fail "could not focus the warning window"
 xdotool key Escape
 sleep 1
-e2e_assert_eq "$warn" "$(warning_windows)" "the warning window after Escape"
+e2e_assert_eq "$warn" "$(e2e_warning_windows)" "the warning window after Escape"
 
 # --- "OK": the acknowledged state
 e2e_assert_eq "$BLUE" "$(pixel $((main_x + 38)) $((main_y + 44)))" "title strip before OK"
 xdotool mousemove $((wx + 197)) $((wy + 112)) click 1
 for ((i = 0; i < 40; i++)); do
-  [[ -z $(warning_windows) ]] && break
+  [[ -z $(e2e_warning_windows) ]] && break
   sleep 0.05
 done
-[[ -z $(warning_windows) ]] || e2e_fail "the warning window is still open after OK"
+[[ -z $(e2e_warning_windows) ]] || e2e_fail "the warning window is still open after OK"
 # Left of the "Ostra   V" label: only the strip is there (the button panel
 # further right keeps its own blue).
 e2e_assert_eq "$RED" "$(pixel $((main_x + 38)) $((main_y + 44)))" "title strip after OK"
@@ -103,7 +93,7 @@ if ((load < 85)); then
   e2e_assert_eq "$RED" "$(pixel $((main_x + 35)) $((main_y + 92)))" "small load gauge after OK"
 fi
 sleep 3
-e2e_assert_eq "" "$(warning_windows)" "warning windows 3 s after OK (load still over the limit)"
+e2e_assert_eq "" "$(e2e_warning_windows)" "warning windows 3 s after OK (load still over the limit)"
 e2e_assert_eq "$RED" "$(pixel $((main_x + 38)) $((main_y + 44)))" "title strip 3 s after OK"
 e2e_assert_alive "$E2E_PID" "the program after OK"
 
@@ -117,7 +107,7 @@ printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\n' "$limit" >"$E2E_PROG/te
 e2e_start_program
 e2e_wait_window Brisel 15
 for ((i = 0; i < 60; i++)); do
-  warn=$(warning_windows)
+  warn=$(e2e_warning_windows)
   [[ -n $warn ]] && break
   sleep 0.05
 done

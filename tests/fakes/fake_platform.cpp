@@ -75,7 +75,7 @@ bool FakeFiles::setCurrentFolder(const QString& folder) {
 
 FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
-                                                     *this, fakeDialogs})) {}
+                                                     *this, fakeDialogs, processMemory, notifier})) {}
 
 FakePlatform::~FakePlatform() = default;
 

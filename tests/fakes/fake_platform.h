@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <mutex>
+#include <vector>
 #include <memory>
 
 namespace ostra {
@@ -139,6 +141,44 @@ public:
     bool minimized = false;
 };
 
+// Processes and desktop names scripted by the test; scan() runs on the
+// scanning worker, so the script is guarded.
+class FakeProcessMemory : public ProcessMemory {
+public:
+    ProcessScan scan() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++scans;
+        return script;
+    }
+    QByteArray applicationName(const QString& id) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        return names.value(id);
+    }
+    void set(ProcessScan s) {
+        std::lock_guard<std::mutex> lock(mutex);
+        script = std::move(s);
+    }
+    std::mutex mutex;
+    ProcessScan script;
+    QMap<QString, QByteArray> names;
+    int scans = 0;
+};
+
+// Notifications kept as sent; the test picks the action by hand.
+class FakeNotifier : public DesktopNotifier {
+public:
+    struct Sent {
+        QString summary, body, action;
+    };
+    void notify(const QString& summary, const QString& body, const QString& actionLabel,
+                std::function<void()> chosen) override {
+        sent.push_back({summary, body, actionLabel});
+        lastChosen = std::move(chosen);
+    }
+    std::vector<Sent> sent;
+    std::function<void()> lastChosen;
+};
+
 class FakePlatform : public FakeLoadSource,
                      public FakeSoundPlayer,
                      public FakeFiles,
@@ -162,6 +202,8 @@ public:
     QStringList iniEntries(const QString& folder) const;
 
     FakeDialogs fakeDialogs;
+    FakeProcessMemory processMemory;
+    FakeNotifier notifier;
 
 private:
     QByteArray iniContent(const QString& folder) const;

@@ -215,7 +215,7 @@ struct FilePlatform {
     FakePlatform fake;
     LinuxFiles files;
     ScriptedDialogs scripted;
-    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted};
+    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier};
     QStringList& sounds = fake.sounds;
 };
 

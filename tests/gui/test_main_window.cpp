@@ -581,6 +581,9 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
         {"N8", "Help"},
         {"N4", nullptr},
         {"N5", "Exit Program"},
+        {"N11", nullptr},
+        {"WhatGrew1", "What grew since the start point..."},
+        {"NameWhatGrew1", "Name what grew in a notification"},
     };
     const QList<QAction*> actions = m.actions();
     ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(expected)));
@@ -607,8 +610,9 @@ TEST_F(MainWindowTest, PopupMenuHasEveryEntryInOrder) {
 
     EXPECT_EQ(actionNamed(*app, "N1")->shortcut(), QKeySequence(Qt::Key_F7));
     EXPECT_EQ(actionNamed(*app, "N8")->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(actionNamed(*app, "WhatGrew1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
     for (QAction* a : actions) {
-        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8")) {
+        if (a != actionNamed(*app, "N1") && a != actionNamed(*app, "N8") && a != actionNamed(*app, "WhatGrew1")) {
             EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
         }
     }
@@ -721,7 +725,8 @@ struct RealWindows {
         platform.setIni(dir.path(), "x", "checkbox2", QStringLiteral("0"));
         const Services b = platform.services();
         services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
-                                                       b.downloads, b.clock, windows, b.dialogs});
+                                                       b.downloads, b.clock, windows, b.dialogs,
+                                                       b.processMemory, b.notifier});
         app = std::make_unique<OstraApp>(*services, dir.path());
         app->start();
     }

@@ -1,10 +1,12 @@
 #include "platform/linux/linux_backend.h"
 
 #include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_desktop_notifier.h"
 #include "platform/linux/linux_dialogs.h"
 #include "platform/linux/linux_downloads_module.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_load_source.h"
+#include "platform/linux/linux_process_memory.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_session.h"
 #include "platform/linux/linux_shell.h"
@@ -24,8 +26,11 @@ LinuxBackend::LinuxBackend()
       clock_(std::make_unique<LinuxClock>()),
       windows_(std::make_unique<LinuxWindowServices>()),
       dialogs_(std::make_unique<LinuxDialogs>()),
+      processMemory_(std::make_unique<LinuxProcessMemory>()),
+      notifier_(std::make_unique<LinuxDesktopNotifier>()),
       services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
-                                                     *downloads_, *clock_, *windows_, *dialogs_})) {}
+                                                     *downloads_, *clock_, *windows_, *dialogs_,
+                                                     *processMemory_, *notifier_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

@@ -28,6 +28,8 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<WindowServices> windows_;
     std::unique_ptr<Dialogs> dialogs_;
+    std::unique_ptr<ProcessMemory> processMemory_;
+    std::unique_ptr<DesktopNotifier> notifier_;
     std::unique_ptr<Services> services_;
 };
 

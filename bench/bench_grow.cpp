@@ -1,0 +1,71 @@
+// Cost of one snapshot of what grew: a walk of /proc reading the cgroup,
+// executable, command name and smaps_rollup of every process, grouped into
+// applications, with 1,000 real processes of our own besides the machine's:
+// /bin/sleep (a small program, as most processes of a desktop are), or
+// forked copies of this program (each with a Qt program's address space
+// and page tables of its own: the per-process cost of larger programs).
+#include "grow/grow_watch.h"
+#include "platform/linux/linux_process_memory.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kProcesses = 1000;
+
+void BM_Snapshot(benchmark::State& state) {
+    const bool copies = state.range(0) == 1;
+    state.SetLabel(copies ? "forked copies of a Qt program" : "sleep");
+    std::vector<pid_t> children;
+    children.reserve(kProcesses);
+    for (int i = 0; i < kProcesses; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0 && !copies) {
+            ::execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (pid == 0) {
+            // A little memory of its own, then wait to be ended.
+            static char page[64 * 1024];
+            for (size_t k = 0; k < sizeof page; k += 4096) page[k] = char(k);
+            for (;;) ::pause();
+        }
+        if (pid < 0) break;
+        children.push_back(pid);
+    }
+    if (int(children.size()) < kProcesses) state.SkipWithError("could not start 1,000 processes");
+    ::usleep(300 * 1000);  // every child past its exec
+    ostra::LinuxProcessMemory memory;
+    int processes = 0;
+    for (auto _ : state) {
+        const ostra::grow::Snapshot s = ostra::GrowWatch::collect(memory);
+        processes = 0;
+        for (const ostra::grow::AppMemory& a : s.apps) processes += a.processes;
+        benchmark::DoNotOptimize(s);
+    }
+    state.counters["processes_read"] = processes;
+    state.counters["us_per_process"] =
+        benchmark::Counter(double(processes) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+    for (pid_t pid : children) ::kill(pid, SIGKILL);
+    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+}
+BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

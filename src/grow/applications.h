@@ -1,0 +1,47 @@
+// Processes grouped into applications: a process belongs to the
+// application of the systemd unit it runs in (app-[LAUNCHER-]ID-RANDOM.scope,
+// app-[LAUNCHER-]ID@RANDOM.service, app-[LAUNCHER-]ID.service), named by its
+// desktop entry; otherwise to the base name of its executable (or its
+// command name). An application's memory is the sum over its processes.
+#pragma once
+
+#include "platform/process_memory.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace ostra::grow {
+
+struct AppMemory {
+    QString name;            // as shown: control characters and bad UTF-8 escaped
+    std::int64_t bytes = 0;  // summed over its processes
+    int processes = 0;
+};
+
+// The memory per application at one moment.
+struct Snapshot {
+    QMap<QString, AppMemory> apps;  // by a key that tells applications apart
+    int unreadable = 0;             // processes that could not be read
+};
+
+// The desktop ID of one unit name of the three shapes above (its \xNN
+// escapes undone); nothing for any other unit.
+std::optional<QByteArray> unitApplicationId(const QByteArray& unit);
+// The desktop ID of the unit a process runs in, from its cgroup lines
+// (the unified hierarchy's line first); nothing when it runs in none.
+std::optional<QByteArray> cgroupApplicationId(const QByteArray& cgroup);
+// Bytes shown as text: UTF-8 decoded where it is valid; control
+// characters, the backslash and every byte of invalid UTF-8 written as
+// \xNN; cut at `maxChars` characters with "…".
+QString shownName(const QByteArray& raw, int maxChars = 80);
+
+// Groups a scan. `entryName` gives the raw desktop-entry name of an ID
+// (empty when none); each ID is asked once.
+Snapshot group(const ProcessScan& scan, const std::function<QByteArray(const QString&)>& entryName);
+
+}  // namespace ostra::grow

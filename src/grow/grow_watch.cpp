@@ -1,0 +1,82 @@
+#include "grow/grow_watch.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace ostra {
+
+GrowWatch::GrowWatch(Deps deps, QObject* parent) : QObject(parent), d_(deps), refresh_(deps.clock.createTimer()) {
+    // One worker, so scans are delivered in the order they were asked for;
+    // it ends two seconds after its last scan.
+    pool_.setMaxThreadCount(1);
+    pool_.setExpiryTimeout(2000);
+    refresh_->setCallback([this] { scan([this](grow::Snapshot s) { compare(std::move(s)); }); });
+}
+
+GrowWatch::~GrowWatch() { pool_.waitForDone(); }
+
+grow::Snapshot GrowWatch::collect(ProcessMemory& memory) {
+    return grow::group(memory.scan(), [&memory](const QString& id) { return memory.applicationName(id); });
+}
+
+void GrowWatch::scan(std::function<void(grow::Snapshot)> done) {
+    ++pending_;
+    QPointer<GrowWatch> self(this);
+    ProcessMemory& memory = d_.memory;
+    pool_.start([self, &memory, done = std::move(done), receiver = this] {
+        grow::Snapshot s = collect(memory);
+        // Delivered on the user-interface thread; dropped with this object.
+        QMetaObject::invokeMethod(
+            receiver,
+            [self, done, s = std::move(s)]() mutable {
+                if (!self) return;
+                --self->pending_;
+                done(std::move(s));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void GrowWatch::markStart(int load) {
+    const LocalTime at = d_.clock.localTime();
+    scan([this, load, at](grow::Snapshot s) {
+        start_ = std::move(s);
+        startTime_ = at;
+        startLoad_ = load;
+        compare(start_);  // at a fresh start point nothing has grown yet
+    });
+}
+
+void GrowWatch::setWatching(bool on) {
+    refresh_->setInterval(on ? kRefreshMs : 0);
+    if (on) scan([this](grow::Snapshot s) { compare(std::move(s)); });
+}
+
+void GrowWatch::warningOpened(int load) {
+    if (!notify_) return;
+    scan([this, load](grow::Snapshot s) {
+        compare(std::move(s));
+        d_.notifier.notify(grow::notificationSummary(load), grow::notificationBody(rows_),
+                           QString::fromLatin1(grow::kActionLabel), [this] { emit openRequested(); });
+    });
+}
+
+void GrowWatch::compare(grow::Snapshot now) {
+    now_ = std::move(now);
+    rows_ = grow::ranked(start_, now_);
+    emit changed();
+}
+
+QString GrowWatch::startPointText() const {
+    if (startLoad_ < 0) return {};
+    return grow::startPointText(startTime_.hour, startTime_.minute, startTime_.second, startLoad_);
+}
+
+void GrowWatch::waitForScans() {
+    while (pending_ > 0) {
+        pool_.waitForDone();
+        QCoreApplication::sendPostedEvents(this);
+    }
+}
+
+}  // namespace ostra

@@ -1,0 +1,76 @@
+// What grew since the start point: a snapshot of the memory per
+// application at each fresh start point, a fresh one every 5 s while the
+// window is open, and a desktop notification naming the top three when a
+// limit warning opens. Every scan runs on a worker thread of its own (let
+// go soon after), so a scan never delays a tick and nothing runs at rest.
+#pragma once
+
+#include "grow/growth.h"
+#include "platform/clock.h"
+#include "platform/desktop_notifier.h"
+#include "platform/process_memory.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ostra {
+
+class GrowWatch : public QObject {
+    Q_OBJECT
+public:
+    struct Deps {
+        ProcessMemory& memory;
+        DesktopNotifier& notifier;
+        Clock& clock;
+    };
+    static constexpr int kRefreshMs = 5000;
+
+    explicit GrowWatch(Deps deps, QObject* parent = nullptr);
+    ~GrowWatch() override;
+
+    // A fresh start point at `load`: its snapshot is taken now.
+    void markStart(int load);
+    // The window is open: a scan at once and every 5 s until it closes.
+    void setWatching(bool on);
+    // A limit warning opened at `load`: the notification, when it is on.
+    void warningOpened(int load);
+
+    bool notifyOn() const { return notify_; }
+    void setNotifyOn(bool on) { notify_ = on; }
+
+    const std::vector<grow::GrowthRow>& rows() const { return rows_; }
+    QString startPointText() const;
+    int unreadable() const { return now_.unreadable; }
+    // Blocks until every scan asked for so far has been delivered (tests).
+    void waitForScans();
+
+    // Groups one scan (the worker's part of a snapshot).
+    static grow::Snapshot collect(ProcessMemory& memory);
+
+signals:
+    // New rows, start-point text or unreadable count.
+    void changed();
+    // The notification's "What grew" was chosen.
+    void openRequested();
+
+private:
+    void scan(std::function<void(grow::Snapshot)> done);
+    void compare(grow::Snapshot now);
+
+    Deps d_;
+    bool notify_ = true;
+    grow::Snapshot start_;
+    grow::Snapshot now_;
+    LocalTime startTime_;
+    int startLoad_ = -1;  // -1: no start point yet
+    std::vector<grow::GrowthRow> rows_;
+    std::unique_ptr<Timer> refresh_;
+    int pending_ = 0;
+    QThreadPool pool_;
+};
+
+}  // namespace ostra

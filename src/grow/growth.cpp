@@ -1,0 +1,89 @@
+#include "grow/growth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ostra::grow {
+
+std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
+    std::vector<GrowthRow> rows;
+    rows.reserve(size_t(now.apps.size()));
+    for (auto it = now.apps.cbegin(); it != now.apps.cend(); ++it) {
+        GrowthRow row;
+        row.name = it->name;
+        row.nowBytes = it->bytes;
+        row.processes = it->processes;
+        const auto then = start.apps.constFind(it.key());
+        row.startBytes = then == start.apps.cend() ? 0 : then->bytes;
+        row.growth = row.nowBytes - row.startBytes;
+        rows.push_back(std::move(row));
+    }
+    for (auto it = start.apps.cbegin(); it != start.apps.cend(); ++it) {
+        if (now.apps.contains(it.key())) continue;
+        GrowthRow row;
+        row.name = it->name;
+        row.startBytes = it->bytes;
+        row.ended = true;
+        row.growth = -it->bytes;
+        rows.push_back(std::move(row));
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const GrowthRow& a, const GrowthRow& b) {
+        if (a.growth != b.growth) return a.growth > b.growth;
+        return a.name < b.name;
+    });
+    return rows;
+}
+
+namespace {
+
+QString magnitude(std::int64_t bytes) {
+    constexpr double kMiB = 1024.0 * 1024.0;
+    const double mib = double(bytes) / kMiB;
+    // Rounded to one decimal first, so 1023.96 MiB reads as 1.0 GiB.
+    if (std::round(mib * 10) / 10 < 1024.0) return QString::number(mib, 'f', 1) + QStringLiteral(" MiB");
+    return QString::number(mib / 1024.0, 'f', 1) + QStringLiteral(" GiB");
+}
+
+}  // namespace
+
+QString sizeText(std::int64_t bytes) { return magnitude(std::max<std::int64_t>(bytes, 0)); }
+
+QString growthText(std::int64_t bytes) {
+    const QString m = magnitude(bytes < 0 ? -bytes : bytes);
+    if (m.startsWith(QStringLiteral("0.0 "))) return m;
+    return (bytes < 0 ? QStringLiteral("-") : QStringLiteral("+")) + m;
+}
+
+QStringList columnTitles() {
+    return {QStringLiteral("Application"), QStringLiteral("At the start point"), QStringLiteral("Now"),
+            QStringLiteral("Growth"), QStringLiteral("Processes")};
+}
+
+QStringList rowTexts(const GrowthRow& row) {
+    return {row.name, sizeText(row.startBytes),
+            row.ended ? QString::fromLatin1(kEndedText) : sizeText(row.nowBytes), growthText(row.growth),
+            QString::number(row.processes)};
+}
+
+QString startPointText(int hour, int minute, int second, int load) {
+    return QStringLiteral("Start point: %1:%2:%3, load %4%")
+        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(minute, 2, 10, QLatin1Char('0'))
+        .arg(second, 2, 10, QLatin1Char('0'))
+        .arg(load);
+}
+
+QString unreadableText(int count) { return QStringLiteral("Processes that could not be read: %1").arg(count); }
+
+QString notificationSummary(int load) { return QStringLiteral("Memory load %1%").arg(load); }
+
+QString notificationBody(const std::vector<GrowthRow>& rows) {
+    QStringList named;
+    for (const GrowthRow& row : rows) {
+        if (named.size() == 3 || row.growth <= 0) break;
+        named << row.name + QLatin1Char(' ') + growthText(row.growth);
+    }
+    return named.join(QStringLiteral(", "));
+}
+
+}  // namespace ostra::grow

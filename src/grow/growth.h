@@ -1,0 +1,49 @@
+// What grew between two snapshots: one row per application, largest growth
+// first, and the texts the window and the notification show.
+#pragma once
+
+#include "grow/applications.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace ostra::grow {
+
+struct GrowthRow {
+    QString name;
+    std::int64_t startBytes = 0;  // 0 for an application started since
+    std::int64_t nowBytes = 0;
+    bool ended = false;           // gone since the start point
+    std::int64_t growth = 0;      // now less start (an ended one: less all it had)
+    int processes = 0;            // now (an ended one: 0)
+};
+
+// Every application of either snapshot, sorted by growth, largest first
+// (then by name).
+std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now);
+
+// "412.3 MiB", "1.9 GiB": MiB below one GiB, one decimal.
+QString sizeText(std::int64_t bytes);
+// The same with its sign: "+1.9 GiB", "-3.5 MiB", "0.0 MiB".
+QString growthText(std::int64_t bytes);
+
+inline const char* const kWindowTitle = "What grew since the start point";
+inline const char* const kEndedText = "ended";
+inline const char* const kActionLabel = "What grew";
+QStringList columnTitles();
+// One row's five cells, in the columns' order.
+QStringList rowTexts(const GrowthRow& row);
+// "Start point: 14:02:07, load 43%".
+QString startPointText(int hour, int minute, int second, int load);
+// "Processes that could not be read: 3".
+QString unreadableText(int count);
+
+// The notification: "Memory load 96%", and the (at most) three
+// applications that grew most, "Firefox +1.9 GiB, Code +420.0 MiB".
+QString notificationSummary(int load);
+QString notificationBody(const std::vector<GrowthRow>& rows);
+
+}  // namespace ostra::grow

@@ -1,0 +1,184 @@
+#include "platform/linux/linux_process_memory.h"
+
+#include "platform/linux/linux_files.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ostra {
+
+namespace {
+
+enum class Read { Ok, Gone, Refused };
+
+// Reads at most `limit` bytes of the file `name` of a process folder into
+// `out`. Opening it may fail because the process has ended (Gone) or is
+// not ours to read (Refused); a read error on an open file counts as
+// refused too (the kernel answers EACCES there for other users' smaps).
+Read readProcFile(int folder, const char* name, qint64 limit, QByteArray& out) {
+    out.clear();
+    const int fd = ::openat(folder, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return (errno == ENOENT || errno == ESRCH) ? Read::Gone : Read::Refused;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Read::Refused;
+    }
+    char buffer[4096];
+    Read result = Read::Ok;
+    while (out.size() < limit) {
+        const ssize_t got = ::read(fd, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - out.size())));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            result = (errno == ESRCH || errno == ENOENT) ? Read::Gone : Read::Refused;
+            break;
+        }
+        if (got == 0) break;
+        out.append(buffer, qsizetype(got));
+    }
+    ::close(fd);
+    return result;
+}
+
+// The kB figure of the line that begins with `key` (e.g. "Pss:"), or -1.
+std::int64_t kilobytes(const QByteArray& text, const char* key) {
+    const qsizetype keyLength = qsizetype(std::strlen(key));
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = text.indexOf('\n', at);
+        if (end < 0) end = text.size();
+        if (end - at > keyLength && std::memcmp(text.constData() + at, key, size_t(keyLength)) == 0) {
+            const QByteArray number = text.mid(at + keyLength, end - at - keyLength).trimmed();
+            const qsizetype space = number.indexOf(' ');
+            bool ok = false;
+            const qint64 v = (space < 0 ? number : number.left(space)).toLongLong(&ok);
+            return ok && v >= 0 ? v : -1;
+        }
+        at = end + 1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+LinuxProcessMemory::LinuxProcessMemory(QString procRoot, QStringList dataFolders)
+    : proc_(std::move(procRoot)), dataFolders_(std::move(dataFolders)) {}
+
+QStringList LinuxProcessMemory::defaultDataFolders() {
+    QStringList folders;
+    const QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QDir::isAbsolutePath(home))
+        folders << home;
+    else
+        folders << QDir::homePath() + QStringLiteral("/.local/share");
+    QStringList dirs = qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (dirs.isEmpty()) dirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    for (const QString& d : dirs)
+        if (QDir::isAbsolutePath(d)) folders << d;
+    return folders;
+}
+
+namespace {
+
+// Reads one process (`name`, its folder's name under `proc`) into `result`.
+void readProcess(int proc, const char* name, long pid, ProcessScan& result, QByteArray& text) {
+    // One lookup of the process's folder; its files are opened from it.
+    const int folder = ::openat(proc, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;  // ended
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{folder};
+    // Its memory first: a kernel thread has none and is no application.
+    const Read memory = readProcFile(folder, "smaps_rollup", 4096, text);
+    if (memory == Read::Gone) return;
+    if (memory == Read::Refused) {
+        ++result.unreadable;
+        return;
+    }
+    const std::int64_t pss = kilobytes(text, "Pss:");
+    if (pss < 0) return;  // no address space: a kernel thread, or a zombie
+    const std::int64_t swapPss = std::max<std::int64_t>(kilobytes(text, "SwapPss:"), 0);
+    ProcessRecord record;
+    record.pid = int(pid);
+    record.bytes = (pss + swapPss) * 1024;
+    if (readProcFile(folder, "cgroup", LinuxProcessMemory::kMaxCgroupBytes, text) == Read::Gone) return;
+    record.cgroup = text;
+    char link[4096];
+    const ssize_t n = ::readlinkat(folder, "exe", link, sizeof link - 1);
+    if (n > 0) {
+        QByteArray target(link, qsizetype(n));
+        if (target.endsWith(" (deleted)")) target.chop(10);
+        record.executable = target.mid(target.lastIndexOf('/') + 1);
+    } else {
+        // The command name only where the executable cannot be read.
+        if (readProcFile(folder, "comm", 256, text) == Read::Gone) return;
+        record.command = text.endsWith('\n') ? text.chopped(1) : text;
+    }
+    result.processes.push_back(std::move(record));
+}
+
+}  // namespace
+
+ProcessScan LinuxProcessMemory::scan() {
+    ProcessScan result;
+    DIR* dir = ::opendir(QFile::encodeName(proc_).constData());
+    if (!dir) return result;
+    // One thread: most of the time is the kernel's walk of each process's
+    // page tables, and reading cgroup files from two threads at once was
+    // slower here than from one (the kernel serialises them).
+    QByteArray text;
+    while (const dirent* e = ::readdir(dir)) {
+        if (e->d_name[0] < '1' || e->d_name[0] > '9') continue;
+        char* end = nullptr;
+        const long pid = std::strtol(e->d_name, &end, 10);
+        if (end && !*end && pid > 0) readProcess(::dirfd(dir), e->d_name, pid, result, text);
+    }
+    ::closedir(dir);
+    return result;
+}
+
+QByteArray LinuxProcessMemory::entryName(const QByteArray& text) {
+    bool inEntry = false;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = text.indexOf('\n', at);
+        if (end < 0) end = text.size();
+        const QByteArray line = text.mid(at, end - at).trimmed();
+        at = end + 1;
+        if (line.startsWith('[')) {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inEntry || !line.startsWith("Name")) continue;
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0 || line.left(eq).trimmed() != "Name") continue;
+        return line.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
+QByteArray LinuxProcessMemory::applicationName(const QString& id) {
+    if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.startsWith(QLatin1Char('.'))) return {};
+    LinuxFiles files;  // regular files only, never blocking on a FIFO
+    for (const QString& folder : dataFolders_) {
+        const QString path = folder + QStringLiteral("/applications/") + id + QStringLiteral(".desktop");
+        if (std::optional<QByteArray> text = files.readFile(path, kMaxEntryBytes)) {
+            QByteArray name = entryName(*text);
+            if (!name.isEmpty()) return name;
+        }
+    }
+    return {};
+}
+
+}  // namespace ostra

@@ -1,0 +1,331 @@
+// What grew since the start point: unit names and desktop names on a
+// fixture /proc and XDG tree, the grouping, the ranking and the texts, and
+// the watch on the fakes (snapshots off the user-interface thread, the
+// notification once per warning opening).
+#include "grow/applications.h"
+#include "grow/grow_watch.h"
+#include "grow/growth.h"
+#include "platform/linux/linux_process_memory.h"
+#include "fakes/fake_platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ostra {
+namespace {
+
+using grow::cgroupApplicationId;
+using grow::shownName;
+using grow::unitApplicationId;
+
+std::string id(const char* unit) {
+    const std::optional<QByteArray> v = unitApplicationId(unit);
+    return v ? v->toStdString() : std::string("<none>");
+}
+
+TEST(GrowUnits, EachShapeGivesItsDesktopIdWithEscapesUndone) {
+    // app-[LAUNCHER-]ID-RANDOM.scope
+    EXPECT_EQ(id("app-gnome-firefox-1234.scope"), "firefox");
+    EXPECT_EQ(id("app-firefox-1234.scope"), "firefox");
+    EXPECT_EQ(id("app-gnome-org.gnome.Terminal-98f3.scope"), "org.gnome.Terminal");
+    // app-[LAUNCHER-]ID@RANDOM.service
+    EXPECT_EQ(id("app-gnome-org.gnome.Nautilus@4e1a.service"), "org.gnome.Nautilus");
+    EXPECT_EQ(id("app-code@7.service"), "code");
+    // app-[LAUNCHER-]ID.service
+    EXPECT_EQ(id("app-kde-org.kde.konsole.service"), "org.kde.konsole");
+    EXPECT_EQ(id("app-slack.service"), "slack");
+    // \x2d is a dash of the ID itself (any \xNN is undone; a broken one kept).
+    EXPECT_EQ(id("app-gnome-my\\x2dtool-77.scope"), "my-tool");
+    EXPECT_EQ(id("app-flatpak-com.example.Two\\x2dWords@1.service"), "com.example.Two-Words");
+    EXPECT_EQ(id("app-x\\x2.service"), "x\\x2");
+    // Not an application unit.
+    for (const char* other : {"app.slice", "app-org.gnome.Terminal.slice", "session-2.scope", "dbus.service",
+                              "app-.service", "app-1234.scope", "app-gnome-firefox-1234.mount", ""})
+        EXPECT_EQ(id(other), "<none>") << other;
+}
+
+TEST(GrowUnits, TheUnitOfACgroupFilePrefersTheUnifiedLineAndSurvivesAnyLength) {
+    const QByteArray v2 = "12:memory:/user.slice/app-old-9.scope\n"
+                          "0::/user.slice/user-1000.slice/user@1000.service/app.slice/app-gnome-firefox-1234.scope\n";
+    EXPECT_EQ(cgroupApplicationId(v2).value_or("<none>"), "firefox");
+    // cgroup v1 only: the unit of any line.
+    EXPECT_EQ(cgroupApplicationId("4:cpu:/user.slice/app-gnome-gimp-3.scope\n").value_or("<none>"), "gimp");
+    // The innermost app unit of a path counts.
+    EXPECT_EQ(cgroupApplicationId("0::/app.slice/app-a.service/app-b-1.scope\n").value_or("<none>"), "b");
+    EXPECT_FALSE(cgroupApplicationId("0::/init.scope\n"));
+    EXPECT_FALSE(cgroupApplicationId("garbage without colons"));
+    EXPECT_FALSE(cgroupApplicationId(QByteArray(2 << 20, '/')));
+    EXPECT_EQ(cgroupApplicationId("0::/" + QByteArray(1 << 20, 'x') + "/app-long-1.scope").value_or("<none>"),
+              "long");
+}
+
+TEST(GrowNames, ControlCharactersAndInvalidUtf8AreShownEscaped) {
+    EXPECT_EQ(shownName("Firefox"), QStringLiteral("Firefox"));
+    EXPECT_EQ(shownName("Caf\xc3\xa9 \xe2\x82\xac"), QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac"));
+    EXPECT_EQ(shownName("a\nb\tc\x1b[31m"), QStringLiteral("a\\x0ab\\x09c\\x1b[31m"));
+    EXPECT_EQ(shownName("bad\xff\xfe"), QStringLiteral("bad\\xff\\xfe"));
+    EXPECT_EQ(shownName("over\xc0\xaflong"), QStringLiteral("over\\xc0\\xaflong"));
+    EXPECT_EQ(shownName("cut\xe2\x82"), QStringLiteral("cut\\xe2\\x82"));
+    EXPECT_EQ(shownName("sur\xed\xa0\x80"), QStringLiteral("sur\\xed\\xa0\\x80"));
+    EXPECT_EQ(shownName("back\\slash"), QStringLiteral("back\\x5cslash"));
+    // C1 controls and a right-to-left override: their bytes, not their effect.
+    EXPECT_EQ(shownName("c1\xc2\x85"), QStringLiteral("c1\\xc2\\x85"));
+    EXPECT_EQ(shownName("txt.\xe2\x80\xae" "exe"), QStringLiteral("txt.\\xe2\\x80\\xaeexe"));
+    EXPECT_EQ(shownName(QByteArray(500, 'n'), 10), QString(10, QLatin1Char('n')) + QChar(0x2026));
+}
+
+// A fixture /proc and two XDG data folders.
+class GrowFixture : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString proc() const { return dir.path() + QStringLiteral("/proc"); }
+    QString home() const { return dir.path() + QStringLiteral("/home-share"); }
+    QString system() const { return dir.path() + QStringLiteral("/usr-share"); }
+
+    void write(const QString& path, const QByteArray& data) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+        f.write(data);
+    }
+    QString pidDir(int pid) { return proc() + QLatin1Char('/') + QString::number(pid); }
+    void process(int pid, const QByteArray& cgroup, const char* exe, const QByteArray& comm, int pssKb,
+                 int swapKb = 0) {
+        write(pidDir(pid) + QStringLiteral("/cgroup"), cgroup);
+        write(pidDir(pid) + QStringLiteral("/comm"), comm + '\n');
+        write(pidDir(pid) + QStringLiteral("/smaps_rollup"),
+              QByteArray("00400000-7fff0000 ---p 00000000 00:00 0 [rollup]\nRss: 9999 kB\nPss: ") +
+                  QByteArray::number(pssKb) + " kB\nPss_Anon: 1 kB\nSwap: 77 kB\nSwapPss: " +
+                  QByteArray::number(swapKb) + " kB\n");
+        if (exe) {
+            ASSERT_EQ(::symlink(exe, QFile::encodeName(pidDir(pid) + QStringLiteral("/exe")).constData()), 0);
+        }
+    }
+    void entry(const QString& folder, const char* file, const QByteArray& text) {
+        write(folder + QStringLiteral("/applications/") + QLatin1String(file), text);
+    }
+
+    void SetUp() override {
+        const QByteArray unitPath = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+        process(100, unitPath + "app-gnome-firefox-1234.scope\n", "/usr/lib/firefox/firefox", "firefox", 1000, 24);
+        process(101, unitPath + "app-gnome-firefox-1234.scope\n", "/usr/lib/firefox/firefox", "Web Content", 2048);
+        process(102, unitPath + "app-firefox@9.service\n", "/usr/lib/firefox/firefox", "firefox", 1000);
+        process(200, "0::/user.slice/session-2.scope\n", "/usr/lib/jvm/bin/java (deleted)", "java", 4096);
+        process(201, "0::/\n", nullptr, "bash", 512);  // no executable link: its command name
+        write(pidDir(202) + QStringLiteral("/smaps_rollup"), "");  // a kernel thread: no memory
+        write(pidDir(202) + QStringLiteral("/comm"), "kworker/0:1\n");
+        QDir().mkpath(pidDir(300));  // ended during the scan: nothing left to read
+        process(301, "0::/\n", nullptr, "fifo", 1);
+        QFile::remove(pidDir(301) + QStringLiteral("/smaps_rollup"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pidDir(301) + QStringLiteral("/smaps_rollup")).constData(), 0600), 0);
+        process(302, "0::/\n", nullptr, "folder", 1);
+        QFile::remove(pidDir(302) + QStringLiteral("/smaps_rollup"));
+        QDir().mkpath(pidDir(302) + QStringLiteral("/smaps_rollup"));  // cannot be read as a file
+        process(400, "0::/\n", nullptr, "\x1b]0;evil\x07\xff", 64);
+        process(500, unitPath + "app-gnome-my\\x2dtool-77.scope\n", "/opt/tool", "tool", 128);
+        process(501, unitPath + "app-org.example.Fifo@1.service\n", "/opt/fifo", "fifo", 128);
+        process(502, unitPath + "app-gnome-Folder-1.scope\n", "/opt/folder", "folder", 128);
+        process(503, unitPath + "app-Huge.service\n", "/opt/huge", "huge", 128);
+        process(504, unitPath + "app-Late.service\n", "/opt/late", "late", 128);
+        process(505, "0::/" + QByteArray(1 << 20, 'y') + "\n", "/usr/bin/longcg", "longcg", 32);
+        write(proc() + QStringLiteral("/self/comm"), "self\n");
+        write(proc() + QStringLiteral("/12ab/comm"), "x\n");
+
+        // The user's entry hides the system's; only [Desktop Entry]'s plain Name.
+        entry(home(), "firefox.desktop", "[Desktop Action new]\nName=New Window\n[Desktop Entry]\n"
+                                         "Name[de]=Feuerfuchs\nName = Firefox\nExec=firefox\n");
+        entry(system(), "firefox.desktop", "[Desktop Entry]\nName=System Firefox\n");
+        entry(system(), "my-tool.desktop", "[Desktop Entry]\nName=My \x01Tool\n");
+        QDir().mkpath(home() + QStringLiteral("/applications"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(home() + QStringLiteral("/applications/org.example.Fifo.desktop"))
+                               .constData(),
+                           0600),
+                  0);
+        QDir().mkpath(home() + QStringLiteral("/applications/Folder.desktop"));
+        // 100 MB (sparse): its name at the start is found, one past 64 KiB is not.
+        for (const char* name : {"Huge.desktop", "Late.desktop"}) {
+            const bool late = QByteArray(name) == "Late.desktop";
+            const QByteArray text = "[Desktop Entry]\n" + QByteArray(late ? 70000 : 0, '#') + "\nName=Big One\n";
+            entry(system(), name, text);
+            QFile f(system() + QStringLiteral("/applications/") + QLatin1String(name));
+            ASSERT_TRUE(f.resize(100 << 20));
+        }
+    }
+};
+
+TEST_F(GrowFixture, ScanReadsEveryProcessItCanAndCountsTheUnreadable) {
+    LinuxProcessMemory memory(proc(), {home(), system()});
+    const ProcessScan scan = memory.scan();
+    QMap<int, ProcessRecord> byPid;
+    for (const ProcessRecord& p : scan.processes) byPid.insert(p.pid, p);
+    EXPECT_EQ(byPid.keys(), (QList<int>{100, 101, 102, 200, 201, 400, 500, 501, 502, 503, 504, 505}));
+    EXPECT_EQ(scan.unreadable, 2) << "the FIFO and the folder in place of smaps_rollup";
+    EXPECT_EQ(byPid[100].bytes, 1024 * 1024) << "Pss + SwapPss";
+    EXPECT_EQ(byPid[100].executable, "firefox");
+    EXPECT_EQ(byPid[200].executable, "java") << "a deleted executable keeps its name";
+    EXPECT_EQ(byPid[201].executable, "");
+    EXPECT_EQ(byPid[201].command, "bash");
+    EXPECT_LE(byPid[505].cgroup.size(), LinuxProcessMemory::kMaxCgroupBytes);
+
+    EXPECT_EQ(memory.applicationName(QStringLiteral("firefox")), "Firefox");
+    EXPECT_EQ(memory.applicationName(QStringLiteral("Huge")), "Big One");
+    EXPECT_EQ(memory.applicationName(QStringLiteral("Late")), "") << "read only as far as 64 KiB";
+    EXPECT_EQ(memory.applicationName(QStringLiteral("org.example.Fifo")), "") << "a FIFO is never opened";
+    EXPECT_EQ(memory.applicationName(QStringLiteral("Folder")), "");
+    EXPECT_EQ(memory.applicationName(QStringLiteral("../applications/firefox")), "");
+}
+
+TEST_F(GrowFixture, ProcessesAreGroupedIntoNamedApplications) {
+    LinuxProcessMemory memory(proc(), {home(), system()});
+    const grow::Snapshot s = GrowWatch::collect(memory);
+    QMap<QString, grow::AppMemory> byName;
+    for (const grow::AppMemory& a : s.apps) byName.insert(a.name, a);
+    EXPECT_EQ(byName.keys(), (QStringList{QStringLiteral("Big One"), QStringLiteral("Firefox"),
+                                          QStringLiteral("Folder"), QStringLiteral("Late"),
+                                          QStringLiteral("My \\x01Tool"), QStringLiteral("\\x1b]0;evil\\x07\\xff"),
+                                          QStringLiteral("bash"), QStringLiteral("java"),
+                                          QStringLiteral("longcg"), QStringLiteral("org.example.Fifo")}));
+    // The scope's two processes and the service of the same ID: one application.
+    EXPECT_EQ(byName[QStringLiteral("Firefox")].processes, 3);
+    EXPECT_EQ(byName[QStringLiteral("Firefox")].bytes, qint64(1024 + 2048 + 1000) * 1024);
+    EXPECT_EQ(byName[QStringLiteral("java")].bytes, qint64(4096) * 1024);
+    EXPECT_EQ(s.unreadable, 2);
+}
+
+TEST(GrowRealProc, ThisProcessIsFoundWithItsExecutable) {
+    LinuxProcessMemory memory;
+    const ProcessScan scan = memory.scan();
+    const auto self = std::find_if(scan.processes.begin(), scan.processes.end(),
+                                   [](const ProcessRecord& p) { return p.pid == int(::getpid()); });
+    ASSERT_NE(self, scan.processes.end());
+    EXPECT_EQ(self->executable, "unit_tests");
+    EXPECT_GT(self->bytes, 1 << 20);
+}
+
+grow::Snapshot snap(std::initializer_list<std::tuple<const char*, double, int>> apps) {
+    grow::Snapshot s;
+    for (const auto& [name, mib, n] : apps)
+        s.apps.insert(QLatin1String(name), {QLatin1String(name), std::int64_t(mib * 1024 * 1024), n});
+    return s;
+}
+
+TEST(GrowRanking, LargestGrowthFirstWithNewAndEndedApplicationsAndTheirTexts) {
+    const grow::Snapshot start = snap({{"Alpha", 100, 2}, {"Beta", 50, 1}, {"Gone", 10, 3}});
+    const grow::Snapshot now = snap({{"Alpha", 150, 2}, {"Beta", 40, 1}, {"New", 2048 + 300, 4}});
+    const std::vector<grow::GrowthRow> rows = grow::ranked(start, now);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(grow::rowTexts(rows[0]), (QStringList{"New", "0.0 MiB", "2.3 GiB", "+2.3 GiB", "4"}));
+    EXPECT_EQ(grow::rowTexts(rows[1]), (QStringList{"Alpha", "100.0 MiB", "150.0 MiB", "+50.0 MiB", "2"}));
+    // Equal growth: by name.
+    EXPECT_EQ(grow::rowTexts(rows[2]), (QStringList{"Beta", "50.0 MiB", "40.0 MiB", "-10.0 MiB", "1"}));
+    EXPECT_EQ(grow::rowTexts(rows[3]), (QStringList{"Gone", "10.0 MiB", "ended", "-10.0 MiB", "0"}));
+    EXPECT_EQ(grow::notificationBody(rows), QStringLiteral("New +2.3 GiB, Alpha +50.0 MiB"))
+        << "only what grew, at most three";
+    const std::vector<grow::GrowthRow> many =
+        grow::ranked({}, snap({{"a", 1, 1}, {"b", 2, 1}, {"c", 3, 1}, {"d", 4, 1}}));
+    EXPECT_EQ(grow::notificationBody(many), QStringLiteral("d +4.0 MiB, c +3.0 MiB, b +2.0 MiB"));
+    EXPECT_EQ(grow::notificationSummary(96), QStringLiteral("Memory load 96%"));
+    EXPECT_EQ(grow::columnTitles(), (QStringList{"Application", "At the start point", "Now", "Growth", "Processes"}));
+}
+
+TEST(GrowTexts, SizesInMibOrGibWithOneDecimalAndASignedGrowth) {
+    constexpr std::int64_t MiB = 1024 * 1024;
+    EXPECT_EQ(grow::sizeText(0), QStringLiteral("0.0 MiB"));
+    EXPECT_EQ(grow::sizeText(MiB * 3 / 2), QStringLiteral("1.5 MiB"));
+    EXPECT_EQ(grow::sizeText(1023 * MiB), QStringLiteral("1023.0 MiB"));
+    EXPECT_EQ(grow::sizeText(1024 * MiB - MiB / 50), QStringLiteral("1.0 GiB")) << "1023.98 MiB rounds up";
+    EXPECT_EQ(grow::sizeText(1946 * MiB), QStringLiteral("1.9 GiB"));
+    EXPECT_EQ(grow::growthText(420 * MiB), QStringLiteral("+420.0 MiB"));
+    EXPECT_EQ(grow::growthText(-2048 * MiB), QStringLiteral("-2.0 GiB"));
+    EXPECT_EQ(grow::growthText(1000), QStringLiteral("0.0 MiB"));
+    EXPECT_EQ(grow::startPointText(9, 5, 7, 43), QStringLiteral("Start point: 09:05:07, load 43%"));
+    EXPECT_EQ(grow::unreadableText(3), QStringLiteral("Processes that could not be read: 3"));
+}
+
+ProcessScan fakeScan(std::initializer_list<std::pair<const char*, int>> exeMiB, int unreadable = 0) {
+    ProcessScan s;
+    int pid = 10;
+    for (const auto& [exe, mib] : exeMiB) s.processes.push_back({pid++, "0::/\n", exe, exe, std::int64_t(mib) << 20});
+    s.unreadable = unreadable;
+    return s;
+}
+
+// The scans block on the worker until the test lets them go, proving they
+// run off the calling thread.
+class SlowMemory : public FakeProcessMemory {
+public:
+    ProcessScan scan() override {
+        thread = QThread::currentThread();
+        while (!go.load()) QThread::msleep(1);
+        return FakeProcessMemory::scan();
+    }
+    std::atomic<bool> go{false};
+    std::atomic<QThread*> thread{nullptr};
+};
+
+TEST(GrowWatchTest, SnapshotsRunOffTheCallerAndTheWarningNotifiesOnce) {
+    SlowMemory memory;
+    FakeNotifier notifier;
+    FakeClock clock;
+    clock.now = {14, 2, 7};
+    GrowWatch watch({memory, notifier, clock});
+    QSignalSpy changed(&watch, &GrowWatch::changed);
+    QSignalSpy open(&watch, &GrowWatch::openRequested);
+
+    memory.set(fakeScan({{"editor", 100}, {"shell", 10}}, 2));
+    watch.markStart(43);
+    EXPECT_EQ(changed.size(), 0) << "the call returned before its scan";
+    memory.go = true;
+    watch.waitForScans();
+    EXPECT_NE(memory.thread.load(), QThread::currentThread());
+    EXPECT_EQ(watch.startPointText(), QStringLiteral("Start point: 14:02:07, load 43%"));
+    ASSERT_EQ(watch.rows().size(), 2u);
+    EXPECT_EQ(watch.rows()[0].growth, 0);
+
+    // The window opens: a scan at once, then one per 5 s while it is open.
+    memory.set(fakeScan({{"editor", 100}, {"shell", 10}, {"hog", 1024}}, 3));
+    watch.setWatching(true);
+    watch.waitForScans();
+    ASSERT_EQ(watch.rows().size(), 3u);
+    EXPECT_EQ(watch.rows()[0].name, QStringLiteral("hog"));
+    EXPECT_EQ(watch.unreadable(), 3);
+    ASSERT_EQ(clock.timers.size(), 1u);
+    EXPECT_EQ(clock.timers[0]->interval(), GrowWatch::kRefreshMs);
+    memory.set(fakeScan({{"editor", 300}}));
+    const int scans = memory.scans;
+    clock.timers[0]->fire();
+    watch.waitForScans();
+    EXPECT_EQ(memory.scans, scans + 1);
+    EXPECT_EQ(grow::rowTexts(watch.rows()[0]), (QStringList{"editor", "100.0 MiB", "300.0 MiB", "+200.0 MiB", "1"}));
+    EXPECT_EQ(grow::rowTexts(watch.rows()[1]), (QStringList{"shell", "10.0 MiB", "ended", "-10.0 MiB", "0"}));
+    watch.setWatching(false);
+    EXPECT_EQ(clock.timers[0]->interval(), 0) << "nothing runs once the window is closed";
+
+    // A warning opening: one notification naming what grew; its action asks
+    // for the window.
+    memory.set(fakeScan({{"editor", 100}, {"shell", 10}, {"hog", 1024}}));
+    watch.warningOpened(97);
+    watch.waitForScans();
+    ASSERT_EQ(notifier.sent.size(), 1u);
+    EXPECT_EQ(notifier.sent[0].summary, QStringLiteral("Memory load 97%"));
+    EXPECT_EQ(notifier.sent[0].body, QStringLiteral("hog +1.0 GiB"));
+    EXPECT_EQ(notifier.sent[0].action, QStringLiteral("What grew"));
+    notifier.lastChosen();
+    EXPECT_EQ(open.size(), 1);
+    // Turned off: none.
+    watch.setNotifyOn(false);
+    watch.warningOpened(97);
+    watch.waitForScans();
+    EXPECT_EQ(notifier.sent.size(), 1u);
+}
+
+}  // namespace
+}  // namespace ostra
