@@ -3,7 +3,6 @@
 #include "app/actions.h"
 #include "app/figure_texts.h"
 #include "app/main_controller.h"
-#include "ui/x11/onscreen_x11.h"
 #include "app/placement.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
@@ -24,6 +23,7 @@
 #include "ui/artwork.h"
 #include "ui/colors.h"
 #include "ui/editabledropdown.h"
+#include "ui/x11/onscreen_x11.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -184,8 +184,24 @@ MainWindow::MainWindow(Model model, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+// The window is built region by region. The order of creation is the order
+// of the window's children: it decides what lies over what, and the shape
+// is made from it.
 void MainWindow::buildLayout() {
-    // Dock tab, the column x 1..39.
+    buildDockTab();
+    buildTitleBar();
+    buildDisplay();
+    buildRightColumn();
+    buildCommandRow();
+    buildAnalysisPanel();
+    for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
+    nameGaugesByCaption();
+    keepMouseInOwnWindows();
+}
+
+// The dock tab, the column x 1..39: what still shows when the window is
+// stuck to the right end.
+void MainWindow::buildDockTab() {
     dockTab_ = makeShape(this, "Shape25", ui::Shape::Form::Frame, {1, 24, 38, 37}, kWhite, kGrey);
     makeShape(this, "Shape23", ui::Shape::Form::Rectangle, {3, 26, 34, 33}, QColor(0, 125, 251),
               QColor(0, 125, 251));
@@ -203,8 +219,11 @@ void MainWindow::buildLayout() {
     led2_->setObjectName(QStringLiteral("LMDLEDLabel2"));
     led2_->setGeometry(1, 1, 24, 18);
     led2_->setToolTip(QStringLiteral("Passed interval minute for your rest time"));
+}
 
-    // Title bar.
+// The title bar: the program's name and version, the web, help and window
+// buttons.
+void MainWindow::buildTitleBar() {
     makeShape(this, "Shape14", ui::Shape::Form::Rectangle, {33, 31, 296, 2}, kNavy, kNavy);
     shape22_ = makeShape(this, "Shape22", ui::Shape::Form::Rectangle, {33, 33, 296, 21}, kBlue, kBlue);
     makeShape(this, "Shape21", ui::Shape::Form::Rectangle, {33, 54, 296, 2}, kNavy, kNavy);
@@ -219,8 +238,11 @@ void MainWindow::buildLayout() {
     makeButton(panel2, "RxSpeedButton8", Glyph::Upgrade, m_.actions.onlineUpgrade, {68, 0, 20, 19});
     makeButton(panel2, "RxSpeedButton15", Glyph::Minimize, m_.actions.minimize, {120, 0, 21, 19});
     makeButton(panel2, "RxSpeedButton3", Glyph::Close, m_.actions.close, {142, 1, 21, 18});
+}
 
-    // Display.
+// The display: its frame, the totals, the pie in the centre, then the
+// figures and the stopwatch, the two switches and the refresh button.
+void MainWindow::buildDisplay() {
     makeShape(this, "Shape5", ui::Shape::Form::Rectangle, {43, 73, 295, 225}, kGrey, kGrey);
     makeShape(this, "Shape2", ui::Shape::Form::Rectangle, {40, 70, 295, 225}, QColor(0, 128, 255),
               QColor(0, 128, 255));
@@ -236,6 +258,7 @@ void MainWindow::buildLayout() {
     label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
     label5_ = makeLabel(this, "Label5", QStringLiteral("20%"), 261, 105, kSilver, true);
+    for (QLabel* l : {label34_, label7_, label5_}) l->resize(36, l->height());
     gauge6_ = makeGauge(this, "Gauge6", Gauge::Kind::Pie, {121, 150, 55, 53}, QColor(0, 128, 255), kRed,
                         false);
     gauge6_->setProgress(50);
@@ -244,6 +267,24 @@ void MainWindow::buildLayout() {
     diamond->setGeometry(109, 139, 79, 75);
     passMouse(diamond);
     gauge1_ = makeGauge(this, "Gauge1", Gauge::Kind::Pie, {132, 160, 33, 33}, kBlue, kNavy, false);
+    buildFigureColumn();
+    switch1_ = new ui::TwoStateSwitch(this);
+    switch1_->setObjectName(QStringLiteral("RxSwitch1"));
+    switch1_->setGeometry(272, 218, 25, 40);
+    switch1_->setToolTip(QStringLiteral("Auto run the REFRESH MEMORY"));
+    switch2_ = new ui::TwoStateSwitch(this);
+    switch2_->setObjectName(QStringLiteral("RxSwitch2"));
+    switch2_->setGeometry(298, 218, 25, 40);
+    switch2_->setToolTip(QStringLiteral("Use alarm every interval you set for your rest time"));
+    auto* refresh = new ui::PictureButton(QStringLiteral("Refresh Memory"), this);
+    refresh->setObjectName(QStringLiteral("dxfPictureButton1"));
+    refresh->setGeometry(222, 265, 107, 22);
+    connect(refresh, &QAbstractButton::clicked, &m_.actions.refreshMemory, &QAction::trigger);
+}
+
+// The display's figure column: the start, prior and now figures, the
+// stopwatch under them and the program picture beside them.
+void MainWindow::buildFigureColumn() {
     makeLabel(this, "Label21", QStringLiteral("Start Res  "), 246, 140, kBlack);
     label22_ = makeLabel(this, "Label22", QString(), 289, 140, kGrey);
     makeLabel(this, "Label23", QStringLiteral("Prior Res  "), 246, 152, kBlack);
@@ -251,7 +292,6 @@ void MainWindow::buildLayout() {
     makeLabel(this, "Label4", QStringLiteral("Now Res  "), 246, 164, kBlack);
     label31_ = makeLabel(this, "Label31", QStringLiteral("20%"), 289, 164, kGrey);
     for (QLabel* l : {label22_, label24_, label31_}) l->resize(44, l->height());
-    for (QLabel* l : {label34_, label7_, label5_}) l->resize(36, l->height());
     stopwatch_ = new ui::StopwatchDisplay(this);
     stopwatch_->setObjectName(QStringLiteral("dxfTimer1"));
     stopwatch_->setGeometry(246, 181, 64, 16);
@@ -269,20 +309,11 @@ void MainWindow::buildLayout() {
         ui::fillBackground(l, kWhite);
         l->raise();
     }
-    switch1_ = new ui::TwoStateSwitch(this);
-    switch1_->setObjectName(QStringLiteral("RxSwitch1"));
-    switch1_->setGeometry(272, 218, 25, 40);
-    switch1_->setToolTip(QStringLiteral("Auto run the REFRESH MEMORY"));
-    switch2_ = new ui::TwoStateSwitch(this);
-    switch2_->setObjectName(QStringLiteral("RxSwitch2"));
-    switch2_->setGeometry(298, 218, 25, 40);
-    switch2_->setToolTip(QStringLiteral("Use alarm every interval you set for your rest time"));
-    auto* refresh = new ui::PictureButton(QStringLiteral("Refresh Memory"), this);
-    refresh->setObjectName(QStringLiteral("dxfPictureButton1"));
-    refresh->setGeometry(222, 265, 107, 22);
-    connect(refresh, &QAbstractButton::clicked, &m_.actions.refreshMemory, &QAction::trigger);
+}
 
-    // Right column.
+// The right column: the program list and rest timer buttons, the alarm
+// interval between them.
+void MainWindow::buildRightColumn() {
     makeShape(this, "Shape27", ui::Shape::Form::Rectangle, {349, 70, 27, 231}, kGrey, kGrey);
     makeShape(this, "Shape28", ui::Shape::Form::Frame, {349, 70, 27, 231}, kSilver, kNavy)
         ->setAccessibleName(QStringLiteral("Adjust Alarm every interval you set"));
@@ -301,8 +332,11 @@ void MainWindow::buildLayout() {
     led3_->setToolTip(QStringLiteral("Alarm interval minute for your rest time"));
     makeButton(panel1, "RxSpeedButton21", Glyph::Decrease, m_.actions.decreaseInterval, {0, 207, 11, 15});
     makeButton(panel1, "RxSpeedButton22", Glyph::Increase, m_.actions.increaseInterval, {10, 207, 11, 15});
+}
 
-    // Command row: the favourites box under the command strip.
+// The command row: the favourites box under the command strip, which hides
+// all of it but its drop-down button.
+void MainWindow::buildCommandRow() {
     favoritesCombo_ = new ui::EditableDropDown(this);
     favoritesCombo_->setObjectName(QStringLiteral("ComboBox2"));
     favoritesCombo_->setGeometry(43, 313, 307, 21);
@@ -319,12 +353,18 @@ void MainWindow::buildLayout() {
     makeButton(panel5, "RxSpeedButton10", Glyph::RefreshStart, m_.actions.refreshStart, {86, 0, 19, 19});
     makeButton(panel5, "RxSpeedButton1", Glyph::MoveStart, m_.actions.moveStart, {106, 0, 19, 19});
     makeButton(panel5, "RxSpeedButton12", Glyph::Report, m_.actions.viewReport, {126, 0, 19, 19});
-    historyBox_ = new QCheckBox(panel5);
+    buildHistoryControls(panel5);
+}
+
+// The RES list's controls at the right of the command strip: the switch
+// that keeps it, its entries and their count.
+void MainWindow::buildHistoryControls(QWidget* strip) {
+    historyBox_ = new QCheckBox(strip);
     historyBox_->setObjectName(QStringLiteral("CheckBox1"));
     historyBox_->setGeometry(148, 1, 16, 17);
     historyBox_->setToolTip(QStringLiteral("Make RES List"));
     historyBox_->setAccessibleName(historyBox_->toolTip());
-    historyCombo_ = new ui::EditableDropDown(panel5);
+    historyCombo_ = new ui::EditableDropDown(strip);
     historyCombo_->setObjectName(QStringLiteral("ComboBox1"));
     historyCombo_->setGeometry(165, 0, 81, 19);
     historyCombo_->setMaxVisibleItems(15);
@@ -339,15 +379,18 @@ void MainWindow::buildLayout() {
         historyCombo_->setPalette(pal);
     }
     historyCombo_->setEditText(QStringLiteral("See Res. "));
-    led1_ = new ui::LedNumber(panel5);
+    led1_ = new ui::LedNumber(strip);
     led1_->setObjectName(QStringLiteral("LMDLEDLabel1"));
     led1_->setGeometry(248, 1, 34, 17);
     led1_->setDigits(3);
     led1_->setLitColor(kYellow);
     led1_->setUnlitColor(QColor(128, 128, 0));
     led1_->setToolTip(QStringLiteral("Res List Count"));
+}
 
-    // Analysis panel.
+// The analysis panel: the software test button, the three load bars, then
+// the needles and the prior run's figures.
+void MainWindow::buildAnalysisPanel() {
     makeShape(this, "LMDShapeControl6", ui::Shape::Form::Rectangle, {40, 344, 347, 397}, kSilver, kGrey);
     displayBack_ = makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383},
                              QColor(236, 236, 244), kGrey);
@@ -379,6 +422,12 @@ void MainWindow::buildLayout() {
     gauge8_ = bars[0];
     gauge9_ = bars[1];
     gauge2_ = bars[2];
+    buildAnalysisRises();
+}
+
+// The analysis panel's lower half: the rises since the prior load and since
+// the start, the prior run's load and the rise since then.
+void MainWindow::buildAnalysisRises() {
     makeLabel(this, "Label13", QStringLiteral("Last Used Res(Prior~Now)  "), 56, 522, kBlack);
     gauge10_ = makeGauge(this, "Gauge10", Gauge::Kind::Needle, {84, 539, 71, 42}, kBlue, QColor(0, 128, 192),
                          false);
@@ -403,19 +452,24 @@ void MainWindow::buildLayout() {
                         false);
     label30_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
     for (QLabel* l : {label27_, label28_, label30_}) l->resize(44, l->height());
-    for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
-    // A screen reader names the gauges without a hint after their captions
-    // (Gauge6, the pie's backdrop, stays unnamed: a picture).
+}
+
+// A screen reader names the gauges without a hint after their captions
+// (Gauge6, the pie's backdrop, stays unnamed: a picture).
+void MainWindow::nameGaugesByCaption() {
     const std::pair<Gauge*, const char*> captions[] = {
         {gauge1_, "Used Res"}, {gauge8_, "Start Res"}, {gauge9_, "Prior Res"}, {gauge2_, "Present Res"},
         {gauge10_, "Last Used Res(Prior~Now)"}, {gauge4_, "Total Used Res(Start~Now)"},
         {gauge5_, "The Prior Last Run  Res"},
         {gauge7_, "The Difference of the Res between the prior run and this (Prior Run~Now)"}};
     for (const auto& [g, caption] : captions) g->setAccessibleName(QLatin1String(caption));
-    // Controls with their own windows keep the mouse: a press that they (or
-    // the LEDs and captions on a panel) leave unused must not fall through
-    // to the window and start moving it. The context menu request they
-    // leave unused is passed on to the window (see eventFilter).
+}
+
+// Controls with their own windows keep the mouse: a press that they (or
+// the LEDs and captions on a panel) leave unused must not fall through to
+// the window and start moving it. The context menu request they leave
+// unused is passed on to the window (see eventFilter).
+void MainWindow::keepMouseInOwnWindows() {
     for (QObject* o : children()) {
         auto* w = qobject_cast<QWidget*>(o);
         if (w && !w->testAttribute(Qt::WA_TransparentForMouseEvents)) {
@@ -423,7 +477,6 @@ void MainWindow::buildLayout() {
             w->installEventFilter(this);
         }
     }
-
 }
 
 void MainWindow::buildShape() {

@@ -92,7 +92,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    // The layout, one region at a time (in the order they are built).
     void buildLayout();
+    void buildDockTab();
+    void buildTitleBar();
+    void buildDisplay();
+    void buildFigureColumn();
+    void buildRightColumn();
+    void buildCommandRow();
+    void buildHistoryControls(QWidget* strip);
+    void buildAnalysisPanel();
+    void buildAnalysisRises();
+    void nameGaugesByCaption();
+    void keepMouseInOwnWindows();
     void buildShape();
     void bind();
     void showFigures(const Figures& f);

@@ -4,7 +4,6 @@
 #include "app/main_window.h"
 #include "grow/grow_window.h"
 #include "loadhistory/load_history_window.h"
-#include "tray/tray_icon.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
@@ -153,8 +152,19 @@ void OstraApp::bindCommand(QAction& action, const char* cue, void (OstraApp::*ru
 }
 
 void OstraApp::connectCommands() {
+    connectWindowCommands();
+    connectRestTimer();
+    connectSounds();
+    connectHistory();
+    connectListsAndWeb();
+    connectWhatGrew();
+    connectLoadHistory();
+    connectWindowLife();
+}
+
+// The window's own commands.
+void OstraApp::connectWindowCommands() {
     Actions& a = actions_;
-    // The window's own commands.
     bindCommand(a.stickRight, "click.wav", &OstraApp::stickToRightEnd);
     bindCommand(a.takeOut, "click.wav", &OstraApp::takeOutMainForm);
     bindCommand(a.minimize, "click.wav", &OstraApp::minimize);
@@ -173,7 +183,11 @@ void OstraApp::connectCommands() {
         controller_.setAnalysisPanelOpen(open);
     });
     connect(&a.autoRefreshSwitch, &QAction::triggered, this, [this] { cue_.play("button.wav"); });
-    // The rest timer and the alarm interval.
+}
+
+// The rest timer and the alarm interval.
+void OstraApp::connectRestTimer() {
+    Actions& a = actions_;
     bindCommand(a.startTimer, "click.wav", &OstraApp::startTimer);
     bindCommand(a.stopTimer, "click.wav", &OstraApp::stopTimer);
     bindCommand(a.restartTimer, "click.wav", &OstraApp::restartTimer);
@@ -190,27 +204,31 @@ void OstraApp::connectCommands() {
         restAlarm_.decreaseInterval();
     });
     connect(&a.alarmSwitch, &QAction::triggered, this, &OstraApp::alarmSwitchClicked);
-    // Sounds.
+}
+
+// "Change Sound Setting".
+void OstraApp::connectSounds() {
+    Actions& a = actions_;
     connect(&a.alarmSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("alarm.wav"), QStringLiteral("File not found. ^^ ")); });
     connect(&a.emergencySound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again.")); });
     connect(&a.startSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("start.wav"), QStringLiteral("Fail to set sound. Try again.")); });
-    // The history.
+}
+
+// The history.
+void OstraApp::connectHistory() {
+    Actions& a = actions_;
     bindCommand(a.refreshStart, "click.wav", &OstraApp::refreshStart);
     bindCommand(a.moveStart, "click.wav", &OstraApp::moveStart);
     bindCommand(a.viewReport, "click.wav", &OstraApp::viewReport);
-    // The load history: a sample at each tick, the events beside it.
-    bindCommand(a.loadHistory, "click.wav", &OstraApp::openLoadHistory);
-    connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
-    connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
-            [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
-    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
-        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
-    });
-    connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
-    // Program lists, refresh, help and the homepage.
+}
+
+// Program lists, refresh, the software test, help, the homepage and the
+// upgrade check.
+void OstraApp::connectListsAndWeb() {
+    Actions& a = actions_;
     connect(&a.refreshMemory, &QAction::triggered, &refresh_, &MemoryRefresh::refreshNow);
     connect(&a.runStartup, &QAction::triggered, &lists_, &ProgramLists::runStartupCommand);
     connect(&a.runFavorites, &QAction::triggered, &lists_, &ProgramLists::runFavorites);
@@ -238,10 +256,13 @@ void OstraApp::connectCommands() {
         reportWindow();  // follows the test from its first figures
         softwareTest_.start();
     });
+}
 
-    // What grew since the start point: a snapshot at each fresh start
-    // point, the notification when a limit warning opens (connected before
-    // the window, whose modal showing returns only once it has closed).
+// What grew since the start point: a snapshot at each fresh start point,
+// the notification when a limit warning opens (connected before the
+// window, whose modal showing returns only once it has closed).
+void OstraApp::connectWhatGrew() {
+    Actions& a = actions_;
     connect(&monitor_, &Monitor::startPointSetAfresh, &grow_, &GrowWatch::markStart);
     connect(&warning_, &Warning::showRequested, this, [this](bool modal) {
         if (modal) grow_.warningOpened(monitor_.figures().nowLoad);
@@ -249,7 +270,25 @@ void OstraApp::connectCommands() {
     connect(&grow_, &GrowWatch::openRequested, this, &OstraApp::openWhatGrew);
     connect(&a.whatGrew, &QAction::triggered, this, &OstraApp::openWhatGrew);
     connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
+}
 
+// The load history: a sample at each tick, the events beside it (the
+// warning's before its window, whose modal showing returns only once it has
+// closed), saved as the main window closes.
+void OstraApp::connectLoadHistory() {
+    bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
+    connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
+    connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
+            [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
+    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
+        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
+    });
+    connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
+}
+
+// The windows' life: the warning window, the main window, the tray icon and
+// the popup menu.
+void OstraApp::connectWindowLife() {
     // The warning window, made when the load first calls for it.
     connect(&warning_, &Warning::showRequested, this, [this](bool modal) { warningWindow().present(modal); });
 

@@ -93,6 +93,14 @@ public:
 private:
     void buildMenu();
     void connectCommands();
+    void connectWindowCommands();
+    void connectRestTimer();
+    void connectSounds();
+    void connectHistory();
+    void connectListsAndWeb();
+    void connectWhatGrew();
+    void connectLoadHistory();
+    void connectWindowLife();
 
     // Commands that act across windows.
     void stickToRightEnd();
