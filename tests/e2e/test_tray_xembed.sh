@@ -89,10 +89,10 @@ menu_window() {
   e2e_fail "no menu window after a right click on the icon"
 }
 
-# menu_entry N: the screen row of the N-th of the 20 entries (0-based; only
+# menu_entry N: the screen row of the N-th of the 24 entries (0-based; only
 # for entries above the first separator, where every row has the same
-# height: 16 entries share the height with 4 thin separators).
-menu_entry_y() { echo $((MENU_Y + (2 * $1 + 1) * MENU_H / 32)); }
+# height: 19 entries share the height with 5 thin separators).
+menu_entry_y() { echo $((MENU_Y + (2 * $1 + 1) * MENU_H / 38)); }
 
 open_menu() {
   xdotool mousemove "$CX" "$CY" click 3

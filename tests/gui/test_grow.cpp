@@ -30,12 +30,16 @@ TEST(GrowApp, MenuEntriesAtTheEndCtrlGAndTheWindowAfterEachFreshStartPoint) {
     watch.waitForScans();
     EXPECT_EQ(h.fp.processMemory.scans, 1) << "the showing sets the start point afresh";
 
-    // The menu (popup and tray) ends with a separator and the two entries.
+    // The menu (popup and tray): after "Exit Program", a separator and the
+    // two entries, in the last group of the menu.
     const QList<QAction*> entries = h.app->popupMenu().actions();
-    ASSERT_GE(entries.size(), 3);
-    EXPECT_TRUE(entries[entries.size() - 3]->isSeparator());
-    EXPECT_EQ(entries[entries.size() - 2], &h.app->actions().whatGrew);
-    EXPECT_EQ(entries.back(), &h.app->actions().notifyGrowth);
+    const qsizetype exit = entries.indexOf(&h.app->actions().exitProgram);
+    ASSERT_GE(exit, 0);
+    ASSERT_GE(entries.size(), exit + 4);
+    EXPECT_TRUE(entries[exit + 1]->isSeparator());
+    EXPECT_EQ(entries[exit + 2], &h.app->actions().whatGrew);
+    EXPECT_EQ(entries[exit + 3], &h.app->actions().notifyGrowth);
+    for (qsizetype i = exit + 2; i < entries.size(); ++i) EXPECT_FALSE(entries[i]->isSeparator());
     EXPECT_EQ(h.app->actions().whatGrew.text(), QStringLiteral("What grew since the start point..."));
     EXPECT_EQ(h.app->actions().notifyGrowth.text(), QStringLiteral("Name what grew in a notification"));
     EXPECT_TRUE(h.app->actions().notifyGrowth.isCheckable());
