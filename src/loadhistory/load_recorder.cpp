@@ -9,9 +9,10 @@ LoadRecorder::LoadRecorder(Deps deps, QObject* parent) : QObject(parent), d_(std
 
 void LoadRecorder::record(int load) {
     const std::int64_t t = d_.clock.unixTime();
-    // The kernel moves its averages once every two seconds, and a reading
-    // costs a few microseconds of its time: read at every other second
-    // (or after a jump of the clock), and keep the figure in between.
+    // A reading costs about three microseconds of the kernel's time, six
+    // times what the rest of the recording may cost a tick. The figure is
+    // itself an average over ten seconds, so it is read once in ten (and
+    // after the clock was set back), and kept for the seconds in between.
     if (t < pressureTime_ || t - pressureTime_ >= kPressureSeconds) {
         pressure_ = d_.pressure.memorySomeAvg10().value_or(-1);
         pressureTime_ = t;

@@ -57,7 +57,7 @@ private:
     LoadRing ring_;
     unsigned pending_ = 0;
     bool warningOn_ = false;
-    static constexpr std::int64_t kPressureSeconds = 2;
+    static constexpr std::int64_t kPressureSeconds = 10;
     int pressure_ = -1;
     std::int64_t pressureTime_ = std::numeric_limits<std::int64_t>::min() / 2;
 };

@@ -319,7 +319,7 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     int recorded = 0;
     QObject::connect(&rec, &LoadRecorder::recorded, [&] { ++recorded; });
     fp.epoch = T0;
-    fp.pressures = {12, FakePressureSource::kNone};
+    fp.pressures = {12, 30, FakePressureSource::kNone};
     rec.record(40);
     EXPECT_EQ(fp.pressureReads, 1);
     // An event in the same second goes to that sample; a later one waits
@@ -335,17 +335,22 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     rec.record(43);
     fp.epoch = T0 + 4;
     rec.record(44);
-    EXPECT_EQ(recorded, 5);
-    // The pressure read at every other second only: T0, T0 + 2, T0 + 4.
-    EXPECT_EQ(fp.pressureReads, 3);
+    // The pressure is read once in ten seconds: the figure of T0 stands
+    // for the seconds up to T0 + 9.
+    EXPECT_EQ(fp.pressureReads, 1);
+    fp.epoch = T0 + 10;
+    rec.record(45);
+    EXPECT_EQ(fp.pressureReads, 2);
+    EXPECT_EQ(recorded, 6);
     EXPECT_EQ(all(rec.ring()), (std::vector<Seen>{{T0, at(40, 12, StartPointSet)},
                                                   {T0 + 1, at(41, 12, WarningShown | WarningOn)},
-                                                  {T0 + 2, at(42, -1, WarningOn)},
-                                                  {T0 + 3, at(43, -1, Acknowledged)},
-                                                  {T0 + 4, at(44)}}));
+                                                  {T0 + 2, at(42, 12, WarningOn)},
+                                                  {T0 + 3, at(43, 12, Acknowledged)},
+                                                  {T0 + 4, at(44, 12)},
+                                                  {T0 + 10, at(45, 30)}}));
     EXPECT_EQ(summary(rec.ring(), T0, T0 + 599, QStringLiteral("10 minutes")),
-              QStringLiteral("Last 10 minutes: load lowest 40 %, highest 44 %, latest 44 %; memory pressure lowest "
-                             "0.12 %, highest 0.12 %, latest 0.12 %; 1 start point, 1 warning."));
+              QStringLiteral("Last 10 minutes: load lowest 40 %, highest 45 %, latest 45 %; memory pressure lowest "
+                             "0.12 %, highest 0.30 %, latest 0.30 %; 1 start point, 1 warning."));
     EXPECT_EQ(summary(rec.ring(), T0 + 100, T0 + 200, QStringLiteral("hour")),
               QStringLiteral("Last hour: no samples."));
 
@@ -354,7 +359,7 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     ASSERT_TRUE(fp.memory.contains(path));
     fp.epoch = T0 + 14;
     LoadRecorder next({fp, fp, fp, fp.fakeDialogs, path});
-    EXPECT_EQ(next.load(), 5);
+    EXPECT_EQ(next.load(), 6);
     next.record(50);
     EXPECT_EQ(all(next.ring()).back(), (Seen{T0 + 14, at(50, -1)}));
     EXPECT_FALSE(next.ring().at(T0 + 9));  // the gap between the runs
@@ -369,5 +374,5 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     fp.fakeDialogs.fileAnswers.push_back(out);
     EXPECT_TRUE(next.exportCsv(T0 + 2, T0 + 14));
     EXPECT_EQ(fp.memory.value(out), csv(next.ring(), T0 + 2, T0 + 14));
-    EXPECT_EQ(fp.memory.value(out).count("\r\n"), 1 + 4);
+    EXPECT_EQ(fp.memory.value(out).count("\r\n"), 1 + 5);
 }
