@@ -11,14 +11,7 @@ std::uint32_t LoadRing::pack(const Sample& s) {
     return load | (pressure << 7) | ((s.events & kAllEvents) << 21);
 }
 
-Sample LoadRing::unpack(std::uint32_t v) {
-    Sample s;
-    s.load = static_cast<int>(v & 0x7Fu);
-    const std::uint32_t p = (v >> 7) & 0x3FFFu;
-    s.pressure = p == 16383u ? -1 : static_cast<int>(p);
-    s.events = (v >> 21) & kAllEvents;
-    return s;
-}
+Sample LoadRing::unpack(std::uint32_t v) { return Sample{loadOf(v), pressureOf(v), eventsOf(v)}; }
 
 void LoadRing::push(std::uint32_t v) {
     if (slots_.size() < static_cast<std::size_t>(kCapacity)) {

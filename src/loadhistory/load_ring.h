@@ -71,6 +71,32 @@ public:
         }
     }
 
+    // The packed slots of the seconds from..to (within the ring), oldest
+    // first, as at most two runs (the ring wraps): f(first second of the
+    // run, its slots, their count). For readers that go through many
+    // slots at a time, with the fields below.
+    template <typename F>
+    void forEachRun(std::int64_t from, std::int64_t to, F&& f) const {
+        if (empty()) return;
+        if (from < oldestTime()) from = oldestTime();
+        if (to > headTime_) to = headTime_;
+        if (from > to) return;
+        const int i = index(from);
+        const std::int64_t count = to - from + 1;
+        const std::int64_t tail = static_cast<std::int64_t>(slots_.size()) - i;
+        const std::int64_t first = count < tail ? count : tail;
+        f(from, slots_.data() + i, static_cast<int>(first));
+        if (first < count) f(from + first, slots_.data(), static_cast<int>(count - first));
+    }
+
+    // The fields of a packed slot that is not empty.
+    static int loadOf(std::uint32_t v) { return static_cast<int>(v & 0x7Fu); }
+    static int pressureOf(std::uint32_t v) {  // -1 unknown
+        const std::uint32_t p = (v >> 7) & 0x3FFFu;
+        return p == 16383u ? -1 : static_cast<int>(p);
+    }
+    static unsigned eventsOf(std::uint32_t v) { return (v >> 21) & kAllEvents; }
+
     static std::uint32_t pack(const Sample& s);
     static Sample unpack(std::uint32_t v);
     static bool isEmpty(std::uint32_t v) { return (v & 0x7Fu) == 0x7Fu; }
