@@ -13,6 +13,8 @@
 #include "platform/pressure.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -21,8 +23,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <random>
 #include <vector>
 
@@ -208,6 +212,55 @@ TEST(LoadHistoryFile, RealFilesFifoHugeAndAFullDay) {
     const std::vector<Seen> after = all(rec.ring());
     EXPECT_EQ(after, std::vector<Seen>(before.begin() + 1, before.end()));
     EXPECT_LE(QFileInfo(path).size(), kMaxFileBytes);
+}
+
+// A run killed while it writes the file leaves the file of the run before
+// or its own, whole: never a cut or a mix of the two.
+TEST(LoadHistoryFile, KilledWhileWritingLeavesTheOldFileOrTheNewOneWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QLatin1String(kHistoryFileName));
+    LinuxFiles files;
+    FakePlatform fp;
+    // Two full days that differ in every sample.
+    LoadRecorder a({fp, fp, files, fp.fakeDialogs, path});
+    LoadRecorder b({fp, fp, files, fp.fakeDialogs, path});
+    for (int i = 0; i < LoadRing::kCapacity; ++i) {
+        fp.epoch = T0 + i;
+        a.record(i % 101);
+        b.record(100 - i % 101);
+    }
+    const QByteArray textA = serialize(a.ring()), textB = serialize(b.ring());
+    ASSERT_NE(textA, textB);
+    ASSERT_TRUE(a.save());
+
+    std::mt19937 random(23);
+    int sawA = 0, sawB = 0;
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                b.save();
+                a.save();
+            }
+        }
+        ::usleep(static_cast<useconds_t>(random() % 20000));  // up to 20 ms into the writes
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray got = f.readAll();
+        ASSERT_TRUE(got == textA || got == textB) << "round " << round << ": " << got.size() << " bytes";
+        ++(got == textA ? sawA : sawB);
+    }
+    // The kills fell at different points of the writer's loop; it spends
+    // nearly all its time inside a write (a day is 700 KB, synced).
+    EXPECT_GT(sawA, 0);
+    EXPECT_GT(sawB, 0);
+    fp.epoch = T0 + LoadRing::kCapacity - 1;
+    LoadRecorder next({fp, fp, files, fp.fakeDialogs, path});
+    EXPECT_EQ(next.load(), LoadRing::kCapacity);
 }
 
 // ------------------------------------------------------------------- CSV
