@@ -10,13 +10,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <vector>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace ostra {
@@ -208,6 +214,35 @@ TEST(GrowRealProc, ThisProcessIsFoundWithItsExecutable) {
     ASSERT_NE(self, scan.processes.end());
     EXPECT_EQ(self->executable, "unit_tests");
     EXPECT_GT(self->bytes, 1 << 20);
+}
+
+// Hundreds of processes are shared out among the scan's workers: each one
+// comes back once, in the order of its number, with what was read of it.
+TEST(GrowRealProc, EveryProcessOnceWhateverWorkerReadIt) {
+    std::vector<pid_t> children;
+    for (int i = 0; i < 300; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (;;) ::pause();
+        }
+        ASSERT_GT(pid, 0);
+        children.push_back(pid);
+    }
+    LinuxProcessMemory memory;
+    const ProcessScan scan = memory.scan();
+    for (pid_t pid : children) ::kill(pid, SIGKILL);
+    for (pid_t pid : children) ::waitpid(pid, nullptr, 0);
+    EXPECT_TRUE(std::is_sorted(scan.processes.begin(), scan.processes.end(),
+                               [](const ProcessRecord& x, const ProcessRecord& y) { return x.pid <= y.pid; }));
+    QMap<int, int> seen;
+    for (const ProcessRecord& p : scan.processes) {
+        if (std::find(children.begin(), children.end(), p.pid) == children.end()) continue;
+        ++seen[p.pid];
+        EXPECT_EQ(p.executable, "unit_tests");
+        EXPECT_GT(p.bytes, 0);
+    }
+    EXPECT_EQ(seen.size(), qsizetype(children.size()));
+    for (int n : seen) ASSERT_EQ(n, 1);
 }
 
 grow::Snapshot snap(std::initializer_list<std::tuple<const char*, double, int>> apps) {

@@ -14,6 +14,11 @@ public:
     // Longest desktop entry read (its start only); longest cgroup text kept.
     static constexpr qint64 kMaxEntryBytes = 64 * 1024;
     static constexpr qint64 kMaxCgroupBytes = 16 * 1024;
+    // A scan's threads (at most one per core), the processes each takes at
+    // a time, and their nice value.
+    static constexpr int kMaxWorkers = 4;
+    static constexpr std::size_t kBatch = 16;
+    static constexpr int kWorkerNice = 10;
 
     // `procRoot` and `dataFolders` are for the tests' fixture trees.
     explicit LinuxProcessMemory(QString procRoot = QStringLiteral("/proc"),
