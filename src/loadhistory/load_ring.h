@@ -58,10 +58,7 @@ public:
     // first.
     template <typename F>
     void forEach(std::int64_t from, std::int64_t to, F&& f) const {
-        if (empty()) return;
-        if (from < oldestTime()) from = oldestTime();
-        if (to > headTime_) to = headTime_;
-        if (from > to) return;
+        if (!within(from, to)) return;
         int i = index(from);
         const int n = static_cast<int>(slots_.size());
         for (std::int64_t t = from; t <= to; ++t) {
@@ -77,10 +74,7 @@ public:
     // slots at a time, with the fields below.
     template <typename F>
     void forEachRun(std::int64_t from, std::int64_t to, F&& f) const {
-        if (empty()) return;
-        if (from < oldestTime()) from = oldestTime();
-        if (to > headTime_) to = headTime_;
-        if (from > to) return;
+        if (!within(from, to)) return;
         const int i = index(from);
         const std::int64_t count = to - from + 1;
         const std::int64_t tail = static_cast<std::int64_t>(slots_.size()) - i;
@@ -103,6 +97,14 @@ public:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 
 private:
+    // Brings from..to within the seconds the ring covers; false when none
+    // of them is.
+    bool within(std::int64_t& from, std::int64_t& to) const {
+        if (empty()) return false;
+        if (from < oldestTime()) from = oldestTime();
+        if (to > headTime_) to = headTime_;
+        return from <= to;
+    }
     void push(std::uint32_t v);
     int index(std::int64_t t) const {
         int i = head_ - static_cast<int>(headTime_ - t);
