@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include "qt_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 #include <csignal>
@@ -76,10 +78,4 @@ BENCHMARK(BM_Snapshot)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTi
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ostra::bench::runWithQt<QCoreApplication>(argc, argv); }

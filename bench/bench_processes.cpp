@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "qt_bench_main.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -36,10 +38,4 @@ BENCHMARK(BM_GroupUsage)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ostra::bench::runWithQt<QCoreApplication>(argc, argv); }

@@ -13,8 +13,7 @@
 # shellcheck source=bench/timing.sh
 . "$(dirname "$0")/timing.sh"
 
-rounds=${1:-5}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
+bench_rounds "${1:-}" 5
 
 e2e_start_xvfb
 
@@ -32,9 +31,9 @@ awk 'BEGIN { for (i = 0; i < 100000; i++)
 ((big_lines == 100000)) || e2e_fail "the long res.list has $big_lines lines"
 
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "Start until the main window is mapped, $rounds rounds (seconds):"
+echo "Start until the main window is mapped, $ROUNDS rounds (seconds):"
 times_empty=() times_big=()
-for ((r = 1; r <= rounds; r++)); do
+for ((r = 1; r <= ROUNDS; r++)); do
   bench_start_and_end "$empty"
   times_empty+=("$STARTUP")
   bench_start_and_end "$big"

@@ -14,8 +14,7 @@
 # shellcheck source=bench/timing.sh
 . "$(dirname "$0")/timing.sh"
 
-rounds=${1:-5}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
+bench_rounds "${1:-}" 5
 
 e2e_start_xvfb
 e2e_new_program_folder
@@ -36,9 +35,9 @@ full_day() {
 }
 
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "Start until the main window is mapped, $rounds rounds (seconds):"
+echo "Start until the main window is mapped, $ROUNDS rounds (seconds):"
 times_none=() times_day=()
-for ((r = 1; r <= rounds; r++)); do
+for ((r = 1; r <= ROUNDS; r++)); do
   rm -f "$none/load-history.txt"
   bench_start_and_end "$none"
   times_none+=("$STARTUP")

@@ -1,17 +1,20 @@
-// main() of a benchmark that needs a QApplication (widgets, painting):
-// offscreen unless a display or platform is given.
+// main() of a benchmark that runs inside a Qt application object: a
+// QApplication where it draws (offscreen unless a display or platform is
+// given), a QCoreApplication where it only needs Qt's core.
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
 
 namespace ostra::bench {
 
-inline int runWithQt(int argc, char** argv) {
+template <typename App = QApplication>
+int runWithQt(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    App app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -15,8 +15,7 @@
 # shellcheck source=bench/timing.sh
 . "$(dirname "$0")/timing.sh"
 
-rounds=${1:-3}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$rounds'"
+bench_rounds "${1:-}" 3
 
 e2e_start_xvfb
 e2e_new_program_folder
@@ -43,7 +42,7 @@ run() {
 
 echo "Machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); large tevo.ini: $size bytes"
 up_s=() down_s=() up_b=() down_b=()
-for ((r = 1; r <= rounds; r++)); do
+for ((r = 1; r <= ROUNDS; r++)); do
   run "$small"
   up_s+=("$UP") down_s+=("$DOWN")
   run "$big"

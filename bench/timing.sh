@@ -2,6 +2,13 @@
 # Timing helpers shared by the start-up benchmarks. Source after
 # tests/e2e/lib.sh.
 
+# bench_rounds ARG DEFAULT: sets ROUNDS to ARG, or DEFAULT when ARG is
+# empty; anything but a positive number ends the script.
+bench_rounds() {
+  ROUNDS=${1:-$2}
+  [[ $ROUNDS =~ ^[1-9][0-9]*$ ]] || e2e_fail "ROUNDS must be a positive number, got '$ROUNDS'"
+}
+
 # bench_now: seconds since the epoch with nanoseconds.
 bench_now() { date +%s.%N; }
 

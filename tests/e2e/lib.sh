@@ -354,6 +354,18 @@ e2e_warning_windows() {
   return 0
 }
 
+# e2e_wait_warning open|gone SECONDS MESSAGE: waits until a warning window
+# is open, or until none is; fails the test with MESSAGE on timeout.
+e2e_wait_warning() {
+  local deadline=$((SECONDS + $2)) ids
+  while :; do
+    ids=$(e2e_warning_windows)
+    [[ $1 == open && -n $ids || $1 == gone && -z $ids ]] && return 0
+    ((SECONDS < deadline)) || e2e_fail "$3"
+    sleep 0.1
+  done
+}
+
 # e2e_geometry WID: sets E2E_X, E2E_Y (absolute, root coordinates), E2E_W,
 # E2E_H of the window.
 e2e_geometry() {

@@ -45,23 +45,13 @@ hog() {
 }
 
 wait_warning() {
-  local i
-  for ((i = 0; i < 300; i++)); do
-    [[ -n $(e2e_warning_windows) ]] && return 0
-    sleep 0.1
-  done
-  e2e_fail "the load-limit warning did not open within 30 s ($1)"
+  e2e_wait_warning open 30 "the load-limit warning did not open within 30 s ($1)"
 }
 
 press_ok() {
   e2e_atspi press --pid "$E2E_PID" --window Ostra --name OK --role "push button" ||
     e2e_fail "could not press the warning window's OK"
-  local i
-  for ((i = 0; i < 50; i++)); do
-    [[ -z $(e2e_warning_windows) ]] && return 0
-    sleep 0.1
-  done
-  e2e_fail "the warning window stayed open after OK"
+  e2e_wait_warning gone 5 "the warning window stayed open after OK"
 }
 
 notes() { [[ -f $NOTES ]] && wc -l <"$NOTES" || echo 0; }

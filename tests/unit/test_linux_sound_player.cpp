@@ -22,19 +22,22 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Files "<pid>.in" (input so far, then all of it) and "<pid>.done" once the
-// input ended; then it lingers LINGER seconds.
-QString writePlayer(const QTemporaryDir& dir, int lingerSeconds) {
-    const QString path = dir.filePath(QStringLiteral("player.sh"));
+// An executable shell script `name` in `dir` that runs `body` there.
+QString writeScript(const QTemporaryDir& dir, const QString& name, const QString& body) {
+    const QString path = dir.filePath(name);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return {};
-    f.write(QStringLiteral("#!/bin/sh\ncd '%1' || exit 1\ncat > $$.in\ntouch $$.done\nsleep %2\n")
-                .arg(dir.path())
-                .arg(lingerSeconds)
-                .toUtf8());
+    f.write((QStringLiteral("#!/bin/sh\ncd '%1' || exit 1\n").arg(dir.path()) + body).toUtf8());
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
+}
+
+// Files "<pid>.in" (input so far, then all of it) and "<pid>.done" once the
+// input ended; then it lingers LINGER seconds.
+QString writePlayer(const QTemporaryDir& dir, int lingerSeconds) {
+    return writeScript(dir, QStringLiteral("player.sh"),
+                       QStringLiteral("cat > $$.in\ntouch $$.done\nsleep %1\n").arg(lingerSeconds));
 }
 
 QStringList runs(const QTemporaryDir& dir) {
@@ -103,14 +106,8 @@ TEST(LinuxSoundPlayer, APlayerThatDiedIsReplacedAtTheNextCueWhileCuesKeepComing)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // Each run takes its first cue and dies at once, as a crash would.
-    const QString player = dir.filePath(QStringLiteral("dies.sh"));
-    {
-        QFile f(player);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\ncd '%1' || exit 1\nhead -c 1 > $$.in\nexit 3\n").arg(dir.path()).toUtf8());
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    const QString player = writeScript(dir, QStringLiteral("dies.sh"), QStringLiteral("head -c 1 > $$.in\nexit 3\n"));
+    ASSERT_FALSE(player.isEmpty());
     // A quiet spell far longer than the cues' spacing: the player is never
     // let go in between.
     LinuxSoundPlayer sound(player, 60'000);
