@@ -73,6 +73,13 @@ Window& madeOnce(std::unique_ptr<Window>& window, WindowServices& windows, Make 
     return *window;
 }
 
+// Shows `w`, above the others and with the focus.
+void showInFront(QWidget& w) {
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
 }  // namespace
 
 InfoWindow& OstraApp::infoWindow() {
@@ -309,11 +316,7 @@ void OstraApp::connectWindowLife() {
             [this](const QPoint& p) { menu_->popup(form1_->mapToGlobal(p)); });
 }
 
-void OstraApp::start() {
-    form1_->show();
-    form1_->raise();
-    form1_->activateWindow();
-}
+void OstraApp::start() { showInFront(*form1_); }
 
 void OstraApp::showRequested() {
     if (services_.windows.isApplicationMinimized()) {
@@ -360,9 +363,7 @@ void OstraApp::show1() {
     // that were open: they are closed as visible ones.
     if (services_.windows.isApplicationMinimized()) services_.windows.restoreApplication();
     closeOtherWindows();
-    form1_->show();  // from hidden this replays the start-up sequence
-    form1_->raise();
-    form1_->activateWindow();
+    showInFront(*form1_);  // from hidden this replays the start-up sequence
 }
 
 void OstraApp::hide1() {
@@ -433,18 +434,13 @@ void OstraApp::viewReport() {
 }
 
 void OstraApp::openWhatGrew() {
-    GrowWindow& w = growWindow();
-    w.show();
-    w.raise();
-    w.activateWindow();
+    showInFront(growWindow());
 }
 
 void OstraApp::openLoadHistory() {
     loadhistory::LoadHistoryWindow& w = loadHistoryWindow();
     if (!w.isVisible()) ui::centreOnScreen(&w);
-    w.show();
-    w.raise();
-    w.activateWindow();
+    showInFront(w);
 }
 
 void OstraApp::setGrowthNotification(bool on) {
