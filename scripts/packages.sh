@@ -32,6 +32,8 @@ OSTRA_TEST_PACKAGES=(
   dbus-daemon dbus-x11 python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
   haskell-gtk-sni-tray-utils haskell-status-notifier-item-utils
   time shared-mime-info iproute2
+  # the format check of the sources (scripts/format-check.sh)
+  clang-format
   # the package test: build, check and install the Debian package, start
   # its menu entry
   dpkg-dev file desktop-file-utils appstream lintian libglib2.0-bin
