@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and tests Ostra. Installs missing Debian packages, then
 #   build/release  Release, tests and benchmarks: every test (unit, gui,
-#                  end-to-end on private Xvfb servers, benchmark smoke runs)
+#                  end-to-end on private Xvfb servers, benchmark smoke runs,
+#                  the source checks labelled lint)
 #   build/asan     RelWithDebInfo with AddressSanitizer and UBSan: the unit
 #                  and widget tests
 # Exits non-zero if a build or any test fails. Works as root on a fresh
