@@ -691,7 +691,9 @@ const sd_bus_vtable StatusNotifierItem::Impl::itemVtable[] = {
     SD_BUS_PROPERTY("Menu", "o", &Impl::getMenuPath, 0, SD_BUS_VTABLE_PROPERTY_CONST),
     SD_BUS_METHOD("ContextMenu", "ii", "", &Impl::onContextMenu, 0),
     SD_BUS_METHOD("Activate", "ii", "", &Impl::onActivate, 0),
-    SD_BUS_METHOD("SecondaryActivate", "ii", "", &Impl::onIgnored, 0),
+    // Some panels never send Activate (Xfce's "sntray" opens the menu on
+    // a left click): their middle click, SecondaryActivate, runs "Show".
+    SD_BUS_METHOD("SecondaryActivate", "ii", "", &Impl::onActivate, 0),
     SD_BUS_METHOD("Scroll", "is", "", &Impl::onIgnored, 0),
     SD_BUS_SIGNAL("NewTitle", "", 0),
     SD_BUS_SIGNAL("NewIcon", "", 0),

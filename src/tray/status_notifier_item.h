@@ -44,7 +44,7 @@ public:
     bool connected() const;
 
 signals:
-    // A primary click (Activate).
+    // A primary click (Activate), or a middle one (SecondaryActivate).
     void activated();
 
 private:
