@@ -3,7 +3,7 @@
 // watcher: registration (and again when the watcher comes back), the
 // pictures' bytes per frame, the animation's NewIcon, the tip, the menu's
 // layout and clicks, hide, and an item without a bus.
-#include "tray/status_notifier_item.h"
+#include "tray/statusnotifier/status_notifier_item.h"
 
 #include "child_process.h"
 
