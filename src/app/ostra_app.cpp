@@ -38,7 +38,7 @@ std::unique_ptr<TrayBackend> chooseTrayBackend(QMenu& menu) {
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
       restTimer_(services.clock),
-      cue_(services.sound, programFolder, options_),
+      cue_(services.sound, programFolder, options_.useSound),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
                              cue_, view_, settings_.historyOn}),
       startPoint_(monitor_, history_, restTimer_, restAlarm_),
