@@ -33,6 +33,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -715,6 +716,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     return QWidget::eventFilter(watched, e);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    // Shift+F10 asks for the context menu as the Menu key does: at the
+    // middle of the control with the focus (else of the window), which
+    // passes it on to the window when it has no menu of its own.
+    if (e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) {
+        QWidget* target = focusWidget() ? focusWidget() : this;
+        const QPoint at = target->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at), e->modifiers());
+        QApplication::sendEvent(target, &request);
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* e) {

@@ -9,7 +9,9 @@
 #include "refresh/list_editor.h"
 #include "settings/settings_file.h"
 #include "softtest/report_window.h"
+#include "tray/statusnotifier/status_notifier_item.h"
 #include "tray/tray_icon.h"
+#include "tray/xembed/xembed_tray_icon.h"
 #include "ui/artwork.h"
 
 #include <QApplication>
@@ -17,10 +19,26 @@
 
 namespace ostra {
 
+namespace {
+
+// The tray, chosen once: an item of our own where the session bus has a
+// StatusNotifier watcher (a panel that shows D-Bus items) and the item has
+// a bus connection of its own, else Qt's XEmbed icon.
+std::unique_ptr<TrayBackend> chooseTrayBackend(QMenu& menu) {
+    if (StatusNotifierItem::hostPresent()) {
+        auto item = std::make_unique<StatusNotifierItem>(&menu, &ui::trayFrame);
+        if (item->connected()) return item;
+    }
+    return std::make_unique<XEmbedTrayIcon>(&menu, std::array<QIcon, 2>{ui::trayPicture(0), ui::trayPicture(1)},
+                                            &ui::trayFrame);
+}
+
+}  // namespace
+
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
       restTimer_(services.clock),
-      cue_(services.sound, programFolder, options_),
+      cue_(services.sound, programFolder, options_.useSound),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
                              cue_, view_, settings_.historyOn}),
       startPoint_(monitor_, history_, restTimer_, restAlarm_),
@@ -54,7 +72,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
         actions_.notifyGrowth.setChecked(grow_.notifyOn());
     }
     buildMenu();
-    tray_ = new TrayIcon(menu_.get(), this);
+    tray_ = new TrayIcon(chooseTrayBackend(*menu_), this);
     connectCommands();
     tray_->show();
 }

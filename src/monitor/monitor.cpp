@@ -144,7 +144,7 @@ void Monitor::tick() {
         d_.restAlarm.setPassedMinutes(0);
         d_.warning.setMessage(QString::fromLatin1(kRestMessage));
         d_.warning.setPanelColor(d_.warning.panelColor() == kBlue ? kBlack : kBlue);
-        if (d_.options.useSound && !d_.warning.isShown()) d_.cue.play(QStringLiteral("alarm.wav"));
+        if (!d_.warning.isShown()) d_.cue.play(QStringLiteral("alarm.wav"));
         d_.warning.showModeless();
         return;
     }

@@ -2,18 +2,20 @@
 // waiting, only while "Use Sound" is on.
 #pragma once
 
-#include "monitor/warning_options.h"
 #include "platform/sound_player.h"
+
+#include <QString>
 
 namespace ostra {
 
 class SoundCue {
 public:
-    SoundCue(SoundPlayer& player, QString folder, const WarningOptions& options)
-        : player_(player), folder_(std::move(folder)), options_(options) {}
+    // `useSound` is the "Use Sound" switch, read at every cue.
+    SoundCue(SoundPlayer& player, QString folder, const bool& useSound)
+        : player_(player), folder_(std::move(folder)), useSound_(useSound) {}
 
     void play(const QString& name) {
-        if (options_.useSound) player_.play(path(name));
+        if (useSound_) player_.play(path(name));
     }
     void play(const char* name) { play(QLatin1String(name)); }
     // Previews ignore "Use Sound".
@@ -23,7 +25,7 @@ public:
 private:
     SoundPlayer& player_;
     QString folder_;
-    const WarningOptions& options_;
+    const bool& useSound_;
 };
 
 }  // namespace ostra

@@ -1,43 +1,36 @@
 // The notification-area icon: two pictures alternating every 150 ms, the
 // monitor's hint as its tip (cut to 63 characters, passed on only when it
-// changes), the popup menu, and "Show" on a double-click (a primary click on
-// a StatusNotifier panel). On an XEmbed tray it is Qt's tray icon; where the
-// session bus has a StatusNotifier watcher, an item of our own.
+// changes), the popup menu, and "Show" when the panel asks for the default
+// entry. How it reaches the panel is the backend's business, chosen once
+// at start (see tray_backend.h).
 #pragma once
 
-#include <QIcon>
+#include "tray/tray_backend.h"
+
 #include <QObject>
-#include <QPointer>
-#include <QTimer>
+#include <QString>
 
 #include <memory>
 
-class QMenu;
-class QSystemTrayIcon;
-class QWidget;
-
 namespace ostra {
-
-class StatusNotifierItem;
-class TrayFramesX11;
 
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTipLength = 63;
-    static constexpr int kFrameMs = 150;
 
-    explicit TrayIcon(QMenu* menu, QObject* parent = nullptr);
-    ~TrayIcon() override;
+    // Takes the backend over as a child.
+    explicit TrayIcon(std::unique_ptr<TrayBackend> backend, QObject* parent = nullptr);
 
+    // Shows the icon, animated unless OSTRA_TRAY_STILL is set.
     void show();
     void hide();
     void setHint(const QString& hint);
     QString tip() const { return tip_; }
-    int frame() const;
-    void setAnimated(bool on);
-    bool animated() const;
-    QSystemTrayIcon* icon() const { return tray_; }
+    int frame() const { return backend_->frame(); }
+    void setAnimated(bool on) { backend_->setAnimated(on); }
+    bool animated() const { return backend_->animated(); }
+    TrayBackend& backend() const { return *backend_; }
 
     static QString cutTip(const QString& hint) { return hint.left(kTipLength); }
 
@@ -45,30 +38,9 @@ signals:
     // The default entry of the menu should run.
     void defaultRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    class ModalClicks;
-    void step();
-    // The XEmbed icon window, once Qt has made it.
-    QWidget* iconWindow();
-    // Shows the current picture straight through the X server; false when
-    // Qt must paint it.
-    bool showDirect();
-
-    QSystemTrayIcon* tray_;
-    QMenu* menu_;
-    QIcon pictures_[2];
-    int frame_ = 0;
-    QTimer animation_;
+    TrayBackend* backend_;
     QString tip_;
-    std::unique_ptr<ModalClicks> modalClicks_;
-    std::unique_ptr<TrayFramesX11> direct_;
-    // On a panel that shows D-Bus items: the item of our own, in place of
-    // Qt's (which stays hidden).
-    std::unique_ptr<StatusNotifierItem> item_;
-    QPointer<QWidget> iconWindow_;
 };
 
 }  // namespace ostra

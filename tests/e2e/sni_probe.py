@@ -8,6 +8,7 @@ a tray host does, on the session bus of DBUS_SESSION_BUS_ADDRESS.
   sni_probe.py layout ITEM               the menu: "id<TAB>depth<TAB>type<TAB>label<TAB>shortcut"
   sni_probe.py click ITEM LABEL          sends "clicked" to the menu entry LABEL
   sni_probe.py activate ITEM             Activate(0, 0), a primary click on the icon
+  sni_probe.py secondary-activate ITEM   SecondaryActivate(0, 0), a middle click on the icon
 
 ITEM is an entry of the watcher's RegisteredStatusNotifierItems: a bus name,
 optionally followed by the object path ("busname/path").
@@ -103,6 +104,9 @@ def main(argv):
     elif cmd == "activate":
         service, path = split_item(argv[2])
         dbus.Interface(bus.get_object(service, path), ITEM_IFACE).Activate(0, 0)
+    elif cmd == "secondary-activate":
+        service, path = split_item(argv[2])
+        dbus.Interface(bus.get_object(service, path), ITEM_IFACE).SecondaryActivate(0, 0)
     else:
         sys.exit(__doc__)
 

@@ -5,10 +5,11 @@
 # item registers; its tip is the monitor's hint "Ostra<free>%/hh:mm:ss" and
 # follows the rest timer; the picture changes about every 150 ms (NewIcon);
 # the D-Bus menu lists the popup menu's entries; "Hide" from it unmaps the
-# main window, "Show" and a primary click (Activate) map it again; with the
-# (modal) options window open, "Hide" still works and closes it; while
-# minimized the item stays, animates and brings the window back on Activate;
-# when the panel restarts the item registers with its new watcher.
+# main window, "Show", a primary click (Activate) and a middle click
+# (SecondaryActivate) map it again; with the (modal) options window open,
+# "Hide" still works and closes it; while minimized the item stays,
+# animates and brings the window back on Activate; when the panel restarts
+# the item registers with its new watcher.
 # shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -113,6 +114,12 @@ e2e_assert_eq "$TIP3" "$(probe tooltip "$ITEM")" "tip while the main window is h
 probe activate "$ITEM"
 e2e_wait_map_state "$MAIN" IsViewable
 e2e_assert_alive "$E2E_PID" "the program"
+# A panel that never sends Activate: its middle click (SecondaryActivate)
+# shows the window as well.
+probe click "$ITEM" Hide
+e2e_wait_map_state "$MAIN" IsUnMapped
+probe secondary-activate "$ITEM"
+e2e_wait_map_state "$MAIN" IsViewable
 
 # The options window (RxSpeedButton13 on Panel5) open: the menu answers.
 e2e_geometry "$MAIN"

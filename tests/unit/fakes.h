@@ -90,7 +90,7 @@ struct BasicRig {
     explicit BasicRig(QString folder = QStringLiteral("/prog"))
         : folder(folder),
           restTimer(platform),
-          cue(platform, folder, options),
+          cue(platform, folder, options.useSound),
           monitor(Monitor::Deps{platform, platform, warningState, options, history, restTimer, restAlarm, cue, state,
                                 settings.historyOn}),
           lists(platform, platform, platform.fakeDialogs, cue, folder),

@@ -3,7 +3,7 @@
 // watcher: registration (and again when the watcher comes back), the
 // pictures' bytes per frame, the animation's NewIcon, the tip, the menu's
 // layout and clicks, hide, and an item without a bus.
-#include "tray/status_notifier_item.h"
+#include "tray/statusnotifier/status_notifier_item.h"
 
 #include "child_process.h"
 
@@ -327,10 +327,14 @@ TEST(StatusNotifierItem, ServesPanelOnPrivateBus) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return panel.watcher.layoutUpdates >= 1; }, 5000));
     EXPECT_EQ(7, layout(panel, service).size());
 
-    // Activate reaches the program.
+    // Activate reaches the program, and so does a middle click
+    // (SecondaryActivate) for panels that never send Activate.
     QSignalSpy activated(item.get(), &StatusNotifierItem::activated);
     panel.call(service, QStringLiteral("/StatusNotifierItem"), kItemInterface, QStringLiteral("Activate"), {0, 0});
     EXPECT_TRUE(QTest::qWaitFor([&] { return activated.size() == 1; }, 5000));
+    panel.call(service, QStringLiteral("/StatusNotifierItem"), kItemInterface, QStringLiteral("SecondaryActivate"),
+               {0, 0});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activated.size() == 2; }, 5000));
 
     // Hidden: the name goes (the watcher forgets the item by it); gone with
     // the item.

@@ -1,4 +1,4 @@
-#include "tray/tray_frames_x11.h"
+#include "tray/xembed/tray_frames_x11.h"
 
 #include "ui/x11/x11_pixels.h"
 
