@@ -143,7 +143,7 @@ void Monitor::tick() {
     if (d_.restAlarm.due()) {
         d_.restAlarm.setPassedMinutes(0);
         d_.warning.setMessage(QString::fromLatin1(kRestMessage));
-        d_.warning.setPanelColor(d_.warning.panelColor() == kBlue ? kBlack : kBlue);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kBlue ? ui::kBlack : ui::kBlue);
         if (d_.options.useSound && !d_.warning.isShown()) d_.cue.play(QStringLiteral("alarm.wav"));
         d_.warning.showModeless();
         return;
@@ -154,7 +154,7 @@ void Monitor::tick() {
 
     // 12. Load limit.
     if (nowLoad > d_.options.loadLimit && d_.options.useLoadLimit) {
-        d_.warning.setPanelColor(d_.warning.panelColor() == kRed ? kBlue : kRed);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlue : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kLoadLimitMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
         if (!d_.warning.isShown()) d_.warning.showModal();
@@ -163,7 +163,7 @@ void Monitor::tick() {
     // 13. Rise, whatever step 12 did (figures may have moved meanwhile).
     const int risePriorNow = f_.riseSincePrior >= 1 ? clampPercent(f_.riseSincePrior) : 0;
     if (risePriorNow > d_.options.riseLimit && d_.options.useRiseLimit) {
-        d_.warning.setPanelColor(d_.warning.panelColor() == kRed ? kBlack : kRed);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlack : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kRiseMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
         if (!d_.warning.isShown()) d_.warning.showModal();

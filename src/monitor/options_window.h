@@ -45,12 +45,12 @@ private:
     WarningOptions& options_;
     ViewState& view_;
     QPushButton* ok_;
-    ui::LimitSlider* xx1_;
-    ui::LimitSlider* yy1_;
-    ui::Gauge* xx2_;
-    ui::Gauge* yy2_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
+    ui::LimitSlider* loadLimitSlider_;
+    ui::LimitSlider* riseLimitSlider_;
+    ui::Gauge* loadLimitGauge_;
+    ui::Gauge* riseLimitGauge_;
+    QCheckBox* useLoadLimitBox_;
+    QCheckBox* useRiseLimitBox_;
     QCheckBox* sound_;
 };
 
