@@ -19,6 +19,7 @@ namespace ostra {
 
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
+      optionsFile_(services.files, programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName), options_),
       restTimer_(services.clock),
       cue_(services.sound, programFolder, options_),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
@@ -46,11 +47,11 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
     loadRecorder_.load();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
+    optionsFile_.load();
     {
         SettingsFile ini(services.files, controller_.iniPath());
         ini.load();
-        options_.read(ini);
-        grow_.setNotifyOn(ini.readBool(QStringLiteral("grow"), QStringLiteral("Notify"), true));
+        grow_.setNotifyOn(ini.read(kGrowNotifyKey, true));
         actions_.notifyGrowth.setChecked(grow_.notifyOn());
     }
     buildMenu();
@@ -88,8 +89,7 @@ InfoWindow& OstraApp::infoWindow() {
 
 OptionsWindow& OstraApp::optionsWindow() {
     return madeOnce(optionsWindow_, services_.windows, [this] {
-        return std::make_unique<OptionsWindow>(services_.files, services_.dialogs, controller_.iniPath(), options_,
-                                               view_);
+        return std::make_unique<OptionsWindow>(services_.dialogs, optionsFile_, view_);
     });
 }
 
@@ -266,38 +266,29 @@ void OstraApp::connectListsAndWeb() {
 }
 
 // What grew since the start point: a snapshot at each fresh start point,
-// the notification when a limit warning opens (connected before the
-// window, whose modal showing returns only once it has closed).
+// the notification when a limit warning opens (see warningRequested).
 void OstraApp::connectWhatGrew() {
     Actions& a = actions_;
     connect(&monitor_, &Monitor::startPointSetAfresh, &grow_, &grow::GrowWatch::markStart);
-    connect(&warning_, &Warning::showRequested, this, [this](bool modal) {
-        if (modal) grow_.warningOpened(monitor_.figures().nowLoad);
-    });
     connect(&grow_, &grow::GrowWatch::openRequested, this, &OstraApp::openWhatGrew);
     connect(&a.whatGrew, &QAction::triggered, this, &OstraApp::openWhatGrew);
     connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
 }
 
 // The load history: a sample at each tick, the events beside it (the
-// warning's before its window, whose modal showing returns only once it has
-// closed), saved as the main window closes.
+// warning's: see warningRequested), saved as the main window closes.
 void OstraApp::connectLoadHistory() {
     bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
     connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
     connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
             [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
-    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
-        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
-    });
     connect(mainWindow_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
 }
 
 // The windows' life: the warning window, the main window, the tray icon and
 // the popup menu.
 void OstraApp::connectWindowLife() {
-    // The warning window, made when the load first calls for it.
-    connect(&warning_, &Warning::showRequested, this, [this](bool modal) { warningWindow().present(modal); });
+    connect(&warning_, &Warning::showRequested, this, &OstraApp::warningRequested);
 
     // The main window's life.
     connect(mainWindow_.get(), &MainWindow::shownFromHidden, &controller_, &MainController::formShow);
@@ -396,6 +387,19 @@ void OstraApp::acknowledgeWarning() {
     mainWindow_->setVersionText(QStringLiteral("Exceed Limit"));
 }
 
+void OstraApp::warningRequested(bool modal) {
+    // A modal showing returns only once the window has closed again (it
+    // runs its own event loop): what reports a limit warning comes first.
+    if (modal) {
+        // 1. The notification of what grew, with the load that passed.
+        grow_.warningOpened(monitor_.figures().nowLoad);
+        // 2. The event in the load history.
+        loadRecorder_.mark(loadhistory::WarningShown);
+    }
+    // 3. The window, made when the load first calls for it.
+    warningWindow().present(modal);
+}
+
 void OstraApp::startTimer() { restTimer_.start(); }
 
 void OstraApp::stopTimer() {
@@ -450,7 +454,7 @@ void OstraApp::setGrowthNotification(bool on) {
     // Its own sequence: read, change the one key, replace.
     SettingsFile ini(services_.files, controller_.iniPath());
     ini.load();
-    ini.writeBool(QStringLiteral("grow"), QStringLiteral("Notify"), on);
+    ini.write(kGrowNotifyKey, on);
     ini.commit();
 }
 

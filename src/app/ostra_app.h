@@ -126,6 +126,8 @@ private:
     // What grew since the start point.
     void openWhatGrew();
     void setGrowthNotification(bool on);
+    // A warning asks for its window.
+    void warningRequested(bool modal);
     // The load history's window, and its export.
     void openLoadHistory();
     void exportLoadHistory(std::int64_t from, std::int64_t to);
@@ -139,6 +141,7 @@ private:
     Services& services_;
     // The logic, built first.
     WarningOptions options_;
+    WarningOptionsFile optionsFile_;
     MainSettings settings_;
     ViewState view_;
     Warning warning_;

@@ -2,7 +2,6 @@
 
 #include "monitor/view_state.h"
 #include "platform/dialogs.h"
-#include "settings/settings_file.h"
 #include "ui/artwork.h"
 #include "ui/gauge.h"
 #include "ui/limitslider.h"
@@ -17,13 +16,11 @@
 
 namespace ostra {
 
-OptionsWindow::OptionsWindow(Files& files, Dialogs& dialogs, QString iniPath, WarningOptions& options,
-                             ViewState& view, QWidget* parent)
+OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewState& view, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint),
-      files_(files),
       dialogs_(dialogs),
-      ini_(std::move(iniPath)),
-      options_(options),
+      file_(file),
+      options_(file.options()),
       view_(view) {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("Resource Emergency Warning Option"));
@@ -148,12 +145,8 @@ void OptionsWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 bool OptionsWindow::writeOnClose() {
-    // The five keys in one replacement of the file.
-    SettingsFile ini(files_, ini_);
-    ini.load();
-    options_.write(ini);
-    if (ini.commit()) return true;
-    dialogs_.error(QStringLiteral("Unable to write to %1").arg(ini_) + QLatin1Char('.'));
+    if (file_.save()) return true;
+    dialogs_.error(QStringLiteral("Unable to write to %1").arg(file_.path()) + QLatin1Char('.'));
     return false;
 }
 
