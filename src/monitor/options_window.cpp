@@ -27,7 +27,14 @@ OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewSta
     setFixedSize(391, 307);
     setFont(ui::narrowFont(12));
     ui::fillBackground(this, Qt::white);
+    buildLimits();
+    bind(buildButtons());
+    syncFromOptions();
+}
 
+// The two limits, each in its frame: its switch, its slider, the gauge
+// that mirrors the slider and a note.
+void OptionsWindow::buildLimits() {
     auto frame = [this](const char* name, const QRect& r) {
         auto* s = new ui::Shape(ui::Shape::Form::Frame, this);
         s->setObjectName(QLatin1String(name));
@@ -74,7 +81,10 @@ OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewSta
         l->setFont(ui::narrowFont(11));
         ui::fitWidth(l, 360 - 54 - 4);
     }
+}
 
+// "Default", "Use Sound" and "OK" along the bottom; returns "Default".
+QPushButton* OptionsWindow::buildButtons() {
     auto* def = new QPushButton(QStringLiteral("Default"), this);
     def->setObjectName(QStringLiteral("Button2"));
     def->setGeometry(23, 263, 73, 32);
@@ -86,7 +96,10 @@ OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewSta
     ok_->setObjectName(QStringLiteral("Button1"));
     ok_->setGeometry(287, 263, 72, 32);
     ok_->setDefault(true);
+    return def;
+}
 
+void OptionsWindow::bind(QPushButton* defaults) {
     // Each change takes effect at the next tick, even while the window is open.
     connect(loadLimitSlider_, &QSlider::valueChanged, this, [this](int v) {
         options_.loadLimit = v;
@@ -99,9 +112,8 @@ OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewSta
     connect(useLoadLimitBox_, &QCheckBox::toggled, this, [this](bool on) { options_.useLoadLimit = on; });
     connect(useRiseLimitBox_, &QCheckBox::toggled, this, [this](bool on) { options_.useRiseLimit = on; });
     connect(sound_, &QCheckBox::toggled, this, [this](bool on) { options_.useSound = on; });
-    connect(def, &QPushButton::clicked, this, &OptionsWindow::setDefaults);
+    connect(defaults, &QPushButton::clicked, this, &OptionsWindow::setDefaults);
     connect(ok_, &QPushButton::clicked, this, &QDialog::close);
-    syncFromOptions();
 }
 
 void OptionsWindow::syncFromOptions() {

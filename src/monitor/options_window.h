@@ -35,6 +35,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void buildLimits();
+    QPushButton* buildButtons();
+    void bind(QPushButton* defaults);
     void syncFromOptions();
     bool writeOnClose();
 
