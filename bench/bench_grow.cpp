@@ -60,7 +60,7 @@ void BM_Snapshot(benchmark::State& state) {
     int processes = 0;
     const double cpuBefore = processCpuMs();
     for (auto _ : state) {
-        const ostra::grow::Snapshot s = ostra::GrowWatch::collect(memory);
+        const ostra::grow::Snapshot s = ostra::grow::GrowWatch::collect(memory);
         processes = 0;
         for (const ostra::grow::AppMemory& a : s.apps) processes += a.processes;
         benchmark::DoNotOptimize(s);

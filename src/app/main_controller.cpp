@@ -47,19 +47,19 @@ void MainController::readSettings() {
     ini.load();
     // Stepped and wrapped: anything that would pass 5 becomes 0 (tested
     // before adding, so a stored maximum integer cannot overflow).
-    const int stored = ini.readInt("my11", "SpinEdit1", settings_.startCounter);
+    const int stored = ini.read(kStartCounterKey, settings_.startCounter);
     settings_.startCounter = stored >= 5 ? 0 : stored + 1;
-    settings_.historyOn = ini.readBool("W", "checkbox1", settings_.historyOn);
-    settings_.analysisPanelOpen = ini.readBool("W", "RxSpeedButton11", settings_.analysisPanelOpen);
+    settings_.historyOn = ini.read(kHistoryOnKey, settings_.historyOn);
+    settings_.analysisPanelOpen = ini.read(kAnalysisPanelOpenKey, settings_.analysisPanelOpen);
     d_.placement.setHeight(windowHeight());
-    settings_.autoUpgradeCheck = ini.readBool("W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck);
-    settings_.autoRefreshAtStart = ini.readBool("W", "FFFF", settings_.autoRefreshAtStart);
-    d_.restAlarm.setAlarmOn(ini.readBool("W", "FFFF2", d_.restAlarm.alarmOn()));
-    d_.placement.setLeft(ini.readInt("W", "left", d_.placement.left()));
-    d_.placement.setTop(ini.readInt("W", "top", d_.placement.top()));
-    d_.monitor.setPriorRunLoad(ini.readInt("W", "Gauge5", 0));
-    d_.restAlarm.setRestInterval(ini.readInt("W", "LMDLEDLabel3", d_.restAlarm.restInterval()));
-    settings_.updateHost = ini.readString("net", "UpdateHost", QString::fromLatin1(kDefaultUpdateHost));
+    settings_.autoUpgradeCheck = ini.read(kAutoUpgradeCheckKey, settings_.autoUpgradeCheck);
+    settings_.autoRefreshAtStart = ini.read(kAutoRefreshAtStartKey, settings_.autoRefreshAtStart);
+    d_.restAlarm.setAlarmOn(ini.read(kAlarmOnKey, d_.restAlarm.alarmOn()));
+    d_.placement.setLeft(ini.read(kLeftKey, d_.placement.left()));
+    d_.placement.setTop(ini.read(kTopKey, d_.placement.top()));
+    d_.monitor.setPriorRunLoad(ini.read(kPriorRunLoadKey, 0));
+    d_.restAlarm.setRestInterval(ini.read(kRestIntervalKey, d_.restAlarm.restInterval()));
+    settings_.updateHost = ini.read(kUpdateHostKey, QString::fromLatin1(kDefaultUpdateHost));
     emit settingsApplied();
 }
 
@@ -68,17 +68,17 @@ bool MainController::writeSettings() {
     // the whole old file or the whole new one.
     SettingsFile ini(d_.services.files, iniPath());
     ini.load();
-    ini.writeInt("my11", "SpinEdit1", settings_.startCounter);
-    ini.writeBool("W", "Autoconnecttheonlinupgrade1", settings_.autoUpgradeCheck);
-    ini.writeBool("W", "checkbox1", settings_.historyOn);
-    ini.writeBool("W", "FFFF", settings_.autoRefreshAtStart);
-    ini.writeBool("W", "FFFF2", d_.restAlarm.alarmOn());
-    ini.writeInt("W", "left", d_.placement.left());
-    ini.writeInt("W", "top", d_.placement.top());
+    ini.write(kStartCounterKey, settings_.startCounter);
+    ini.write(kAutoUpgradeCheckKey, settings_.autoUpgradeCheck);
+    ini.write(kHistoryOnKey, settings_.historyOn);
+    ini.write(kAutoRefreshAtStartKey, settings_.autoRefreshAtStart);
+    ini.write(kAlarmOnKey, d_.restAlarm.alarmOn());
+    ini.write(kLeftKey, d_.placement.left());
+    ini.write(kTopKey, d_.placement.top());
     if (std::optional<int> now = d_.monitor.readLoad()) d_.monitor.setPriorRunLoad(*now);
-    ini.writeInt("W", "Gauge5", d_.monitor.figures().priorRunLoad);
-    ini.writeInt("W", "LMDLEDLabel3", d_.restAlarm.restInterval());
-    ini.writeBool("W", "RxSpeedButton11", settings_.analysisPanelOpen);
+    ini.write(kPriorRunLoadKey, d_.monitor.figures().priorRunLoad);
+    ini.write(kRestIntervalKey, d_.restAlarm.restInterval());
+    ini.write(kAnalysisPanelOpenKey, settings_.analysisPanelOpen);
     return ini.commit();
 }
 

@@ -27,13 +27,14 @@ inline const char* const kStartupRefreshQuestion =
     "Will you close all windows on your desktop and \r\rrefresh your memory doing restart "
     "windows? <<[YES] \r\ror run auto startup exe files you set <<[NO] \r\r [Ostra] ";
 
+// Kept in the settings file under the keys of settings_keys.h.
 struct MainSettings {
-    int startCounter = 0;             // "SpinEdit1"
-    bool historyOn = false;           // "checkbox1"
-    bool analysisPanelOpen = true;    // "RxSpeedButton11"
-    bool autoUpgradeCheck = true;     // "Autoconnecttheonlinupgrade1"
-    bool autoRefreshAtStart = false;  // "FFFF"
-    QString updateHost;               // section "net", "UpdateHost"
+    int startCounter = 0;             // kStartCounterKey
+    bool historyOn = false;           // kHistoryOnKey
+    bool analysisPanelOpen = true;    // kAnalysisPanelOpenKey
+    bool autoUpgradeCheck = true;     // kAutoUpgradeCheckKey
+    bool autoRefreshAtStart = false;  // kAutoRefreshAtStartKey
+    QString updateHost;               // kUpdateHostKey
 };
 
 class MainController : public QObject {

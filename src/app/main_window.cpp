@@ -46,6 +46,8 @@ namespace ostra {
 
 using ui::Gauge;
 using ui::Glyph;
+using ui::kAqua, ui::kBlack, ui::kBlue, ui::kFuchsia, ui::kGreen, ui::kGrey, ui::kLime, ui::kNavy, ui::kPurple, ui::kRed,
+    ui::kSilver, ui::kWhite, ui::kYellow;
 
 namespace {
 
@@ -195,7 +197,7 @@ void MainWindow::buildLayout() {
     buildRightColumn();
     buildCommandRow();
     buildAnalysisPanel();
-    for (Gauge* g : {gauge1_, gauge2_, gauge3_}) g->setProgress(0);
+    for (Gauge* g : {loadPie_, nowLoadBar_, dockLoadBar_}) g->setProgress(0);
     nameGaugesByCaption();
     keepMouseInOwnWindows();
 }
@@ -208,37 +210,37 @@ void MainWindow::buildDockTab() {
               QColor(0, 125, 251));
     makePicture(this, "Image4", {4, 27, 32, 31}, ui::programPicture(32, 31, devicePixelRatioF()));
     makeShape(this, "Shape26", ui::Shape::Form::Rectangle, {1, 63, 38, 17}, kSilver, kGrey);
-    QFrame* panel4 = makePanel(this, "Panel4", {4, 65, 11, 14}, kSilver);
-    makeButton(panel4, "RxSpeedButton7", Glyph::DockLeft, m_.actions.takeOut, {0, 0, 11, 14});
-    QFrame* panel3 = makePanel(this, "Panel3", {22, 65, 11, 14}, kSilver);
-    makeButton(panel3, "RxSpeedButton4", Glyph::DockRight, m_.actions.stickRight, {0, 0, 11, 14});
-    QFrame* panel6 = makePanel(this, "Panel6", {1, 83, 38, 21}, kSilver);
-    gauge3_ = makeGauge(panel6, "Gauge3", Gauge::Kind::Bar, {2, 2, 34, 15}, kBlue, QColor(0, 0, 160));
-    gauge3_->setToolTip(QStringLiteral("Now Res"));
-    QFrame* panel7 = makePanel(this, "Panel7", {14, 106, 24, 21}, kBlack);
-    led2_ = new ui::LedNumber(panel7);
-    led2_->setObjectName(QStringLiteral("LMDLEDLabel2"));
-    led2_->setGeometry(1, 1, 24, 18);
-    led2_->setToolTip(QStringLiteral("Passed interval minute for your rest time"));
+    QFrame* takeOutPanel = makePanel(this, "Panel4", {4, 65, 11, 14}, kSilver);
+    makeButton(takeOutPanel, "RxSpeedButton7", Glyph::DockLeft, m_.actions.takeOut, {0, 0, 11, 14});
+    QFrame* stickRightPanel = makePanel(this, "Panel3", {22, 65, 11, 14}, kSilver);
+    makeButton(stickRightPanel, "RxSpeedButton4", Glyph::DockRight, m_.actions.stickRight, {0, 0, 11, 14});
+    QFrame* dockGaugePanel = makePanel(this, "Panel6", {1, 83, 38, 21}, kSilver);
+    dockLoadBar_ = makeGauge(dockGaugePanel, "Gauge3", Gauge::Kind::Bar, {2, 2, 34, 15}, kBlue, QColor(0, 0, 160));
+    dockLoadBar_->setToolTip(QStringLiteral("Now Res"));
+    QFrame* passedMinutesPanel = makePanel(this, "Panel7", {14, 106, 24, 21}, kBlack);
+    passedMinutes_ = new ui::LedNumber(passedMinutesPanel);
+    passedMinutes_->setObjectName(QStringLiteral("LMDLEDLabel2"));
+    passedMinutes_->setGeometry(1, 1, 24, 18);
+    passedMinutes_->setToolTip(QStringLiteral("Passed interval minute for your rest time"));
 }
 
 // The title bar: the program's name and version, the web, help and window
 // buttons.
 void MainWindow::buildTitleBar() {
     makeShape(this, "Shape14", ui::Shape::Form::Rectangle, {33, 31, 296, 2}, kNavy, kNavy);
-    shape22_ = makeShape(this, "Shape22", ui::Shape::Form::Rectangle, {33, 33, 296, 21}, kBlue, kBlue);
+    titleBar_ = makeShape(this, "Shape22", ui::Shape::Form::Rectangle, {33, 33, 296, 21}, kBlue, kBlue);
     makeShape(this, "Shape21", ui::Shape::Form::Rectangle, {33, 54, 296, 2}, kNavy, kNavy);
     makeLabel(this, "Label1", QStringLiteral("Ostra   V"), 44, 37, kWhite, true);
-    label2_ = makeLabel(this, "Label2", QStringLiteral(OSTRA_VERSION_TEXT), 95, 37, kWhite, true);
-    label2_->setMinimumWidth(70);
-    label2_->resize(70, label2_->height());
-    QFrame* panel2 = makePanel(this, "Panel2", {160, 34, 166, 19}, kBlue);
-    makeButton(panel2, "RxSpeedButton14", Glyph::Home, m_.actions.homepage, {2, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton5", Glyph::Info, m_.actions.information, {24, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton6", Glyph::Help, m_.actions.help, {46, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton8", Glyph::Upgrade, m_.actions.onlineUpgrade, {68, 0, 20, 19});
-    makeButton(panel2, "RxSpeedButton15", Glyph::Minimize, m_.actions.minimize, {120, 0, 21, 19});
-    makeButton(panel2, "RxSpeedButton3", Glyph::Close, m_.actions.close, {142, 1, 21, 18});
+    versionLabel_ = makeLabel(this, "Label2", QStringLiteral(OSTRA_VERSION_TEXT), 95, 37, kWhite, true);
+    versionLabel_->setMinimumWidth(70);
+    versionLabel_->resize(70, versionLabel_->height());
+    QFrame* titleButtons = makePanel(this, "Panel2", {160, 34, 166, 19}, kBlue);
+    makeButton(titleButtons, "RxSpeedButton14", Glyph::Home, m_.actions.homepage, {2, 0, 20, 19});
+    makeButton(titleButtons, "RxSpeedButton5", Glyph::Info, m_.actions.information, {24, 0, 20, 19});
+    makeButton(titleButtons, "RxSpeedButton6", Glyph::Help, m_.actions.help, {46, 0, 20, 19});
+    makeButton(titleButtons, "RxSpeedButton8", Glyph::Upgrade, m_.actions.onlineUpgrade, {68, 0, 20, 19});
+    makeButton(titleButtons, "RxSpeedButton15", Glyph::Minimize, m_.actions.minimize, {120, 0, 21, 19});
+    makeButton(titleButtons, "RxSpeedButton3", Glyph::Close, m_.actions.close, {142, 1, 21, 18});
 }
 
 // The display: its frame, the totals, the pie in the centre, then the
@@ -253,30 +255,30 @@ void MainWindow::buildDisplay() {
     // screen reader only.
     ui::fitWidth(makeLabel(this, "Label33", QStringLiteral("Total Used Res"), 240, 75, kBlack), 60)
         ->setAccessibleDescription(QStringLiteral("Total used resouces"));
-    label34_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
-    label34_->setAccessibleDescription(QStringLiteral("Total used resouces"));
+    totalUsedText_ = makeLabel(this, "Label34", QStringLiteral("20%"), 301, 75, kNavy, true);
+    totalUsedText_->setAccessibleDescription(QStringLiteral("Total used resouces"));
     makeLabel(this, "Label6", QStringLiteral("Used Res  "), 115, 94, kNavy);
-    label7_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
+    usedText_ = makeLabel(this, "Label7", QStringLiteral("20%"), 160, 95, kBlue, true);
     ui::fitWidth(makeLabel(this, "Label3", QStringLiteral("Free Res  "), 225, 106, kBlack), 35);
-    label5_ = makeLabel(this, "Label5", QStringLiteral("20%"), 261, 105, kSilver, true);
-    for (QLabel* l : {label34_, label7_, label5_}) l->resize(36, l->height());
-    gauge6_ = makeGauge(this, "Gauge6", Gauge::Kind::Pie, {121, 150, 55, 53}, QColor(0, 128, 255), kRed,
-                        false);
-    gauge6_->setProgress(50);
+    freeText_ = makeLabel(this, "Label5", QStringLiteral("20%"), 261, 105, kSilver, true);
+    for (QLabel* l : {totalUsedText_, usedText_, freeText_}) l->resize(36, l->height());
+    pieBackdrop_ =
+        makeGauge(this, "Gauge6", Gauge::Kind::Pie, {121, 150, 55, 53}, QColor(0, 128, 255), kRed, false);
+    pieBackdrop_->setProgress(50);
     auto* diamond = new ui::Diamond(this);
     diamond->setObjectName(QStringLiteral("LMDShapeControl4"));
     diamond->setGeometry(109, 139, 79, 75);
     passMouse(diamond);
-    gauge1_ = makeGauge(this, "Gauge1", Gauge::Kind::Pie, {132, 160, 33, 33}, kBlue, kNavy, false);
+    loadPie_ = makeGauge(this, "Gauge1", Gauge::Kind::Pie, {132, 160, 33, 33}, kBlue, kNavy, false);
     buildFigureColumn();
-    switch1_ = new ui::TwoStateSwitch(this);
-    switch1_->setObjectName(QStringLiteral("RxSwitch1"));
-    switch1_->setGeometry(272, 218, 25, 40);
-    switch1_->setToolTip(QStringLiteral("Auto run the REFRESH MEMORY"));
-    switch2_ = new ui::TwoStateSwitch(this);
-    switch2_->setObjectName(QStringLiteral("RxSwitch2"));
-    switch2_->setGeometry(298, 218, 25, 40);
-    switch2_->setToolTip(QStringLiteral("Use alarm every interval you set for your rest time"));
+    autoRefreshSwitch_ = new ui::TwoStateSwitch(this);
+    autoRefreshSwitch_->setObjectName(QStringLiteral("RxSwitch1"));
+    autoRefreshSwitch_->setGeometry(272, 218, 25, 40);
+    autoRefreshSwitch_->setToolTip(QStringLiteral("Auto run the REFRESH MEMORY"));
+    alarmSwitch_ = new ui::TwoStateSwitch(this);
+    alarmSwitch_->setObjectName(QStringLiteral("RxSwitch2"));
+    alarmSwitch_->setGeometry(298, 218, 25, 40);
+    alarmSwitch_->setToolTip(QStringLiteral("Use alarm every interval you set for your rest time"));
     auto* refresh = new ui::PictureButton(QStringLiteral("Refresh Memory"), this);
     refresh->setObjectName(QStringLiteral("dxfPictureButton1"));
     refresh->setGeometry(222, 265, 107, 22);
@@ -287,26 +289,26 @@ void MainWindow::buildDisplay() {
 // stopwatch under them and the program picture beside them.
 void MainWindow::buildFigureColumn() {
     makeLabel(this, "Label21", QStringLiteral("Start Res  "), 246, 140, kBlack);
-    label22_ = makeLabel(this, "Label22", QString(), 289, 140, kGrey);
+    startText_ = makeLabel(this, "Label22", QString(), 289, 140, kGrey);
     makeLabel(this, "Label23", QStringLiteral("Prior Res  "), 246, 152, kBlack);
-    label24_ = makeLabel(this, "Label24", QString(), 289, 152, kGrey);
+    priorText_ = makeLabel(this, "Label24", QString(), 289, 152, kGrey);
     makeLabel(this, "Label4", QStringLiteral("Now Res  "), 246, 164, kBlack);
-    label31_ = makeLabel(this, "Label31", QStringLiteral("20%"), 289, 164, kGrey);
-    for (QLabel* l : {label22_, label24_, label31_}) l->resize(44, l->height());
+    nowText_ = makeLabel(this, "Label31", QStringLiteral("20%"), 289, 164, kGrey);
+    for (QLabel* l : {startText_, priorText_, nowText_}) l->resize(44, l->height());
     stopwatch_ = new ui::StopwatchDisplay(this);
     stopwatch_->setObjectName(QStringLiteral("dxfTimer1"));
     stopwatch_->setGeometry(246, 181, 64, 16);
     stopwatch_->setToolTip(QStringLiteral("Timer "));
     // The stopwatch changes every second while the rest of the window
     // rests: on X it shows its pictures in a window of its own.
-    onScreen_ = OnScreenX11::create();
+    onScreen_ = ui::OnScreenX11::create();
     if (onScreen_)
         stopwatch_->paintOnScreen(
             [this](QWidget* w, const QImage& picture) { return onScreen_->present(w, picture); });
     makePicture(this, "Image1", {301, 143, 32, 34}, ui::programPicture(32, 34, devicePixelRatioF()));
     // The figures run into the picture's place: they lie over it on a plate
     // of their own text's size, so they stay readable.
-    for (QLabel* l : {label22_, label24_, label31_}) {
+    for (QLabel* l : {startText_, priorText_, nowText_}) {
         ui::fillBackground(l, kWhite);
         l->raise();
     }
@@ -318,21 +320,21 @@ void MainWindow::buildRightColumn() {
     makeShape(this, "Shape27", ui::Shape::Form::Rectangle, {349, 70, 27, 231}, kGrey, kGrey);
     makeShape(this, "Shape28", ui::Shape::Form::Frame, {349, 70, 27, 231}, kSilver, kNavy)
         ->setAccessibleName(QStringLiteral("Adjust Alarm every interval you set"));
-    QFrame* panel1 = makePanel(this, "Panel1", {352, 73, 21, 225}, kSilver);
-    makeButton(panel1, "RxSpeedButton16", Glyph::EditStartup, m_.actions.editStartup, {0, 2, 21, 19});
-    makeButton(panel1, "RxSpeedButton9", Glyph::RunStartup, m_.actions.runStartup, {0, 22, 21, 19});
-    makeButton(panel1, "RxSpeedButton18", Glyph::EditFavorite, m_.actions.editFavorites, {0, 42, 21, 19});
-    makeButton(panel1, "RxSpeedButton19", Glyph::RunFavorite, m_.actions.runFavorites, {0, 62, 21, 19});
-    makeButton(panel1, "RxSpeedButton23", Glyph::RestartTimer, m_.actions.restartTimer, {0, 99, 21, 19});
-    makeButton(panel1, "RxSpeedButton24", Glyph::RestartInterval, m_.actions.restartInterval, {0, 119, 21, 19});
-    makeButton(panel1, "RxSpeedButton25", Glyph::StopTimer, m_.actions.stopTimer, {0, 139, 21, 19});
-    makeButton(panel1, "RxSpeedButton26", Glyph::StartTimer, m_.actions.startTimer, {0, 159, 21, 19});
-    led3_ = new ui::LedNumber(panel1);
-    led3_->setObjectName(QStringLiteral("LMDLEDLabel3"));
-    led3_->setGeometry(-1, 186, 22, 18);
-    led3_->setToolTip(QStringLiteral("Alarm interval minute for your rest time"));
-    makeButton(panel1, "RxSpeedButton21", Glyph::Decrease, m_.actions.decreaseInterval, {0, 207, 11, 15});
-    makeButton(panel1, "RxSpeedButton22", Glyph::Increase, m_.actions.increaseInterval, {10, 207, 11, 15});
+    QFrame* rightColumn = makePanel(this, "Panel1", {352, 73, 21, 225}, kSilver);
+    makeButton(rightColumn, "RxSpeedButton16", Glyph::EditStartup, m_.actions.editStartup, {0, 2, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton9", Glyph::RunStartup, m_.actions.runStartup, {0, 22, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton18", Glyph::EditFavorite, m_.actions.editFavorites, {0, 42, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton19", Glyph::RunFavorite, m_.actions.runFavorites, {0, 62, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton23", Glyph::RestartTimer, m_.actions.restartTimer, {0, 99, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton24", Glyph::RestartInterval, m_.actions.restartInterval, {0, 119, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton25", Glyph::StopTimer, m_.actions.stopTimer, {0, 139, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton26", Glyph::StartTimer, m_.actions.startTimer, {0, 159, 21, 19});
+    restInterval_ = new ui::LedNumber(rightColumn);
+    restInterval_->setObjectName(QStringLiteral("LMDLEDLabel3"));
+    restInterval_->setGeometry(-1, 186, 22, 18);
+    restInterval_->setToolTip(QStringLiteral("Alarm interval minute for your rest time"));
+    makeButton(rightColumn, "RxSpeedButton21", Glyph::Decrease, m_.actions.decreaseInterval, {0, 207, 11, 15});
+    makeButton(rightColumn, "RxSpeedButton22", Glyph::Increase, m_.actions.increaseInterval, {10, 207, 11, 15});
 }
 
 // The command row: the favourites box under the command strip, which hides
@@ -344,17 +346,18 @@ void MainWindow::buildCommandRow() {
     favoritesCombo_->setToolTip(QStringLiteral("My favorite exe file list"));
     favoritesCombo_->setAccessibleName(favoritesCombo_->toolTip());
     favoritesCombo_->setFont(smallFont());
-    QFrame* panel5 = makePanel(this, "Panel5", {43, 314, 283, 19}, kSilver);
-    analysisButton_ = makeButton(panel5, "RxSpeedButton11", Glyph::Analysis, m_.actions.analysisPanel, {1, 0, 19, 19});
+    QFrame* commandStrip = makePanel(this, "Panel5", {43, 314, 283, 19}, kSilver);
+    analysisButton_ =
+        makeButton(commandStrip, "RxSpeedButton11", Glyph::Analysis, m_.actions.analysisPanel, {1, 0, 19, 19});
     analysisButton_->setToggle(true);
     analysisButton_->setChecked(true);
-    makeButton(panel5, "RxSpeedButton13", Glyph::WarningOptions, m_.actions.warningOptions, {21, 0, 19, 19});
-    makeLabel(panel5, "Label32", QStringLiteral("RES"), 43, 3, kNavy, true);
-    makeButton(panel5, "RxSpeedButton17", Glyph::ResetWarning, m_.actions.refreshWarningState, {66, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton10", Glyph::RefreshStart, m_.actions.refreshStart, {86, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton1", Glyph::MoveStart, m_.actions.moveStart, {106, 0, 19, 19});
-    makeButton(panel5, "RxSpeedButton12", Glyph::Report, m_.actions.viewReport, {126, 0, 19, 19});
-    buildHistoryControls(panel5);
+    makeButton(commandStrip, "RxSpeedButton13", Glyph::WarningOptions, m_.actions.warningOptions, {21, 0, 19, 19});
+    makeLabel(commandStrip, "Label32", QStringLiteral("RES"), 43, 3, kNavy, true);
+    makeButton(commandStrip, "RxSpeedButton17", Glyph::ResetWarning, m_.actions.refreshWarningState, {66, 0, 19, 19});
+    makeButton(commandStrip, "RxSpeedButton10", Glyph::RefreshStart, m_.actions.refreshStart, {86, 0, 19, 19});
+    makeButton(commandStrip, "RxSpeedButton1", Glyph::MoveStart, m_.actions.moveStart, {106, 0, 19, 19});
+    makeButton(commandStrip, "RxSpeedButton12", Glyph::Report, m_.actions.viewReport, {126, 0, 19, 19});
+    buildHistoryControls(commandStrip);
 }
 
 // The RES list's controls at the right of the command strip: the switch
@@ -380,13 +383,13 @@ void MainWindow::buildHistoryControls(QWidget* strip) {
         historyCombo_->setPalette(pal);
     }
     historyCombo_->setEditText(QStringLiteral("See Res. "));
-    led1_ = new ui::LedNumber(strip);
-    led1_->setObjectName(QStringLiteral("LMDLEDLabel1"));
-    led1_->setGeometry(248, 1, 34, 17);
-    led1_->setDigits(3);
-    led1_->setLitColor(kYellow);
-    led1_->setUnlitColor(QColor(128, 128, 0));
-    led1_->setToolTip(QStringLiteral("Res List Count"));
+    historyCount_ = new ui::LedNumber(strip);
+    historyCount_->setObjectName(QStringLiteral("LMDLEDLabel1"));
+    historyCount_->setGeometry(248, 1, 34, 17);
+    historyCount_->setDigits(3);
+    historyCount_->setLitColor(kYellow);
+    historyCount_->setUnlitColor(QColor(128, 128, 0));
+    historyCount_->setToolTip(QStringLiteral("Res List Count"));
 }
 
 // The analysis panel: the software test button, the three load bars, then
@@ -420,9 +423,9 @@ void MainWindow::buildAnalysisPanel() {
         makeLabel(this, r.free, QStringLiteral("Free Res  "), 310, r.y - 14, kGrey);
         bars[i] = makeGauge(this, r.gauge, Gauge::Kind::Bar, {129, r.y, 229, 19}, r.back, r.fore);
     }
-    gauge8_ = bars[0];
-    gauge9_ = bars[1];
-    gauge2_ = bars[2];
+    startLoadBar_ = bars[0];
+    priorLoadBar_ = bars[1];
+    nowLoadBar_ = bars[2];
     buildAnalysisRises();
 }
 
@@ -430,39 +433,42 @@ void MainWindow::buildAnalysisPanel() {
 // the start, the prior run's load and the rise since then.
 void MainWindow::buildAnalysisRises() {
     makeLabel(this, "Label13", QStringLiteral("Last Used Res(Prior~Now)  "), 56, 522, kBlack);
-    gauge10_ = makeGauge(this, "Gauge10", Gauge::Kind::Needle, {84, 539, 71, 42}, kBlue, QColor(0, 128, 192),
-                         false);
-    label28_ = makeLabel(this, "Label28", QStringLiteral("-qq%"), 107, 583, kNavy, true);
+    riseSincePriorGauge_ = makeGauge(this, "Gauge10", Gauge::Kind::Needle, {84, 539, 71, 42}, kBlue,
+                                     QColor(0, 128, 192), false);
+    riseSincePriorText_ = makeLabel(this, "Label28", QStringLiteral("-qq%"), 107, 583, kNavy, true);
     makeLabel(this, "Label14", QStringLiteral("Total Used Res(Start~Now)  "), 214, 522, kBlack);
-    gauge4_ = makeGauge(this, "Gauge4", Gauge::Kind::Needle, {244, 539, 71, 42}, kRed, kPurple, false);
-    label27_ = makeLabel(this, "Label27", QStringLiteral("-qq%"), 271, 583, kNavy, true);
+    riseSinceStartGauge_ = makeGauge(this, "Gauge4", Gauge::Kind::Needle, {244, 539, 71, 42}, kRed, kPurple, false);
+    riseSinceStartText_ = makeLabel(this, "Label27", QStringLiteral("-qq%"), 271, 583, kNavy, true);
     makeLabel(this, "Label16", QStringLiteral("The Prior Last Run  Res"), 48, 637, kBlack, true);
     makeLabel(this, "Label25", QStringLiteral("Used Res  "), 181, 620, kNavy);
     makeLabel(this, "Label26", QStringLiteral("Free Res  "), 310, 620, kGrey);
-    gauge5_ = makeGauge(this, "Gauge5", Gauge::Kind::Bar, {181, 634, 177, 19}, kFuchsia, kPurple);
-    QLabel* l29 = makeLabel(this, "Label29",
-                            QStringLiteral("The Difference of the Res between the prior run and this "
-                                           "(Prior Run~Now)  "),
-                            48, 660, kBlack);
-    l29->setWordWrap(false);
-    QFont f29 = l29->font();
-    f29.setPixelSize(10);
-    l29->setFont(f29);
-    l29->adjustSize();
-    gauge7_ = makeGauge(this, "Gauge7", Gauge::Kind::Needle, {165, 681, 92, 42}, kYellow, QColor(0, 128, 192),
-                        false);
-    label30_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
-    for (QLabel* l : {label27_, label28_, label30_}) l->resize(44, l->height());
+    priorRunLoadBar_ = makeGauge(this, "Gauge5", Gauge::Kind::Bar, {181, 634, 177, 19}, kFuchsia, kPurple);
+    QLabel* priorRunCaption = makeLabel(this, "Label29",
+                                        QStringLiteral("The Difference of the Res between the prior run and this "
+                                                       "(Prior Run~Now)  "),
+                                        48, 660, kBlack);
+    priorRunCaption->setWordWrap(false);
+    QFont captionFont = priorRunCaption->font();
+    captionFont.setPixelSize(10);
+    priorRunCaption->setFont(captionFont);
+    priorRunCaption->adjustSize();
+    riseSincePriorRunGauge_ = makeGauge(this, "Gauge7", Gauge::Kind::Needle, {165, 681, 92, 42}, kYellow,
+                                        QColor(0, 128, 192), false);
+    riseSincePriorRunText_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
+    for (QLabel* l : {riseSinceStartText_, riseSincePriorText_, riseSincePriorRunText_}) l->resize(44, l->height());
 }
 
 // A screen reader names the gauges without a hint after their captions
 // (Gauge6, the pie's backdrop, stays unnamed: a picture).
 void MainWindow::nameGaugesByCaption() {
     const std::pair<Gauge*, const char*> captions[] = {
-        {gauge1_, "Used Res"}, {gauge8_, "Start Res"}, {gauge9_, "Prior Res"}, {gauge2_, "Present Res"},
-        {gauge10_, "Last Used Res(Prior~Now)"}, {gauge4_, "Total Used Res(Start~Now)"},
-        {gauge5_, "The Prior Last Run  Res"},
-        {gauge7_, "The Difference of the Res between the prior run and this (Prior Run~Now)"}};
+        {loadPie_, "Used Res"},
+        {startLoadBar_, "Start Res"},
+        {priorLoadBar_, "Prior Res"},
+        {nowLoadBar_, "Present Res"},
+        {riseSincePriorGauge_, "Last Used Res(Prior~Now)"}, {riseSinceStartGauge_, "Total Used Res(Start~Now)"},
+        {priorRunLoadBar_, "The Prior Last Run  Res"},
+        {riseSincePriorRunGauge_, "The Difference of the Res between the prior run and this (Prior Run~Now)"}};
     for (const auto& [g, caption] : captions) g->setAccessibleName(QLatin1String(caption));
 }
 
@@ -503,11 +509,12 @@ void MainWindow::bind() {
     connect(&m_.history, &ResList::replaced, this, &MainWindow::showHistory);
     connect(&m_.history, &ResList::entryRemoved, this, &MainWindow::removeHistoryItem);
     connect(&m_.history, &ResList::entryAppended, this, &MainWindow::addHistoryItem);
-    connect(&m_.history, &ResList::changed, led1_, [this](const QStringList& e) { led1_->setValue(e.size()); });
+    connect(&m_.history, &ResList::changed, historyCount_,
+            [this](const QStringList& e) { historyCount_->setValue(e.size()); });
     connect(&m_.startPoint, &StartPoint::historyTextCleared, historyCombo_, &QComboBox::clearEditText);
-    connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, led2_, &ui::LedNumber::setValue);
-    connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, led3_, &ui::LedNumber::setValue);
-    connect(&m_.restAlarm, &RestAlarm::alarmOnChanged, switch2_, &ui::TwoStateSwitch::setOn);
+    connect(&m_.restAlarm, &RestAlarm::passedMinutesChanged, passedMinutes_, &ui::LedNumber::setValue);
+    connect(&m_.restAlarm, &RestAlarm::restIntervalChanged, restInterval_, &ui::LedNumber::setValue);
+    connect(&m_.restAlarm, &RestAlarm::alarmOnChanged, alarmSwitch_, &ui::TwoStateSwitch::setOn);
     connect(&m_.restTimer, &RestTimer::elapsedChanged, stopwatch_, &ui::StopwatchDisplay::setSeconds);
     connect(&m_.controller, &MainController::settingsApplied, this, &MainWindow::showSettings);
     connect(&m_.lists, &ProgramLists::favoritesChanged, this, &MainWindow::showFavorites);
@@ -517,12 +524,12 @@ void MainWindow::bind() {
 
     // ...and hands the user's changes to them.
     connect(historyBox_, &QCheckBox::toggled, &m_.controller, &MainController::setHistoryOn);
-    connect(switch1_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
-    connect(switch1_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
-    connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
+    connect(autoRefreshSwitch_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
+    connect(autoRefreshSwitch_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
+    connect(alarmSwitch_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
     // The alarm switch's command comes with the flip (press or space); the
     // auto-refresh switch's cue with the click only.
-    connect(switch2_, &ui::TwoStateSwitch::toggled, &m_.actions.alarmSwitch, &QAction::trigger);
+    connect(alarmSwitch_, &ui::TwoStateSwitch::toggled, &m_.actions.alarmSwitch, &QAction::trigger);
     // Every change the user makes to the favourites box starts the entry
     // selected then: a choice from the list, or a keystroke (which selects
     // only an entry whose name it completes). Enter opens only an entry
@@ -547,14 +554,14 @@ void MainWindow::bind() {
 
     showFigures(m_.monitor.figures());
     showHistory(m_.history.entries());
-    led2_->setValue(m_.restAlarm.passedMinutes());
-    led3_->setValue(m_.restAlarm.restInterval());
+    passedMinutes_->setValue(m_.restAlarm.passedMinutes());
+    restInterval_->setValue(m_.restAlarm.restInterval());
 }
 
 QRect MainWindow::dockTabRect() const { return dockTab_->geometry(); }
 QRect MainWindow::displayBackRect() const { return displayBack_->geometry(); }
-QString MainWindow::versionText() const { return label2_->text(); }
-void MainWindow::setVersionText(const QString& text) { label2_->setText(text); }
+QString MainWindow::versionText() const { return versionLabel_->text(); }
+void MainWindow::setVersionText(const QString& text) { versionLabel_->setText(text); }
 
 QString MainWindow::selectedHistoryEntry() const {
     return historyCombo_->itemText(historyCombo_->currentIndex());
@@ -562,35 +569,35 @@ QString MainWindow::selectedHistoryEntry() const {
 
 void MainWindow::showFigures(const Figures& f) {
     const FigureTexts t = figureTexts(f);
-    gauge1_->setProgress(f.nowLoad);
-    gauge2_->setProgress(f.nowLoad);
-    gauge3_->setProgress(f.nowLoad);
-    gauge4_->setProgress(riseGauge(f.riseSinceStart));
-    gauge5_->setProgress(f.priorRunLoad);
-    gauge7_->setProgress(riseGauge(f.riseSincePriorRun));
-    gauge8_->setProgress(f.startLoad);
-    gauge9_->setProgress(f.priorLoad);
-    gauge10_->setProgress(riseGauge(f.riseSincePrior));
-    label5_->setText(t.free);
-    label7_->setText(t.used);
-    label22_->setText(t.start);
-    label24_->setText(t.prior);
-    label27_->setText(t.sinceStart);
-    label28_->setText(t.sincePrior);
-    label30_->setText(t.sincePriorRun);
-    label31_->setText(t.now);
-    label34_->setText(t.totalUsed);
+    loadPie_->setProgress(f.nowLoad);
+    nowLoadBar_->setProgress(f.nowLoad);
+    dockLoadBar_->setProgress(f.nowLoad);
+    riseSinceStartGauge_->setProgress(riseGauge(f.riseSinceStart));
+    priorRunLoadBar_->setProgress(f.priorRunLoad);
+    riseSincePriorRunGauge_->setProgress(riseGauge(f.riseSincePriorRun));
+    startLoadBar_->setProgress(f.startLoad);
+    priorLoadBar_->setProgress(f.priorLoad);
+    riseSincePriorGauge_->setProgress(riseGauge(f.riseSincePrior));
+    freeText_->setText(t.free);
+    usedText_->setText(t.used);
+    startText_->setText(t.start);
+    priorText_->setText(t.prior);
+    riseSinceStartText_->setText(t.sinceStart);
+    riseSincePriorText_->setText(t.sincePrior);
+    riseSincePriorRunText_->setText(t.sincePriorRun);
+    nowText_->setText(t.now);
+    totalUsedText_->setText(t.totalUsed);
     // The figures beside the picture keep their text's size (a whole history
     // entry in Label22 included).
-    for (QLabel* l : {label22_, label24_, label31_}) l->adjustSize();
+    for (QLabel* l : {startText_, priorText_, nowText_}) l->adjustSize();
     const QColor state = f.exceedLimitState ? kRed : kBlue;
-    gauge1_->setBackColor(state);
-    gauge3_->setBackColor(state);
-    shape22_->setBrushColor(state);
+    loadPie_->setBackColor(state);
+    dockLoadBar_->setBackColor(state);
+    titleBar_->setBrushColor(state);
 }
 
 void MainWindow::showLoadGauges(int value) {
-    for (Gauge* g : {gauge1_, gauge2_, gauge3_}) {
+    for (Gauge* g : {loadPie_, nowLoadBar_, dockLoadBar_}) {
         g->setProgress(value);
         g->repaintNow();
     }
@@ -602,7 +609,7 @@ void MainWindow::showHistory(const QStringList& entries) {
     historyCombo_->addItems(entries);
     historyCombo_->setCurrentIndex(-1);
     historyCombo_->setEditText(text);
-    led1_->setValue(entries.size());
+    historyCount_->setValue(entries.size());
 }
 
 void MainWindow::removeHistoryItem(int index) {
@@ -628,9 +635,9 @@ void MainWindow::showSettings() {
     historyBox_->setChecked(s.historyOn);
     m_.actions.analysisPanel.setChecked(s.analysisPanelOpen);
     m_.actions.autoUpgrade.setChecked(s.autoUpgradeCheck);
-    switch1_->setOn(s.autoRefreshAtStart);
-    switch2_->setOn(m_.restAlarm.alarmOn());
-    led3_->setValue(m_.restAlarm.restInterval());
+    autoRefreshSwitch_->setOn(s.autoRefreshAtStart);
+    alarmSwitch_->setOn(m_.restAlarm.alarmOn());
+    restInterval_->setValue(m_.restAlarm.restInterval());
 }
 
 void MainWindow::showFavorites(const QStringList& names) {

@@ -20,13 +20,13 @@ class StopwatchDisplay;
 class SpeedButton;
 class Shape;
 class EditableDropDown;
+class OnScreenX11;
 }  // namespace ui
 
 struct Actions;
 struct Figures;
 struct ViewState;
 class MainController;
-class OnScreenX11;
 class Monitor;
 class Placement;
 class ProgramLists;
@@ -126,17 +126,20 @@ private:
     bool otherWindowActive_ = false;  // another window of the program had the focus since
 
     // The controls the figures and settings drive.
-    ui::Gauge *gauge1_ = nullptr, *gauge2_ = nullptr, *gauge3_ = nullptr, *gauge4_ = nullptr,
-              *gauge5_ = nullptr, *gauge6_ = nullptr, *gauge7_ = nullptr, *gauge8_ = nullptr,
-              *gauge9_ = nullptr, *gauge10_ = nullptr;
-    QLabel *label5_ = nullptr, *label7_ = nullptr, *label22_ = nullptr, *label24_ = nullptr,
-           *label27_ = nullptr, *label28_ = nullptr, *label30_ = nullptr, *label31_ = nullptr,
-           *label34_ = nullptr, *label2_ = nullptr;
-    ui::Shape *shape22_ = nullptr, *dockTab_ = nullptr, *displayBack_ = nullptr;
-    ui::LedNumber *led1_ = nullptr, *led2_ = nullptr, *led3_ = nullptr;
+    // The load now: the pie in the display, the bar in the dock tab and the
+    // "Present Res" bar; the pie's fixed backdrop.
+    ui::Gauge *loadPie_ = nullptr, *dockLoadBar_ = nullptr, *nowLoadBar_ = nullptr, *pieBackdrop_ = nullptr;
+    ui::Gauge *startLoadBar_ = nullptr, *priorLoadBar_ = nullptr, *priorRunLoadBar_ = nullptr;
+    ui::Gauge *riseSinceStartGauge_ = nullptr, *riseSincePriorGauge_ = nullptr, *riseSincePriorRunGauge_ = nullptr;
+    QLabel *totalUsedText_ = nullptr, *usedText_ = nullptr, *freeText_ = nullptr;
+    QLabel *startText_ = nullptr, *priorText_ = nullptr, *nowText_ = nullptr;
+    QLabel *riseSinceStartText_ = nullptr, *riseSincePriorText_ = nullptr, *riseSincePriorRunText_ = nullptr;
+    QLabel* versionLabel_ = nullptr;
+    ui::Shape *titleBar_ = nullptr, *dockTab_ = nullptr, *displayBack_ = nullptr;
+    ui::LedNumber *historyCount_ = nullptr, *passedMinutes_ = nullptr, *restInterval_ = nullptr;
     ui::StopwatchDisplay* stopwatch_ = nullptr;
-    std::unique_ptr<OnScreenX11> onScreen_;  // the stopwatch's own window on X
-    ui::TwoStateSwitch *switch1_ = nullptr, *switch2_ = nullptr;
+    std::unique_ptr<ui::OnScreenX11> onScreen_;  // the stopwatch's own window on X
+    ui::TwoStateSwitch *autoRefreshSwitch_ = nullptr, *alarmSwitch_ = nullptr;
     ui::SpeedButton* analysisButton_ = nullptr;
     QCheckBox* historyBox_ = nullptr;
     ui::EditableDropDown *historyCombo_ = nullptr, *favoritesCombo_ = nullptr;

@@ -37,6 +37,7 @@ std::unique_ptr<TrayBackend> chooseTrayBackend(QMenu& menu) {
 
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
+      optionsFile_(services.files, programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName), options_),
       restTimer_(services.clock),
       cue_(services.sound, programFolder, options_.useSound),
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
@@ -51,24 +52,24 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, refresh_, placement_, view_},
                   settings_),
-      grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
+      grow_(grow::GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
                                                      controller_.path(QLatin1String(loadhistory::kHistoryFileName))}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
-    form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
-                                                            restAlarm_, lists_, placement_, view_,
-                                                            services.windows});
+    mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_,
+                                                                 restTimer_, restAlarm_, lists_, placement_, view_,
+                                                                 services.windows});
     controller_.formCreate();
     loadRecorder_.load();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
+    optionsFile_.load();
     {
         SettingsFile ini(services.files, controller_.iniPath());
         ini.load();
-        options_.read(ini);
-        grow_.setNotifyOn(ini.readBool(QStringLiteral("grow"), QStringLiteral("Notify"), true));
+        grow_.setNotifyOn(ini.read(kGrowNotifyKey, true));
         actions_.notifyGrowth.setChecked(grow_.notifyOn());
     }
     buildMenu();
@@ -101,36 +102,35 @@ void showInFront(QWidget& w) {
 }  // namespace
 
 InfoWindow& OstraApp::infoWindow() {
-    return madeOnce(form2_, services_.windows, [] { return std::make_unique<InfoWindow>(); });
+    return madeOnce(infoWindow_, services_.windows, [] { return std::make_unique<InfoWindow>(); });
 }
 
 OptionsWindow& OstraApp::optionsWindow() {
-    return madeOnce(form3_, services_.windows, [this] {
-        return std::make_unique<OptionsWindow>(services_.files, services_.dialogs, controller_.iniPath(), options_,
-                                               view_);
+    return madeOnce(optionsWindow_, services_.windows, [this] {
+        return std::make_unique<OptionsWindow>(services_.dialogs, optionsFile_, view_);
     });
 }
 
 WarningDialog& OstraApp::warningWindow() {
-    return madeOnce(warn1_, services_.windows, [this] {
+    return madeOnce(warningWindow_, services_.windows, [this] {
         auto w = std::make_unique<WarningDialog>(warning_);
         connect(w.get(), &WarningDialog::okClicked, this, &OstraApp::acknowledgeWarning);
         // The options as the main window opens them: centred, once.
         connect(w.get(), &WarningDialog::limitResetClicked, this, &OstraApp::openWarningOptions);
         connect(w.get(), &WarningDialog::exitClicked, this, [this] {
             cue_.play("click.wav");
-            form1_->close();
+            mainWindow_->close();
         });
         return w;
     });
 }
 
-GrowWindow& OstraApp::growWindow() {
-    return madeOnce(growWindow_, services_.windows, [this] { return std::make_unique<GrowWindow>(grow_); });
+grow::GrowWindow& OstraApp::growWindow() {
+    return madeOnce(growWindow_, services_.windows, [this] { return std::make_unique<grow::GrowWindow>(grow_); });
 }
 
 ReportWindow& OstraApp::reportWindow() {
-    return madeOnce(softTest_, services_.windows,
+    return madeOnce(reportWindow_, services_.windows,
                     [this] { return std::make_unique<ReportWindow>(softwareTest_, services_.windows); });
 }
 
@@ -195,8 +195,8 @@ void OstraApp::connectWindowCommands() {
     bindCommand(a.minimize, "click.wav", &OstraApp::minimize);
     bindCommand(a.close, "click.wav", &OstraApp::closeProgram);
     bindCommand(a.exitProgram, "click.wav", &OstraApp::closeProgram);
-    bindCommand(a.show, "click.wav", &OstraApp::show1);
-    bindCommand(a.hide, "click.wav", &OstraApp::hide1);
+    bindCommand(a.show, "click.wav", &OstraApp::showMainWindow);
+    bindCommand(a.hide, "click.wav", &OstraApp::hideMainWindow);
     bindCommand(a.information, "click.wav", &OstraApp::openInformation);
     connect(&a.warningOptions, &QAction::triggered, this, &OstraApp::openWarningOptions);
     connect(&a.refreshWarningState, &QAction::triggered, this, [this] {
@@ -269,14 +269,14 @@ void OstraApp::connectListsAndWeb() {
     connect(&a.onlineUpgrade, &QAction::triggered, &upgrade_, &UpgradeCheck::command);
     connect(&upgrade_, &UpgradeCheck::autoUpgradeRequested, &controller_, &MainController::setAutoUpgradeCheck);
     connect(&controller_, &MainController::upgradeCheckDue, &upgrade_, &UpgradeCheck::check);
-    connect(&upgrade_, &UpgradeCheck::closeRequested, form1_.get(), &QWidget::close);
+    connect(&upgrade_, &UpgradeCheck::closeRequested, mainWindow_.get(), &QWidget::close);
     connect(&a.editStartup, &QAction::triggered, this,
             [this] { editList(lists_.startupFolder(), QString::fromLatin1(kStartupEditorTitle)); });
     connect(&a.editFavorites, &QAction::triggered, this, [this] {
         editList(lists_.favoriteFolder(), QString::fromLatin1(kFavoriteEditorTitle));
         lists_.fillFavorites();
     });
-    connect(form1_.get(), &MainWindow::favoriteChosen, &lists_, &ProgramLists::startFavorite);
+    connect(mainWindow_.get(), &MainWindow::favoriteChosen, &lists_, &ProgramLists::startFavorite);
     connect(&a.softwareTest, &QAction::triggered, this, [this] {
         reportWindow();  // follows the test from its first figures
         softwareTest_.start();
@@ -284,44 +284,35 @@ void OstraApp::connectListsAndWeb() {
 }
 
 // What grew since the start point: a snapshot at each fresh start point,
-// the notification when a limit warning opens (connected before the
-// window, whose modal showing returns only once it has closed).
+// the notification when a limit warning opens (see warningRequested).
 void OstraApp::connectWhatGrew() {
     Actions& a = actions_;
-    connect(&monitor_, &Monitor::startPointSetAfresh, &grow_, &GrowWatch::markStart);
-    connect(&warning_, &Warning::showRequested, this, [this](bool modal) {
-        if (modal) grow_.warningOpened(monitor_.figures().nowLoad);
-    });
-    connect(&grow_, &GrowWatch::openRequested, this, &OstraApp::openWhatGrew);
+    connect(&monitor_, &Monitor::startPointSetAfresh, &grow_, &grow::GrowWatch::markStart);
+    connect(&grow_, &grow::GrowWatch::openRequested, this, &OstraApp::openWhatGrew);
     connect(&a.whatGrew, &QAction::triggered, this, &OstraApp::openWhatGrew);
     connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
 }
 
 // The load history: a sample at each tick, the events beside it (the
-// warning's before its window, whose modal showing returns only once it has
-// closed), saved as the main window closes.
+// warning's: see warningRequested), saved as the main window closes.
 void OstraApp::connectLoadHistory() {
     bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
     connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
     connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
             [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
-    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
-        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
-    });
-    connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
+    connect(mainWindow_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
 }
 
 // The windows' life: the warning window, the main window, the tray icon and
 // the popup menu.
 void OstraApp::connectWindowLife() {
-    // The warning window, made when the load first calls for it.
-    connect(&warning_, &Warning::showRequested, this, [this](bool modal) { warningWindow().present(modal); });
+    connect(&warning_, &Warning::showRequested, this, &OstraApp::warningRequested);
 
     // The main window's life.
-    connect(form1_.get(), &MainWindow::shownFromHidden, &controller_, &MainController::formShow);
-    connect(form1_.get(), &MainWindow::activated, &controller_, &MainController::formActivate);
-    connect(form1_.get(), &MainWindow::closing, &controller_, &MainController::formClose);
-    connect(&controller_, &MainController::closeRequested, form1_.get(), &QWidget::close);
+    connect(mainWindow_.get(), &MainWindow::shownFromHidden, &controller_, &MainController::formShow);
+    connect(mainWindow_.get(), &MainWindow::activated, &controller_, &MainController::formActivate);
+    connect(mainWindow_.get(), &MainWindow::closing, &controller_, &MainController::formClose);
+    connect(&controller_, &MainController::closeRequested, mainWindow_.get(), &QWidget::close);
 
     // The tray icon and the popup menu.
     connect(&monitor_, &Monitor::trayHintChanged, tray_, &TrayIcon::setHint);
@@ -329,76 +320,77 @@ void OstraApp::connectWindowLife() {
         QAction* def = menu_->defaultAction();
         if (def && def->isEnabled()) def->trigger();
     });
-    form1_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(form1_.get(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { menu_->popup(form1_->mapToGlobal(p)); });
+    mainWindow_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mainWindow_.get(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { menu_->popup(mainWindow_->mapToGlobal(p)); });
 }
 
-void OstraApp::start() { showInFront(*form1_); }
+void OstraApp::start() { showInFront(*mainWindow_); }
 
 void OstraApp::showRequested() {
     if (services_.windows.isApplicationMinimized()) {
         services_.windows.restoreApplication();
-    } else if (!form1_->isVisible()) {
+    } else if (!mainWindow_->isVisible()) {
         // Hidden with "Hide": without a tray to show it from, starting the
         // program again is the way back, so it shows it.
-        form1_->show();
+        mainWindow_->show();
     }
-    form1_->raise();
-    form1_->activateWindow();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
 }
 
 void OstraApp::shutdown() {
     // Closing the main window runs the shutdown sequence once and quits.
-    form1_->close();
+    mainWindow_->close();
 }
 
 void OstraApp::stickToRightEnd() {
-    const QRect tab = form1_->dockTabRect();
+    const QRect tab = mainWindow_->dockTabRect();
     const int screenWidth = services_.windows.screenSize().width();
-    form1_->setGeometry(screenWidth + tab.x() - tab.width(), form1_->y(), tab.width() + tab.x(), form1_->height());
+    mainWindow_->setGeometry(screenWidth + tab.x() - tab.width(), mainWindow_->y(), tab.width() + tab.x(),
+                             mainWindow_->height());
 }
 
 void OstraApp::takeOutMainForm() {
-    const QRect back = form1_->displayBackRect();
+    const QRect back = mainWindow_->displayBackRect();
     const int width = back.x() + back.width() + 5;
     const int screenWidth = services_.windows.screenSize().width();
-    form1_->setGeometry(screenWidth - width + 2, form1_->y(), width, form1_->height());
+    mainWindow_->setGeometry(screenWidth - width + 2, mainWindow_->y(), width, mainWindow_->height());
 }
 
 void OstraApp::minimize() { services_.windows.minimizeApplication(); }
 
-void OstraApp::closeProgram() { form1_->close(); }
+void OstraApp::closeProgram() { mainWindow_->close(); }
 
 void OstraApp::closeOtherWindows() {
-    for (QWidget* w : std::initializer_list<QWidget*>{softTest_.get(), form2_.get(), form3_.get(), warn1_.get(),
-                                                      growWindow_.get(), loadHistory_.get()})
+    for (QWidget* w : std::initializer_list<QWidget*>{reportWindow_.get(), infoWindow_.get(), optionsWindow_.get(),
+                                                      warningWindow_.get(), growWindow_.get(), loadHistory_.get()})
         if (w && w->isVisible()) w->close();
 }
 
-void OstraApp::show1() {
+void OstraApp::showMainWindow() {
     // After "Minimize" the whole program comes back, less the other windows
     // that were open: they are closed as visible ones.
     if (services_.windows.isApplicationMinimized()) services_.windows.restoreApplication();
     closeOtherWindows();
-    showInFront(*form1_);  // from hidden this replays the start-up sequence
+    showInFront(*mainWindow_);  // from hidden this replays the start-up sequence
 }
 
-void OstraApp::hide1() {
+void OstraApp::hideMainWindow() {
     if (services_.windows.isApplicationMinimized()) services_.windows.restoreApplication();
     closeOtherWindows();
-    form1_->hide();
+    mainWindow_->hide();
 }
 
 void OstraApp::openInformation() {
     InfoWindow& info = infoWindow();
-    info.setVersionText(form1_->versionText());
+    info.setVersionText(mainWindow_->versionText());
     ui::centreOnScreen(&info);
     info.exec();
 }
 
 void OstraApp::openWarningOptions() {
-    if (form3_ && form3_->isVisible()) return;
+    if (optionsWindow_ && optionsWindow_->isVisible()) return;
     cue_.play("click.wav");
     OptionsWindow& options = optionsWindow();
     ui::centreOnScreen(&options);
@@ -410,7 +402,20 @@ void OstraApp::acknowledgeWarning() {
     loadRecorder_.mark(loadhistory::Acknowledged);
     restAlarm_.setPassedMinutes(0);
     monitor_.setExceedLimitState(true);
-    form1_->setVersionText(QStringLiteral("Exceed Limit"));
+    mainWindow_->setVersionText(QStringLiteral("Exceed Limit"));
+}
+
+void OstraApp::warningRequested(bool modal) {
+    // A modal showing returns only once the window has closed again (it
+    // runs its own event loop): what reports a limit warning comes first.
+    if (modal) {
+        // 1. The notification of what grew, with the load that passed.
+        grow_.warningOpened(monitor_.figures().nowLoad);
+        // 2. The event in the load history.
+        loadRecorder_.mark(loadhistory::WarningShown);
+    }
+    // 3. The window, made when the load first calls for it.
+    warningWindow().present(modal);
 }
 
 void OstraApp::startTimer() { restTimer_.start(); }
@@ -441,7 +446,7 @@ void OstraApp::refreshStart() {
 
 void OstraApp::moveStart() {
     if (services_.dialogs.confirm(QString::fromLatin1(kMoveStartQuestion)) == Answer::No) return;
-    if (std::optional<QString> error = startPoint_.moveTo(form1_->selectedHistoryEntry()))
+    if (std::optional<QString> error = startPoint_.moveTo(mainWindow_->selectedHistoryEntry()))
         services_.dialogs.error(*error + QLatin1Char('.'));
 }
 
@@ -467,7 +472,7 @@ void OstraApp::setGrowthNotification(bool on) {
     // Its own sequence: read, change the one key, replace.
     SettingsFile ini(services_.files, controller_.iniPath());
     ini.load();
-    ini.writeBool(QStringLiteral("grow"), QStringLiteral("Notify"), on);
+    ini.write(kGrowNotifyKey, on);
     ini.commit();
 }
 

@@ -41,7 +41,9 @@ class OptionsWindow;
 class WarningDialog;
 class ReportWindow;
 class TrayIcon;
+namespace grow {
 class GrowWindow;
+}
 namespace loadhistory {
 class LoadHistoryWindow;
 }
@@ -65,7 +67,7 @@ public:
     // The session ends (signal or session manager): the shutdown sequence.
     void shutdown();
 
-    MainWindow& mainWindow() { return *form1_; }
+    MainWindow& mainWindow() { return *mainWindow_; }
     MainController& controller() { return controller_; }
     Monitor& monitor() { return monitor_; }
     // Made at their first use: a resting program keeps only the windows it
@@ -74,7 +76,7 @@ public:
     OptionsWindow& optionsWindow();
     WarningDialog& warningWindow();
     ReportWindow& reportWindow();
-    GrowWindow& growWindow();
+    grow::GrowWindow& growWindow();
     loadhistory::LoadHistoryWindow& loadHistoryWindow();
     loadhistory::LoadRecorder& loadRecorder() { return loadRecorder_; }
     WarningOptions& options() { return options_; }
@@ -88,7 +90,7 @@ public:
     UpgradeCheck& upgrade() { return upgrade_; }
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
-    GrowWatch& growWatch() { return grow_; }
+    grow::GrowWatch& growWatch() { return grow_; }
 
 private:
     void buildMenu();
@@ -107,8 +109,8 @@ private:
     void takeOutMainForm();
     void minimize();
     void closeProgram();
-    void show1();
-    void hide1();
+    void showMainWindow();
+    void hideMainWindow();
     void closeOtherWindows();
     void openInformation();
     void openWarningOptions();
@@ -124,6 +126,8 @@ private:
     // What grew since the start point.
     void openWhatGrew();
     void setGrowthNotification(bool on);
+    // A warning asks for its window.
+    void warningRequested(bool modal);
     // The load history's window, and its export.
     void openLoadHistory();
     void exportLoadHistory(std::int64_t from, std::int64_t to);
@@ -137,6 +141,7 @@ private:
     Services& services_;
     // The logic, built first.
     WarningOptions options_;
+    WarningOptionsFile optionsFile_;
     MainSettings settings_;
     ViewState view_;
     Warning warning_;
@@ -152,16 +157,16 @@ private:
     MemoryRefresh refresh_;
     UpgradeCheck upgrade_;
     MainController controller_;
-    GrowWatch grow_;
+    grow::GrowWatch grow_;
     loadhistory::LoadRecorder loadRecorder_;
     Actions actions_;
     // The windows.
-    std::unique_ptr<MainWindow> form1_;
-    std::unique_ptr<InfoWindow> form2_;
-    std::unique_ptr<OptionsWindow> form3_;
-    std::unique_ptr<WarningDialog> warn1_;
-    std::unique_ptr<ReportWindow> softTest_;
-    std::unique_ptr<GrowWindow> growWindow_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<InfoWindow> infoWindow_;
+    std::unique_ptr<OptionsWindow> optionsWindow_;
+    std::unique_ptr<WarningDialog> warningWindow_;
+    std::unique_ptr<ReportWindow> reportWindow_;
+    std::unique_ptr<grow::GrowWindow> growWindow_;
     std::unique_ptr<loadhistory::LoadHistoryWindow> loadHistory_;
     std::unique_ptr<QMenu> menu_;
     TrayIcon* tray_ = nullptr;

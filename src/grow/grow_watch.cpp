@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 
-namespace ostra {
+namespace ostra::grow {
 
 GrowWatch::GrowWatch(Deps deps, QObject* parent) : QObject(parent), d_(deps), refresh_(deps.clock.createTimer()) {
     // One worker, so scans are delivered in the order they were asked for;
@@ -79,4 +79,4 @@ void GrowWatch::waitForScans() {
     }
 }
 
-}  // namespace ostra
+}  // namespace ostra::grow

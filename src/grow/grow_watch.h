@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-namespace ostra {
+namespace ostra::grow {
 
 class GrowWatch : public QObject {
     Q_OBJECT
@@ -73,4 +73,4 @@ private:
     QThreadPool pool_;
 };
 
-}  // namespace ostra
+}  // namespace ostra::grow

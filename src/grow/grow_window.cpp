@@ -8,7 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace ostra {
+namespace ostra::grow {
 
 GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint), watch_(watch) {
@@ -81,4 +81,4 @@ void GrowWindow::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
 }
 
-}  // namespace ostra
+}  // namespace ostra::grow

@@ -8,7 +8,7 @@
 class QLabel;
 class QTableWidget;
 
-namespace ostra {
+namespace ostra::grow {
 
 class GrowWatch;
 
@@ -33,4 +33,4 @@ private:
     bool placed_ = false;
 };
 
-}  // namespace ostra
+}  // namespace ostra::grow

@@ -79,10 +79,20 @@ void Monitor::tick() {
     if (!d_.view.mainShown) return;
     // The stopwatch on the window moves on with the tick.
     d_.restTimer.poll();
+    const std::optional<int> now = readFigures();
+    if (!now) return;
+    refillLoadGauges(*now);
+    const int nowLoad = f_.nowLoad;
+    emit sampled(nowLoad);
+    warnOrRemind(nowLoad);
+}
 
+// Steps 1 to 7: one reading each. Returns step 4's reading, the new
+// NowLoad, or nothing when a reading failed.
+std::optional<int> Monitor::readFigures() {
     // 1. A change moves the last level into the prior figure and the history.
     std::optional<int> r = readLoad();
-    if (!r) return;
+    if (!r) return std::nullopt;
     if (*r != f_.nowLoad) {
         f_.priorLoad = f_.nowLoad;
         f_.priorShown = f_.priorLoad;
@@ -90,7 +100,7 @@ void Monitor::tick() {
     }
 
     // 2. Tray hint, passed on only when it changes.
-    if (!(r = readLoad())) return;
+    if (!(r = readLoad())) return std::nullopt;
     const QString hint = QStringLiteral("Ostra%1%/%2").arg(100 - *r).arg(d_.restTimer.elapsedText());
     if (hint != trayHint_) {
         trayHint_ = hint;
@@ -98,41 +108,46 @@ void Monitor::tick() {
     }
 
     // 3. Used and now.
-    if (!(r = readLoad())) return;
+    if (!(r = readLoad())) return std::nullopt;
     f_.usedLoad = *r;
 
     // 4. Free; this reading becomes NowLoad in step 8.
     const std::optional<int> r4 = readLoad();
-    if (!r4) return;
+    if (!r4) return std::nullopt;
     f_.freePercent = 100 - *r4;
 
     // 5. Since the start point.
-    if (!(r = readLoad())) return;
+    if (!(r = readLoad())) return std::nullopt;
     f_.riseSinceStart = *r - f_.startLoad;
 
     // 6. Since the prior level.
-    if (!(r = readLoad())) return;
+    if (!(r = readLoad())) return std::nullopt;
     f_.riseSincePrior = *r - f_.priorLoad;
 
     // 7. Since the prior run.
-    if (!(r = readLoad())) return;
+    if (!(r = readLoad())) return std::nullopt;
     f_.riseSincePriorRun = *r - f_.priorRunLoad;
     f_.sampled = true;
     publish();
+    return r4;
+}
 
-    // 8. Re-fill the load gauges point by point with the timer stopped.
-    if (*r4 != f_.nowLoad) {
+// 8. Re-fill the load gauges point by point with the timer stopped.
+void Monitor::refillLoadGauges(int load) {
+    if (load != f_.nowLoad) {
         timer_->setInterval(0);
         f_.nowLoad = 0;
         emit loadGaugeStep(0);
-        for (int i = 0; i < *r4; ++i) {
+        for (int i = 0; i < load; ++i) {
             ++f_.nowLoad;
             emit loadGaugeStep(f_.nowLoad);
         }
         timer_->setInterval(1000);
     }
-    const int nowLoad = f_.nowLoad;
-    emit sampled(nowLoad);
+}
+
+// Steps 9 to 13: the warnings and the rest reminder.
+void Monitor::warnOrRemind(int nowLoad) {
     const int risePrior = f_.riseSincePrior >= 1 ? clampPercent(f_.riseSincePrior) : 0;
 
     // 9. Back within both limits: the acknowledged state ends.
@@ -143,7 +158,7 @@ void Monitor::tick() {
     if (d_.restAlarm.due()) {
         d_.restAlarm.setPassedMinutes(0);
         d_.warning.setMessage(QString::fromLatin1(kRestMessage));
-        d_.warning.setPanelColor(d_.warning.panelColor() == kBlue ? kBlack : kBlue);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kBlue ? ui::kBlack : ui::kBlue);
         if (!d_.warning.isShown()) d_.cue.play(QStringLiteral("alarm.wav"));
         d_.warning.showModeless();
         return;
@@ -154,7 +169,7 @@ void Monitor::tick() {
 
     // 12. Load limit.
     if (nowLoad > d_.options.loadLimit && d_.options.useLoadLimit) {
-        d_.warning.setPanelColor(d_.warning.panelColor() == kRed ? kBlue : kRed);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlue : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kLoadLimitMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
         if (!d_.warning.isShown()) d_.warning.showModal();
@@ -163,7 +178,7 @@ void Monitor::tick() {
     // 13. Rise, whatever step 12 did (figures may have moved meanwhile).
     const int risePriorNow = f_.riseSincePrior >= 1 ? clampPercent(f_.riseSincePrior) : 0;
     if (risePriorNow > d_.options.riseLimit && d_.options.useRiseLimit) {
-        d_.warning.setPanelColor(d_.warning.panelColor() == kRed ? kBlack : kRed);
+        d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlack : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kRiseMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
         if (!d_.warning.isShown()) d_.warning.showModal();

@@ -81,6 +81,10 @@ signals:
 private:
     // Passes the figures on when they differ from those last passed on.
     void publish();
+    // The tick's parts.
+    std::optional<int> readFigures();
+    void refillLoadGauges(int load);
+    void warnOrRemind(int nowLoad);
 
     Deps d_;
     Figures f_;

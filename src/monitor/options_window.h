@@ -1,5 +1,6 @@
 // TForm3, "Resource Emergency Warning Option": the two limits with their
-// mirror gauges and the three switches. Closing it writes section "x".
+// mirror gauges and the three switches. Closing it has the options' owner
+// write them to the settings file.
 #pragma once
 
 #include "monitor/warning_options.h"
@@ -11,7 +12,6 @@ class QPushButton;
 
 namespace ostra {
 class Dialogs;
-class Files;
 struct ViewState;
 namespace ui {
 class Gauge;
@@ -21,8 +21,7 @@ class LimitSlider;
 class OptionsWindow : public QDialog {
     Q_OBJECT
 public:
-    OptionsWindow(Files& files, Dialogs& dialogs, QString iniPath, WarningOptions& options, ViewState& view,
-                  QWidget* parent = nullptr);
+    OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewState& view, QWidget* parent = nullptr);
 
     // "Default": 95 and 30; the check boxes stay.
     void setDefaults();
@@ -36,21 +35,23 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void buildLimits();
+    QPushButton* buildButtons();
+    void bind(QPushButton* defaults);
     void syncFromOptions();
     bool writeOnClose();
 
-    Files& files_;
     Dialogs& dialogs_;
-    QString ini_;
+    WarningOptionsFile& file_;
     WarningOptions& options_;
     ViewState& view_;
     QPushButton* ok_;
-    ui::LimitSlider* xx1_;
-    ui::LimitSlider* yy1_;
-    ui::Gauge* xx2_;
-    ui::Gauge* yy2_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
+    ui::LimitSlider* loadLimitSlider_;
+    ui::LimitSlider* riseLimitSlider_;
+    ui::Gauge* loadLimitGauge_;
+    ui::Gauge* riseLimitGauge_;
+    QCheckBox* useLoadLimitBox_;
+    QCheckBox* useRiseLimitBox_;
     QCheckBox* sound_;
 };
 

@@ -44,7 +44,7 @@ signals:
 
 private:
     QString message_ = QString::fromLatin1(kLoadLimitMessage);
-    QColor panel_ = kRed;
+    QColor panel_ = ui::kRed;
     bool shown_ = false;
 };
 

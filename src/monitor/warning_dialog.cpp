@@ -29,7 +29,7 @@ WarningDialog::WarningDialog(Warning& warning, QWidget* parent)
     panel_->setObjectName(QStringLiteral("Shape2"));
     panel_->setGeometry(40, 12, 313, 74);
     panel_->setBrushColor(warning_.panelColor());
-    panel_->setPenColor(kBlack);
+    panel_->setPenColor(ui::kBlack);
     message_ = new QLabel(warning_.message(), this);
     message_->setObjectName(QStringLiteral("Label1"));
     message_->setGeometry(48, 18, 305, 65);

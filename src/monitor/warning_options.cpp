@@ -2,24 +2,41 @@
 
 #include "monitor/figures.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 
 namespace ostra {
 
 void WarningOptions::read(const SettingsFile& f) {
     // The sliders keep their values within 0..100.
-    loadLimit = clampPercent(f.readInt("x", "xx1", loadLimit));
-    riseLimit = clampPercent(f.readInt("x", "yy1", riseLimit));
-    useLoadLimit = f.readBool("x", "checkbox1", useLoadLimit);
-    useRiseLimit = f.readBool("x", "checkbox2", useRiseLimit);
-    useSound = f.readBool("x", "SoundCheck", useSound);
+    loadLimit = clampPercent(f.read(kLoadLimitKey, loadLimit));
+    riseLimit = clampPercent(f.read(kRiseLimitKey, riseLimit));
+    useLoadLimit = f.read(kUseLoadLimitKey, useLoadLimit);
+    useRiseLimit = f.read(kUseRiseLimitKey, useRiseLimit);
+    useSound = f.read(kUseSoundKey, useSound);
 }
 
 void WarningOptions::write(SettingsFile& f) const {
-    f.writeInt("x", "xx1", loadLimit);
-    f.writeInt("x", "yy1", riseLimit);
-    f.writeBool("x", "checkbox1", useLoadLimit);
-    f.writeBool("x", "checkbox2", useRiseLimit);
-    f.writeBool("x", "SoundCheck", useSound);
+    f.write(kLoadLimitKey, loadLimit);
+    f.write(kRiseLimitKey, riseLimit);
+    f.write(kUseLoadLimitKey, useLoadLimit);
+    f.write(kUseRiseLimitKey, useRiseLimit);
+    f.write(kUseSoundKey, useSound);
+}
+
+WarningOptionsFile::WarningOptionsFile(Files& files, QString path, WarningOptions& options)
+    : files_(files), path_(std::move(path)), options_(options) {}
+
+void WarningOptionsFile::load() {
+    SettingsFile ini(files_, path_);
+    ini.load();
+    options_.read(ini);
+}
+
+bool WarningOptionsFile::save() {
+    SettingsFile ini(files_, path_);
+    ini.load();
+    options_.write(ini);
+    return ini.commit();
 }
 
 }  // namespace ostra

@@ -55,6 +55,31 @@ bool SettingsFile::writeBool(const QString& section, const QString& key, bool va
     return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QString SettingsFile::read(const SettingsKey& k, const QString& def) const {
+    Q_ASSERT(k.type == SettingType::Text);
+    return readString(k.sectionName(), k.keyName(), def);
+}
+
+int SettingsFile::read(const SettingsKey& k, int def) const {
+    Q_ASSERT(k.type == SettingType::Integer);
+    return readInt(k.sectionName(), k.keyName(), def);
+}
+
+bool SettingsFile::read(const SettingsKey& k, bool def) const {
+    Q_ASSERT(k.type == SettingType::Boolean);
+    return readBool(k.sectionName(), k.keyName(), def);
+}
+
+bool SettingsFile::write(const SettingsKey& k, int value) {
+    Q_ASSERT(k.type == SettingType::Integer && k.use == SettingsKey::Use::ReadWrite);
+    return writeInt(k.sectionName(), k.keyName(), value);
+}
+
+bool SettingsFile::write(const SettingsKey& k, bool value) {
+    Q_ASSERT(k.type == SettingType::Boolean && k.use == SettingsKey::Use::ReadWrite);
+    return writeBool(k.sectionName(), k.keyName(), value);
+}
+
 bool SettingsFile::commit() {
     if (!readable_ || refused_) return false;
     if (content_ == loaded_ && files_.fileExists(path_)) return true;

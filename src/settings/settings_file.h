@@ -4,6 +4,8 @@
 // the whole new one; a failed write leaves the old one.
 #pragma once
 
+#include "settings/settings_keys.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -36,6 +38,13 @@ public:
     bool writeInt(const QString& section, const QString& key, int value);
     // Written as "1" or "0".
     bool writeBool(const QString& section, const QString& key, bool value);
+
+    // The same for a key of the table (settings_keys.h), by its type.
+    QString read(const SettingsKey& k, const QString& def) const;
+    int read(const SettingsKey& k, int def) const;
+    bool read(const SettingsKey& k, bool def) const;
+    bool write(const SettingsKey& k, int value);
+    bool write(const SettingsKey& k, bool value);
 
     // Replaces the file with the text in memory (nothing when unchanged).
     // False when it could not, or when the file was not read whole; the

@@ -42,7 +42,20 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
     setFixedSize(kClientWidth, kClientHeight);
     setFont(ui::narrowFont(12));
     ui::fillBackground(this, Qt::white);
+    // Built from top to bottom: the order of the children is the order
+    // they lie over each other.
+    buildProgress();
+    buildFigures();
+    buildLog();
+    buildValuation();
+    buildButtons();
+    bind();
+    showFigures(test_.figures());
+    showProgress(test_.testSeconds(), SoftTest::kTestLength);
+}
 
+// The test's progress bar.
+void ReportWindow::buildProgress() {
     caption(this, "Label2", QStringLiteral("Process"), 10, 6);
     gauge_ = new ui::Gauge(ui::Gauge::Kind::Bar, this);
     gauge_->setObjectName(QStringLiteral("Gauge8"));
@@ -51,7 +64,10 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
     gauge_->setForeColor(QColor(0, 128, 0));
     gauge_->setMaxValue(SoftTest::kTestLength);
     gauge_->setAccessibleName(QStringLiteral("Process"));
+}
 
+// The seven figures: three above the log, four in the result frame.
+void ReportWindow::buildFigures() {
     // The frame goes first so that the result values lie on it.
     auto* frame = new ui::Shape(ui::Shape::Form::Frame, this);
     frame->setObjectName(QStringLiteral("Shape1"));
@@ -82,7 +98,11 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
         // it says what the number is.
         values_[i]->setAccessibleDescription(text.trimmed());
     }
+}
 
+// The log of the load's movement, and the program's memory beside "Test
+// result".
+void ReportWindow::buildLog() {
     caption(this, "Label1", QStringLiteral("Resource movement  report"), 11, 75);
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("Memo1"));
@@ -100,7 +120,10 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
     memory_->setGeometry(100, 232, 485, 15);
     memory_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     memory_->setAccessibleDescription(QStringLiteral("Program memory"));
+}
 
+// The rating, shown in a row of radio buttons.
+void ReportWindow::buildValuation() {
     auto* group = new QGroupBox(QStringLiteral("Valuation"), this);
     group->setObjectName(QStringLiteral("RadioGroup1"));
     group->setGeometry(8, 320, 577, 36);
@@ -118,7 +141,9 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
         r->setFocusPolicy(Qt::NoFocus);
         valuation_->addButton(r, i);
     }
+}
 
+void ReportWindow::buildButtons() {
     result_ = new QPushButton(QStringLiteral("TEST RESULT"), this);
     result_->setObjectName(QStringLiteral("Button1"));
     result_->setGeometry(232, 366, 113, 33);
@@ -128,7 +153,10 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
     ok_->setGeometry(492, 370, 89, 28);
     ok_->setAccessibleName(QStringLiteral("OK"));
     ok_->setDefault(true);
+}
 
+// The two buttons go to the test; the window follows what it announces.
+void ReportWindow::bind() {
     connect(result_, &QPushButton::clicked, &test_, &SoftTest::testResult);
     connect(ok_, &QPushButton::clicked, this, [this] {
         test_.ok();
@@ -141,9 +169,6 @@ ReportWindow::ReportWindow(SoftTest& test, WindowServices& windows, QWidget* par
     connect(&test_, &SoftTest::logCleared, memo_, &QPlainTextEdit::clear);
     connect(&test_, &SoftTest::logLineAdded, memo_, &QPlainTextEdit::appendPlainText);
     connect(&test_, &SoftTest::showRequested, this, &ReportWindow::bringToFront);
-
-    showFigures(test_.figures());
-    showProgress(test_.testSeconds(), SoftTest::kTestLength);
 }
 
 void ReportWindow::reject() {

@@ -42,6 +42,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void buildProgress();
+    void buildFigures();
+    void buildLog();
+    void buildValuation();
+    void buildButtons();
+    void bind();
     void showFigures(const SoftTestFigures& f);
     void showProgress(int seconds, int length);
     void showValuation(int index);

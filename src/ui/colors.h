@@ -4,7 +4,7 @@
 
 #include <QColor>
 
-namespace ostra {
+namespace ostra::ui {
 
 inline const QColor kBlack{0, 0, 0};
 inline const QColor kNavy{0, 0, 128};
@@ -20,4 +20,4 @@ inline const QColor kFuchsia{255, 0, 255};
 inline const QColor kAqua{0, 255, 255};
 inline const QColor kWhite{255, 255, 255};
 
-}  // namespace ostra
+}  // namespace ostra::ui

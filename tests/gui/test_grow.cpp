@@ -26,7 +26,7 @@ TEST(GrowApp, MenuEntriesAtTheEndCtrlGAndTheWindowAfterEachFreshStartPoint) {
     AppHarness h([](FakePlatform& fp, const QString&) { fp.processMemory.set(scanOf({{"editor", 100}})); });
     h.fp.now = {9, 30, 5};
     h.start();
-    GrowWatch& watch = h.app->growWatch();
+    grow::GrowWatch& watch = h.app->growWatch();
     watch.waitForScans();
     EXPECT_EQ(h.fp.processMemory.scans, 1) << "the showing sets the start point afresh";
 
@@ -51,7 +51,7 @@ TEST(GrowApp, MenuEntriesAtTheEndCtrlGAndTheWindowAfterEachFreshStartPoint) {
     // The load rises and a program grows: the window shows it first.
     h.fp.processMemory.set(scanOf({{"editor", 130}, {"hog", 1024 + 512}}));
     h.app->actions().whatGrew.trigger();
-    GrowWindow& w = h.app->growWindow();
+    grow::GrowWindow& w = h.app->growWindow();
     ASSERT_TRUE(w.isVisible());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("What grew since the start point"));
     watch.waitForScans();

@@ -191,7 +191,7 @@ TEST_F(GrowFixture, ScanReadsEveryProcessItCanAndCountsTheUnreadable) {
 
 TEST_F(GrowFixture, ProcessesAreGroupedIntoNamedApplications) {
     LinuxProcessMemory memory(proc(), {home(), system()});
-    const grow::Snapshot s = GrowWatch::collect(memory);
+    const grow::Snapshot s = grow::GrowWatch::collect(memory);
     QMap<QString, grow::AppMemory> byName;
     for (const grow::AppMemory& a : s.apps) byName.insert(a.name, a);
     EXPECT_EQ(byName.keys(), (QStringList{QStringLiteral("Big One"), QStringLiteral("Firefox"),
@@ -311,9 +311,9 @@ TEST(GrowWatchTest, SnapshotsRunOffTheCallerAndTheWarningNotifiesOnce) {
     FakeNotifier notifier;
     FakeClock clock;
     clock.now = {14, 2, 7};
-    GrowWatch watch({memory, notifier, clock});
-    QSignalSpy changed(&watch, &GrowWatch::changed);
-    QSignalSpy open(&watch, &GrowWatch::openRequested);
+    grow::GrowWatch watch({memory, notifier, clock});
+    QSignalSpy changed(&watch, &grow::GrowWatch::changed);
+    QSignalSpy open(&watch, &grow::GrowWatch::openRequested);
 
     memory.set(fakeScan({{"editor", 100}, {"shell", 10}}, 2));
     watch.markStart(43);
@@ -333,7 +333,7 @@ TEST(GrowWatchTest, SnapshotsRunOffTheCallerAndTheWarningNotifiesOnce) {
     EXPECT_EQ(watch.rows()[0].name, QStringLiteral("hog"));
     EXPECT_EQ(watch.unreadable(), 3);
     ASSERT_EQ(clock.timers.size(), 1u);
-    EXPECT_EQ(clock.timers[0]->interval(), GrowWatch::kRefreshMs);
+    EXPECT_EQ(clock.timers[0]->interval(), grow::GrowWatch::kRefreshMs);
     memory.set(fakeScan({{"editor", 300}}));
     const int scans = memory.scans;
     clock.timers[0]->fire();

@@ -10,6 +10,7 @@
 
 using namespace ostra;
 using ostra::test::Rig;
+using ostra::ui::kBlack, ostra::ui::kBlue, ostra::ui::kRed;
 
 namespace {
 

@@ -45,7 +45,7 @@ struct TrayFramesX11::Formats {
 
 std::unique_ptr<TrayFramesX11> TrayFramesX11::create(std::function<QImage(int, int)> render) {
     // Pixels go to the server as they lie in memory.
-    xcb_connection_t* c = x11ConnectionForPixels();
+    xcb_connection_t* c = ui::x11ConnectionForPixels();
     if (!c) return nullptr;
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_render_id);
     if (!ext || !ext->present) return nullptr;

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-namespace ostra {
+namespace ostra::ui {
 
 namespace {
 
@@ -76,4 +76,4 @@ bool OnScreenX11::present(QWidget* control, const QImage& picture) {
     return true;
 }
 
-}  // namespace ostra
+}  // namespace ostra::ui

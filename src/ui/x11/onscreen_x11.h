@@ -11,7 +11,7 @@
 
 class QWidget;
 
-namespace ostra {
+namespace ostra::ui {
 
 class OnScreenX11 {
 public:
@@ -40,4 +40,4 @@ private:
     int puts_ = 0;
 };
 
-}  // namespace ostra
+}  // namespace ostra::ui

@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-namespace ostra {
+namespace ostra::ui {
 
 xcb_connection_t* x11ConnectionForPixels() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -18,4 +18,4 @@ xcb_connection_t* x11ConnectionForPixels() {
     return c;
 }
 
-}  // namespace ostra
+}  // namespace ostra::ui
