@@ -51,7 +51,6 @@ LoadHistoryWindow::LoadHistoryWindow(LoadRecorder& recorder, std::function<std::
 
     plot_ = new LoadHistoryPlot(recorder_.ring(), this);
     plot_->setAccessibleName(QString::fromLatin1(kWindowTitle));
-    plot_->setToolTip(QStringLiteral("Left and Right move the cursor a column, Home and End to the ends"));
     connect(plot_, &LoadHistoryPlot::hovered, this, &LoadHistoryWindow::showPointer);
 
     auto* legend = new PlotLegend(this);
