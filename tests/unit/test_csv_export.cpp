@@ -51,17 +51,17 @@ TEST(CsvExport, FailureSaysWhyAndLeavesNoFileDialogInLastFolder) {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting the test's tmpfs needs root";
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
-    // A full day: about 3.4 MB of CSV.
+    // Over five hours: about 800 KB of CSV.
     LoadRing ring;
-    for (int i = 0; i < LoadRing::kCapacity; ++i) ring.record(T0 + i, Sample{i % 101, i % 5000, 0u});
+    for (int i = 0; i < 20000; ++i) ring.record(T0 + i, Sample{i % 101, i % 5000, 0u});
     LinuxFiles files;
     FakeDialogs dialogs;
     const QString home = tmp.filePath(QStringLiteral("home"));
     CsvExporter exporter({ring, files, dialogs, home});
-    const std::int64_t to = T0 + LoadRing::kCapacity - 1;
+    const std::int64_t to = T0 + 19999;
 
-    // A full file system: 1 MiB, with a file already there.
-    Tmpfs full(tmp.filePath(QStringLiteral("full")), "size=1m,mode=0755");
+    // A full file system: 256 KiB, with a file already there.
+    Tmpfs full(tmp.filePath(QStringLiteral("full")), "size=256k,mode=0755");
     ASSERT_TRUE(full.mounted) << "mount: " << std::strerror(errno);
     const QString kept = full.path + QStringLiteral("/day.csv");
     {
