@@ -15,6 +15,7 @@
 #include "ui/artwork.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMenu>
 
 namespace ostra {
@@ -55,7 +56,9 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       grow_(grow::GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
-                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}) {
+                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}),
+      csvExporter_(loadhistory::CsvExporter::Deps{loadRecorder_.ring(), services.files, services.dialogs,
+                                                  QDir::homePath()}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_,
@@ -71,6 +74,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
         ini.load();
         grow_.setNotifyOn(ini.read(kGrowNotifyKey, true));
         actions_.notifyGrowth.setChecked(grow_.notifyOn());
+        loadHistoryOptions_.read(ini);
+        csvExporter_.setLastFolder(loadHistoryOptions_.exportFolder);
     }
     buildMenu();
     tray_ = new TrayIcon(chooseTrayBackend(*menu_), this);
@@ -141,6 +146,15 @@ loadhistory::LoadHistoryWindow& OstraApp::loadHistoryWindow() {
             return options_.loadLimit;
         });
         connect(w.get(), &loadhistory::LoadHistoryWindow::exportRequested, this, &OstraApp::exportLoadHistory);
+        // As it was last time: its span and size, kept when they change
+        // and when the program ends with the window open.
+        w->setSpan(loadHistoryOptions_.span);
+        w->resize(loadHistoryOptions_.size);
+        connect(w.get(), &loadhistory::LoadHistoryWindow::spanChosen, this, &OstraApp::keepLoadHistoryOptions);
+        connect(w.get(), &loadhistory::LoadHistoryWindow::closed, this, &OstraApp::keepLoadHistoryOptions);
+        connect(form1_.get(), &MainWindow::closing, this, [this] {
+            if (loadHistory_ && loadHistory_->isVisible()) keepLoadHistoryOptions();
+        });
         return w;
     });
 }
@@ -478,7 +492,22 @@ void OstraApp::setGrowthNotification(bool on) {
 
 void OstraApp::exportLoadHistory(std::int64_t from, std::int64_t to) {
     cue_.play("click.wav");
-    loadRecorder_.exportCsv(from, to);
+    if (csvExporter_.exportCsv(from, to) && csvExporter_.lastFolder() != loadHistoryOptions_.exportFolder)
+        keepLoadHistoryOptions();
+}
+
+void OstraApp::keepLoadHistoryOptions() {
+    if (loadHistory_) {
+        loadHistoryOptions_.span = loadHistory_->span();
+        // The size it was given, not a maximized or full-screen one.
+        if (!loadHistory_->isMaximized() && !loadHistory_->isFullScreen())
+            loadHistoryOptions_.size = loadHistory_->size();
+    }
+    loadHistoryOptions_.exportFolder = csvExporter_.lastFolder();
+    SettingsFile ini(services_.files, controller_.iniPath());
+    ini.load();
+    loadHistoryOptions_.write(ini);
+    ini.commit();
 }
 
 void OstraApp::editList(const QString& folder, const QString& title) {

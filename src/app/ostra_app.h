@@ -11,6 +11,8 @@
 #include "app/main_controller.h"
 #include "app/placement.h"
 #include "grow/grow_watch.h"
+#include "loadhistory/csv_export.h"
+#include "loadhistory/load_history_options.h"
 #include "loadhistory/load_recorder.h"
 #include "monitor/monitor.h"
 #include "monitor/res_list.h"
@@ -79,6 +81,7 @@ public:
     grow::GrowWindow& growWindow();
     loadhistory::LoadHistoryWindow& loadHistoryWindow();
     loadhistory::LoadRecorder& loadRecorder() { return loadRecorder_; }
+    const loadhistory::LoadHistoryOptions& loadHistoryOptions() const { return loadHistoryOptions_; }
     WarningOptions& options() { return options_; }
     RestAlarm& restAlarm() { return restAlarm_; }
     RestTimer& restTimer() { return restTimer_; }
@@ -94,6 +97,9 @@ public:
 
 private:
     void buildMenu();
+    // The load history window's span, size and export folder into the
+    // settings file, read and replaced in a sequence of their own.
+    void keepLoadHistoryOptions();
     void connectCommands();
     void connectWindowCommands();
     void connectRestTimer();
@@ -159,6 +165,8 @@ private:
     MainController controller_;
     grow::GrowWatch grow_;
     loadhistory::LoadRecorder loadRecorder_;
+    loadhistory::LoadHistoryOptions loadHistoryOptions_;
+    loadhistory::CsvExporter csvExporter_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> mainWindow_;

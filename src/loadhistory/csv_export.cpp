@@ -1,6 +1,8 @@
 #include "loadhistory/csv_export.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace ostra::loadhistory {
@@ -40,6 +42,21 @@ QByteArray csv(const LoadRing& ring, std::int64_t from, std::int64_t to) {
         out.append("\r\n");
     });
     return out;
+}
+
+bool CsvExporter::exportCsv(std::int64_t from, std::int64_t to) {
+    const QString folder = lastFolder_.isEmpty() ? d_.home : lastFolder_;
+    const std::optional<QString> target =
+        d_.dialogs.saveFile(QStringLiteral("Export CSV"), QStringLiteral("CSV files|*.csv"),
+                            QDir(folder).filePath(QLatin1String(kExportFileName)));
+    if (!target || target->isEmpty()) return false;
+    if (const std::optional<QString> reason = d_.files.replaceFileError(*target, csv(d_.ring, from, to))) {
+        d_.dialogs.error(QStringLiteral("The load history could not be saved as \"%1\": %2.")
+                             .arg(QDir::toNativeSeparators(*target), *reason));
+        return false;
+    }
+    lastFolder_ = QFileInfo(*target).absolutePath();
+    return true;
 }
 
 }  // namespace ostra::loadhistory

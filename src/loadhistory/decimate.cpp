@@ -78,6 +78,14 @@ std::vector<Column> decimate(const LoadRing& ring, std::int64_t from, std::int64
             i += m;
         }
     });
+    if (columns > to - from + 1)
+        for (int k = 1; k < columns; ++k) {
+            Column& col = out[static_cast<std::size_t>(k)];
+            if (col.seconds == 0) {
+                col = out[static_cast<std::size_t>(k - 1)];
+                col.seconds = 0;
+            }
+        }
     return out;
 }
 

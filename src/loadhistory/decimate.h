@@ -20,11 +20,13 @@ struct Column {
     Range load;      // percent
     Range pressure;  // hundredths
     unsigned events = 0;
-    int seconds = 0;  // seconds it covers: 0 when there are more columns than seconds
+    int seconds = 0;  // seconds it covers: 0 for a column that shows the second before it
 };
 
 // Column c covers the seconds from + c*n/columns up to the next column's
-// first, n = to - from + 1.
+// first, n = to - from + 1. With more columns than seconds, a column that
+// covers none shows the second before it (its figures and events), so
+// that a second spans whole columns without holes.
 std::vector<Column> decimate(const LoadRing& ring, std::int64_t from, std::int64_t to, int columns);
 
 // The column a second falls in, and the first second of a column.

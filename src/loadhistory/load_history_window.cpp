@@ -1,6 +1,7 @@
 #include "loadhistory/load_history_window.h"
 
 #include "loadhistory/csv_export.h"
+#include "loadhistory/load_history_options.h"
 #include "loadhistory/load_history_plot.h"
 #include "loadhistory/summary.h"
 #include "ui/artwork.h"
@@ -8,8 +9,10 @@
 #include <QButtonGroup>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace ostra::loadhistory {
@@ -24,23 +27,22 @@ LoadHistoryWindow::LoadHistoryWindow(LoadRecorder& recorder, std::function<std::
     setFont(ui::narrowFont(12));
     ui::fillBackground(this, QColor(192, 192, 192));
 
+    // The spans: one of them is always chosen (radio buttons, Left and
+    // Right move between them).
     auto* top = new QHBoxLayout;
     spans_ = new QButtonGroup(this);
+    spans_->setExclusive(true);
     for (int i = 0; i < static_cast<int>(kSpans.size()); ++i) {
-        auto* b = new QPushButton(QLatin1String(kSpans[static_cast<std::size_t>(i)].label), this);
-        b->setCheckable(true);
+        auto* b = new QRadioButton(QLatin1String(kSpans[static_cast<std::size_t>(i)].label), this);
         b->setToolTip(QStringLiteral("Show the last %1").arg(QLatin1String(kSpans[static_cast<std::size_t>(i)].name)));
         spans_->addButton(b, i);
         top->addWidget(b);
     }
     spans_->button(span_)->setChecked(true);
-    connect(spans_, &QButtonGroup::idClicked, this, &LoadHistoryWindow::setSpan);
-    top->addStretch(1);
-    auto* legend = new QLabel(this);
-    legend->setTextFormat(Qt::RichText);
-    legend->setText(QStringLiteral("<span style='color:#008000'>&#9632;</span> load &nbsp; "
-                                   "<span style='color:#008080'>&#9632;</span> memory pressure"));
-    top->addWidget(legend);
+    connect(spans_, &QButtonGroup::idClicked, this, [this](int id) {
+        setSpan(id);
+        emit spanChosen(id);
+    });
     top->addStretch(1);
     export_ = new QPushButton(QStringLiteral("Export CSV..."), this);
     export_->setToolTip(QStringLiteral("Save the samples shown as a CSV file"));
@@ -51,20 +53,28 @@ LoadHistoryWindow::LoadHistoryWindow(LoadRecorder& recorder, std::function<std::
     plot_->setAccessibleName(QString::fromLatin1(kWindowTitle));
     connect(plot_, &LoadHistoryPlot::hovered, this, &LoadHistoryWindow::showPointer);
 
+    auto* legend = new PlotLegend(this);
+
+    // The read-out is a plain label: its text is what a screen reader
+    // reads, and it says when it changes.
     pointer_ = new QLabel(this);
-    pointer_->setAccessibleName(QStringLiteral("Pointer"));
-    pointer_->setMinimumWidth(300);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(plot_, 1);
+    layout->addWidget(legend);
     layout->addWidget(pointer_);
-    resize(720, 340);
+    setMinimumSize(LoadHistoryOptions::kMinimumSize);
+    resize(LoadHistoryOptions::kDefaultSize);
+    setTabOrder(spans_->button(static_cast<int>(kSpans.size()) - 1), export_);
+    setTabOrder(export_, plot_);
 
     connect(&recorder_, &LoadRecorder::recorded, this, [this] {
         if (isVisible()) refresh();
     });
 }
+
+QAbstractButton& LoadHistoryWindow::spanButton(int index) { return *spans_->button(index); }
 
 void LoadHistoryWindow::setSpan(int index) {
     if (index < 0 || index >= static_cast<int>(kSpans.size())) return;
@@ -86,22 +96,24 @@ void LoadHistoryWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
 }
 
+void LoadHistoryWindow::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (!e->spontaneous()) emit closed();
+}
+
+QString LoadHistoryWindow::readOut(std::int64_t t) const {
+    const QString time = QDateTime::fromSecsSinceEpoch(t).toString(QStringLiteral("ddd d MMM yyyy HH:mm:ss"));
+    const std::optional<Sample> s = recorder_.ring().at(t);
+    if (!s) return QStringLiteral("%1  no sample").arg(time);
+    return QStringLiteral("%1  load %2 %  memory pressure %3")
+        .arg(time)
+        .arg(s->load)
+        .arg(s->pressure < 0 ? QStringLiteral("unknown") : percentHundredths(s->pressure) + QStringLiteral(" %"));
+}
+
 void LoadHistoryWindow::showPointer(std::optional<std::int64_t> t) {
-    if (!t) {
-        pointer_->clear();
-        return;
-    }
-    const QString time = QDateTime::fromSecsSinceEpoch(*t).toString(QStringLiteral("HH:mm:ss"));
-    const std::optional<Sample> s = recorder_.ring().at(*t);
-    if (!s) {
-        pointer_->setText(QStringLiteral("%1  no sample").arg(time));
-        return;
-    }
-    pointer_->setText(QStringLiteral("%1  load %2 %  memory pressure %3")
-                          .arg(time)
-                          .arg(s->load)
-                          .arg(s->pressure < 0 ? QStringLiteral("unknown")
-                                               : percentHundredths(s->pressure) + QStringLiteral(" %")));
+    const QString text = t ? readOut(*t) : QString();
+    if (text != pointer_->text()) pointer_->setText(text);
 }
 
 }  // namespace ostra::loadhistory

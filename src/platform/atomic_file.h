@@ -9,5 +9,7 @@
 namespace ostra {
 
 bool replaceFile(const QString& path, const QByteArray& data);
+// The same, with the system's reason for a failure in `reason`.
+bool replaceFile(const QString& path, const QByteArray& data, QString& reason);
 
 }  // namespace ostra

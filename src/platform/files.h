@@ -28,6 +28,9 @@ public:
     // rename); false, with the old file untouched, on any failure or when
     // something other than a regular file stands at the path.
     virtual bool replaceFile(const QString& path, const QByteArray& data) = 0;
+    // The same, saying why it failed: nothing when the file was replaced,
+    // else the system's reason ("No space left on device").
+    virtual std::optional<QString> replaceFileError(const QString& path, const QByteArray& data) = 0;
     // The names of the regular, visible files of a folder (links followed;
     // no sub-folders, no dot files), sorted without regard to letter case;
     // nothing when the folder cannot be read.

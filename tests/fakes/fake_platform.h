@@ -75,6 +75,11 @@ public:
     bool copyFile(const QString& from, const QString& to) override;
     std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes) override;
     bool replaceFile(const QString& path, const QByteArray& data) override;
+    // A failed write answers writeError.
+    std::optional<QString> replaceFileError(const QString& path, const QByteArray& data) override {
+        if (replaceFile(path, data)) return std::nullopt;
+        return writeError;
+    }
     std::optional<QStringList> listFolder(const QString& folder) override;
     bool setCurrentFolder(const QString& folder) override;
 
@@ -84,6 +89,7 @@ public:
     QMap<QString, QStringList> folders;  // listFolder answers for such folders
     QString currentFolder;
     bool failWrites = false;
+    QString writeError = QStringLiteral("Input/output error");
     int writesLeft = -1;  // >= 0: that many more writes succeed
     int reads = 0;
     int writes = 0;

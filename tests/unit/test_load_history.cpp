@@ -327,9 +327,12 @@ TEST(LoadHistoryDecimate, MinMaxFirstLastPerColumnAndGaps) {
     // A column per second and more columns than seconds.
     EXPECT_EQ(decimate(r, T0 + 298, T0 + 301, 4)[3].load.first, 21);
     const std::vector<Column> wide = decimate(r, T0 + 300, T0 + 301, 8);
+    // Every column shows a second: the one it lies within, the first four
+    // columns second 300 (load 20), the last four second 301 (load 21).
     int filled = 0;
     for (const Column& col : wide) filled += col.hasLoad;
-    EXPECT_EQ(filled, 2);
+    EXPECT_EQ(filled, 8);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(wide[static_cast<std::size_t>(k)].load.last, k < 4 ? 20 : 21) << k;
     int covered = 0, empty = 0;
     for (const Column& col : wide) {
         covered += col.seconds;

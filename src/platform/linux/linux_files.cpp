@@ -79,15 +79,22 @@ std::optional<QByteArray> LinuxFiles::readFile(const QString& path, qint64 maxBy
 }
 
 bool LinuxFiles::replaceFile(const QString& path, const QByteArray& data) {
-    if (path.isEmpty()) return false;
+    return !replaceFileError(path, data);
+}
+
+std::optional<QString> LinuxFiles::replaceFileError(const QString& path, const QByteArray& data) {
+    if (path.isEmpty()) return QStringLiteral("No file name");
     struct stat st;
     if (statFollowing(path, st)) {
         // A folder, FIFO, socket or device is left alone.
-        if (!S_ISREG(st.st_mode)) return false;
+        if (S_ISDIR(st.st_mode)) return qt_error_string(EISDIR);
+        if (!S_ISREG(st.st_mode)) return QStringLiteral("Not a regular file");
     } else if (errno != ENOENT) {
-        return false;
+        return qt_error_string(errno);
     }
-    return ostra::replaceFile(path, data);
+    QString reason;
+    if (!ostra::replaceFile(path, data, reason)) return reason;
+    return std::nullopt;
 }
 
 bool LinuxFiles::copyFile(const QString& from, const QString& to) {

@@ -17,6 +17,7 @@ public:
     bool copyFile(const QString& from, const QString& to) override;
     std::optional<QByteArray> readFile(const QString& path, qint64 maxBytes) override;
     bool replaceFile(const QString& path, const QByteArray& data) override;
+    std::optional<QString> replaceFileError(const QString& path, const QByteArray& data) override;
     std::optional<QStringList> listFolder(const QString& folder) override;
     bool setCurrentFolder(const QString& folder) override;
 };
