@@ -152,7 +152,7 @@ loadhistory::LoadHistoryWindow& OstraApp::loadHistoryWindow() {
         w->resize(loadHistoryOptions_.size);
         connect(w.get(), &loadhistory::LoadHistoryWindow::spanChosen, this, &OstraApp::keepLoadHistoryOptions);
         connect(w.get(), &loadhistory::LoadHistoryWindow::closed, this, &OstraApp::keepLoadHistoryOptions);
-        connect(form1_.get(), &MainWindow::closing, this, [this] {
+        connect(mainWindow_.get(), &MainWindow::closing, this, [this] {
             if (loadHistory_ && loadHistory_->isVisible()) keepLoadHistoryOptions();
         });
         return w;

@@ -2,30 +2,27 @@
 
 #include "loadhistory/summary.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 
 namespace ostra::loadhistory {
 
-namespace {
-QString section() { return QLatin1String(kOptionsSection); }
-}  // namespace
-
 void LoadHistoryOptions::read(const SettingsFile& f) {
-    const int seconds = f.readInt(section(), QStringLiteral("Range"), kSpans[static_cast<std::size_t>(span)].seconds);
+    const int seconds = f.read(kLoadHistoryRangeKey, kSpans[static_cast<std::size_t>(span)].seconds);
     for (int i = 0; i < static_cast<int>(kSpans.size()); ++i)
         if (kSpans[static_cast<std::size_t>(i)].seconds == seconds) span = i;
-    const QSize read(f.readInt(section(), QStringLiteral("Width"), size.width()),
-                     f.readInt(section(), QStringLiteral("Height"), size.height()));
+    const QSize read(f.read(kLoadHistoryWidthKey, size.width()),
+                     f.read(kLoadHistoryHeightKey, size.height()));
     if (read.width() >= kMinimumSize.width() && read.height() >= kMinimumSize.height() &&
         read.width() <= kMaximumSize.width() && read.height() <= kMaximumSize.height())
         size = read;
-    exportFolder = f.readString(section(), QStringLiteral("ExportFolder"), exportFolder);
+    exportFolder = f.read(kLoadHistoryExportFolderKey, exportFolder);
 }
 
 void LoadHistoryOptions::write(SettingsFile& f) const {
-    f.writeInt(section(), QStringLiteral("Range"), kSpans[static_cast<std::size_t>(span)].seconds);
-    f.writeInt(section(), QStringLiteral("Width"), size.width());
-    f.writeInt(section(), QStringLiteral("Height"), size.height());
-    if (!exportFolder.isEmpty()) f.writeString(section(), QStringLiteral("ExportFolder"), exportFolder);
+    f.write(kLoadHistoryRangeKey, kSpans[static_cast<std::size_t>(span)].seconds);
+    f.write(kLoadHistoryWidthKey, size.width());
+    f.write(kLoadHistoryHeightKey, size.height());
+    if (!exportFolder.isEmpty()) f.write(kLoadHistoryExportFolderKey, exportFolder);
 }
 
 }  // namespace ostra::loadhistory

@@ -12,8 +12,6 @@ class SettingsFile;
 
 namespace ostra::loadhistory {
 
-inline const char* const kOptionsSection = "LoadHistory";
-
 struct LoadHistoryOptions {
     static constexpr int kDefaultSpan = 1;  // the last hour
     static constexpr QSize kDefaultSize{720, 340};

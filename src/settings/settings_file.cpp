@@ -71,12 +71,17 @@ bool SettingsFile::read(const SettingsKey& k, bool def) const {
 }
 
 bool SettingsFile::write(const SettingsKey& k, int value) {
-    Q_ASSERT(k.type == SettingType::Integer && k.use == SettingsKey::Use::ReadWrite);
+    Q_ASSERT(k.type == SettingType::Integer && k.use != SettingsKey::Use::ReadOnly);
     return writeInt(k.sectionName(), k.keyName(), value);
 }
 
+bool SettingsFile::write(const SettingsKey& k, const QString& value) {
+    Q_ASSERT(k.type == SettingType::Text && k.use != SettingsKey::Use::ReadOnly);
+    return writeString(k.sectionName(), k.keyName(), value);
+}
+
 bool SettingsFile::write(const SettingsKey& k, bool value) {
-    Q_ASSERT(k.type == SettingType::Boolean && k.use == SettingsKey::Use::ReadWrite);
+    Q_ASSERT(k.type == SettingType::Boolean && k.use != SettingsKey::Use::ReadOnly);
     return writeBool(k.sectionName(), k.keyName(), value);
 }
 

@@ -45,6 +45,7 @@ public:
     bool read(const SettingsKey& k, bool def) const;
     bool write(const SettingsKey& k, int value);
     bool write(const SettingsKey& k, bool value);
+    bool write(const SettingsKey& k, const QString& value);
 
     // Replaces the file with the text in memory (nothing when unchanged).
     // False when it could not, or when the file was not read whole; the

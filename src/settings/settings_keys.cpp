@@ -5,7 +5,7 @@ namespace ostra {
 namespace {
 
 constexpr const SettingsSection* kSections[] = {&kCounterSection, &kMainWindowSection, &kWarningSection,
-                                                &kNetSection, &kGrowSection};
+                                                &kNetSection, &kGrowSection, &kLoadHistorySection};
 
 constexpr const SettingsKey* kKeys[] = {
     &kStartCounterKey,
@@ -25,6 +25,10 @@ constexpr const SettingsKey* kKeys[] = {
     &kUseSoundKey,
     &kUpdateHostKey,
     &kGrowNotifyKey,
+    &kLoadHistoryRangeKey,
+    &kLoadHistoryWidthKey,
+    &kLoadHistoryHeightKey,
+    &kLoadHistoryExportFolderKey,
 };
 
 }  // namespace

@@ -22,7 +22,10 @@ struct SettingsSection {
 enum class SettingType { Integer, Boolean, Text };
 
 struct SettingsKey {
-    enum class Use { ReadWrite, ReadOnly };
+    // ReadWrite: written by every save of its owner; WrittenWhenUsed: only
+    // once the user has used what it keeps (a window, an export);
+    // ReadOnly: set by hand, never written.
+    enum class Use { ReadWrite, WrittenWhenUsed, ReadOnly };
 
     const SettingsSection& section;
     const char* key;
@@ -40,6 +43,7 @@ inline constexpr SettingsSection kMainWindowSection{"W", "MainController"};
 inline constexpr SettingsSection kWarningSection{"x", "WarningOptionsFile"};
 inline constexpr SettingsSection kNetSection{"net", "MainController"};
 inline constexpr SettingsSection kGrowSection{"grow", "OstraApp"};
+inline constexpr SettingsSection kLoadHistorySection{"LoadHistory", "LoadHistoryOptions"};
 
 // "my11": the start counter (the automatic upgrade check runs at 2).
 inline constexpr SettingsKey kStartCounterKey{kCounterSection, "SpinEdit1", SettingType::Integer, "current (0)"};
@@ -70,6 +74,18 @@ inline constexpr SettingsKey kUpdateHostKey{kNetSection, "UpdateHost", SettingTy
 
 // "grow": the desktop notification of what grew, written when switched.
 inline constexpr SettingsKey kGrowNotifyKey{kGrowSection, "Notify", SettingType::Boolean, "on"};
+
+// "LoadHistory": the window "Load history", written when a span is chosen,
+// when the window closes or the program ends with it open, and (the folder)
+// after an export to a new folder.
+inline constexpr SettingsKey kLoadHistoryRangeKey{kLoadHistorySection, "Range", SettingType::Integer, "3600 (seconds)",
+                                                  SettingsKey::Use::WrittenWhenUsed};
+inline constexpr SettingsKey kLoadHistoryWidthKey{kLoadHistorySection, "Width", SettingType::Integer, "720",
+                                                  SettingsKey::Use::WrittenWhenUsed};
+inline constexpr SettingsKey kLoadHistoryHeightKey{kLoadHistorySection, "Height", SettingType::Integer, "340",
+                                                   SettingsKey::Use::WrittenWhenUsed};
+inline constexpr SettingsKey kLoadHistoryExportFolderKey{kLoadHistorySection, "ExportFolder", SettingType::Text,
+                                                         "empty (the home folder)", SettingsKey::Use::WrittenWhenUsed};
 
 // The whole table, for checks and documentation.
 std::span<const SettingsSection* const> settingsSections();
