@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "grow/grow_window.h"
 #include "loadhistory/load_history_window.h"
+#include "loadhistory/recorder_wiring.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
@@ -36,7 +37,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
-                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}) {
+                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName)),
+                                                     &services.load}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
@@ -44,6 +46,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                             services.windows});
     controller_.formCreate();
     loadRecorder_.load();
+    // A sample a second from now on, whatever the main window does.
+    loadRecorder_.start();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
     {
@@ -279,17 +283,11 @@ void OstraApp::connectWhatGrew() {
     connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
 }
 
-// The load history: a sample at each tick, the events beside it (the
-// warning's before its window, whose modal showing returns only once it has
-// closed), saved as the main window closes.
+// The load history: a sample each second, the events beside it, saved as
+// the main window closes (and every ten minutes by the recorder itself).
 void OstraApp::connectLoadHistory() {
     bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
-    connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
-    connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
-            [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
-    connect(&warning_, &Warning::showRequested, &loadRecorder_, [this](bool modal) {
-        if (modal) loadRecorder_.mark(loadhistory::WarningShown);
-    });
+    loadhistory::connectRecorder(loadRecorder_, monitor_, startPoint_, warning_);
     connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
 }
 
@@ -389,7 +387,7 @@ void OstraApp::openWarningOptions() {
 
 void OstraApp::acknowledgeWarning() {
     cue_.play("click.wav");
-    loadRecorder_.mark(loadhistory::Acknowledged);
+    loadRecorder_.acknowledge();
     restAlarm_.setPassedMinutes(0);
     monitor_.setExceedLimitState(true);
     form1_->setVersionText(QStringLiteral("Exceed Limit"));
