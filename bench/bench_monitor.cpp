@@ -3,6 +3,8 @@
 // tick of the monitor at an unchanged load (no gauge re-fill).
 #include "app/figure_texts.h"
 #include "loadhistory/load_recorder.h"
+#include "app/load_history_wiring.h"
+#include "monitor/start_point.h"
 #include "platform/pressure.h"
 #include "platform/linux/linux_load_source.h"
 #include "platform/linux/linux_pressure_source.h"
@@ -78,7 +80,8 @@ BENCHMARK(BM_TickNoRefill);
 // changes at each), without (0) and with (1) the load history recording:
 // the pressure from the kernel through the real source, read as often as
 // the recorder reads it, and a sample a second into the ring, which fills,
-// wraps and stays full as in a long run. The difference of the two is what
+// wraps and stays full as in a long run (and is handed to the file's
+// writer once in 600 ticks). The difference of the two is what
 // the recording costs a tick.
 void BM_TickClockMoving(benchmark::State& state) {
     ostra::test::Rig rig(QStringLiteral("/nonexistent"));
@@ -108,8 +111,9 @@ void BM_TickClockMoving(benchmark::State& state) {
 BENCHMARK(BM_TickClockMoving)->ArgName("load_history")->Arg(0)->Arg(1);
 
 // What the recording adds to a tick, alone: the monitor's signal delivered
-// to the recorder, the pressure from the kernel once in ten seconds, the
-// sample into the full ring. The difference above carries the noise of the
+// to the recorder, the pressure from the kernel once in two seconds, the
+// sample into the full ring, and once in 600 ticks the copy of the ring
+// handed to the worker that writes the file. The difference above carries the noise of the
 // whole tick; this is the same path without it.
 void BM_RecordingPerTick(benchmark::State& state) {
     ostra::test::Rig rig(QStringLiteral("/nonexistent"));
@@ -131,6 +135,37 @@ void BM_RecordingPerTick(benchmark::State& state) {
 }
 BENCHMARK(BM_RecordingPerTick);
 
+
+// One second at rest as the program spends it on its wake-up, with the
+// real memory load and pressure and the load history recording: the main
+// window shown (1: the monitor's whole tick, which hands its load to the
+// history) or hidden (0: the tick idle, the history reading the load
+// itself). The rest timer's poll, which every second has, in both.
+struct RealLoadPlatform : ostra::FakePlatform {
+    std::optional<int> memoryLoad() override { return real.memoryLoad(); }
+    ostra::LinuxLoadSource real;
+};
+
+void BM_SecondAtRest(benchmark::State& state) {
+    ostra::test::BasicRig<RealLoadPlatform> rig(QStringLiteral("/nonexistent"));
+    ostra::LinuxPressureSource pressure;
+    ostra::loadhistory::LoadRecorder rec({pressure, rig.platform, rig.platform, rig.platform.fakeDialogs,
+                                          QStringLiteral("/nonexistent/load-history.txt"), &rig.platform});
+    ostra::StartPoint startPoint(rig.monitor, rig.history, rig.restTimer, rig.restAlarm);
+    ostra::connectLoadRecorder(rec, rig.monitor, startPoint, rig.warningState);
+    rig.options.useLoadLimit = rig.options.useRiseLimit = false;
+    rig.ctl->formShow();
+    rig.monitor.tick();
+    rig.state.mainShown = state.range(0) != 0;
+    for (auto _ : state) {
+        rig.platform.advanceSeconds(1);
+        rig.monitor.tick();
+        rig.restTimer.poll();
+    }
+    if (!rec.ring().at(rig.platform.epoch)) state.SkipWithError("the second was not recorded");
+    if (!rig.restTimer.running()) state.SkipWithError("the rest timer stopped");
+}
+BENCHMARK(BM_SecondAtRest)->ArgName("shown")->Arg(0)->Arg(1);
 
 // One reading of /proc/pressure/memory through the kept descriptor.
 void BM_ReadPressure(benchmark::State& state) {

@@ -4,6 +4,9 @@
 # private Xvfb and all started together:
 #   - Ostra with the tray animation running,
 #   - Ostra with the animation off (OSTRA_TRAY_STILL=1),
+#   - Ostra with the animation off and its main window hidden ("Hide" from
+#     the popup menu of the main window): the monitor's tick idle, the load
+#     history reading the load itself,
 #   - bare_tray: a bare Qt 6 window with a tray icon and a label updated
 #     once a second from /proc/meminfo (bench/bare_tray, built here),
 #   - conky showing ${memperc} once a second (installed here when missing).
@@ -188,6 +191,8 @@ EOF
 
 start_ostra "Ostra, tray animation on" 0
 start_ostra "Ostra, animation off (\`OSTRA_TRAY_STILL=1\`)" 1
+start_ostra "Ostra, animation off, main window hidden" 1
+hide=${pids[-1]}
 if [[ -n $base ]]; then
   start_ostra "base build, tray animation on" 0 "$base"
   start_ostra "base build, animation off (\`OSTRA_TRAY_STILL=1\`)" 1 "$base"
@@ -219,6 +224,18 @@ until (($(tray_items) >= icons)); do
   fi
   sleep 0.2
 done
+
+# "Hide" from the popup menu of the copy's main window: raised above the
+# other copies, which stand at the same place, a right click on its display
+# panel, then the menu's third entry by keyboard.
+wid=$(xdotool search --all --pid "$hide" --onlyvisible --name '^Brisel$' | head -n 1)
+xdotool windowraise "$wid"
+sleep 0.3
+e2e_geometry "$wid"
+xdotool mousemove $((E2E_X + 60)) $((E2E_Y + 240)) click 3
+sleep 0.5
+xdotool key Down Down Down Return
+e2e_wait_map_state "$wid" IsUnMapped 5
 
 sleep "$warmup"
 

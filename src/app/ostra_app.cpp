@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "grow/grow_window.h"
 #include "loadhistory/load_history_window.h"
+#include "app/load_history_wiring.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
@@ -56,7 +57,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       grow_(grow::GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
-                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}),
+                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName)),
+                                                     &services.load}),
       csvExporter_(loadhistory::CsvExporter::Deps{loadRecorder_.ring(), services.files, services.dialogs,
                                                   QDir::homePath()}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
@@ -66,6 +68,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                                  services.windows});
     controller_.formCreate();
     loadRecorder_.load();
+    // A sample a second from now on, whatever the main window does.
+    loadRecorder_.start();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
     optionsFile_.load();
@@ -307,13 +311,11 @@ void OstraApp::connectWhatGrew() {
     connect(&a.notifyGrowth, &QAction::toggled, this, &OstraApp::setGrowthNotification);
 }
 
-// The load history: a sample at each tick, the events beside it (the
-// warning's: see warningRequested), saved as the main window closes.
+// The load history: a sample each second, the events beside it, saved as
+// the main window closes (and every ten minutes by the recorder itself).
 void OstraApp::connectLoadHistory() {
     bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
-    connect(&monitor_, &Monitor::sampled, &loadRecorder_, &loadhistory::LoadRecorder::record);
-    connect(&startPoint_, &StartPoint::startPointSet, &loadRecorder_,
-            [this] { loadRecorder_.mark(loadhistory::StartPointSet); });
+    connectLoadRecorder(loadRecorder_, monitor_, startPoint_, warning_);
     connect(mainWindow_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
 }
 
@@ -413,7 +415,7 @@ void OstraApp::openWarningOptions() {
 
 void OstraApp::acknowledgeWarning() {
     cue_.play("click.wav");
-    loadRecorder_.mark(loadhistory::Acknowledged);
+    loadRecorder_.acknowledge();
     restAlarm_.setPassedMinutes(0);
     monitor_.setExceedLimitState(true);
     mainWindow_->setVersionText(QStringLiteral("Exceed Limit"));
@@ -422,13 +424,11 @@ void OstraApp::acknowledgeWarning() {
 void OstraApp::warningRequested(bool modal) {
     // A modal showing returns only once the window has closed again (it
     // runs its own event loop): what reports a limit warning comes first.
-    if (modal) {
-        // 1. The notification of what grew, with the load that passed.
-        grow_.warningOpened(monitor_.figures().nowLoad);
-        // 2. The event in the load history.
-        loadRecorder_.mark(loadhistory::WarningShown);
-    }
-    // 3. The window, made when the load first calls for it.
+    // (The load history has its event already: the monitor reports a limit
+    // warning before it asks for the window.)
+    // 1. The notification of what grew, with the load that passed.
+    if (modal) grow_.warningOpened(monitor_.figures().nowLoad);
+    // 2. The window, made when the load first calls for it.
     warningWindow().present(modal);
 }
 

@@ -62,6 +62,23 @@ bool sampleLine(const char* p, const char* end, Sample& s) {
     return true;
 }
 
+// One event a sample, as the recorder keeps them: of several on one line
+// (a file of an earlier version), the first in the order start point,
+// warning, acknowledged stays and the others go on to the next samples
+// that have none.
+void oneEvent(Sample& s, unsigned& carried) {
+    unsigned events = (s.events & kPointEvents) | carried;
+    s.events &= ~kPointEvents;
+    carried = 0;
+    for (const unsigned e : {StartPointSet, WarningShown, Acknowledged}) {
+        if (!(events & e)) continue;
+        if (s.events & kPointEvents)
+            carried |= e;
+        else
+            s.events |= e | (e == WarningShown ? WarningOn : 0u);
+    }
+}
+
 }  // namespace
 
 QByteArray serialize(const LoadRing& ring) {
@@ -99,6 +116,7 @@ int parse(const QByteArray& text, std::int64_t now, LoadRing& ring) {
     bool haveTime = false;
     std::int64_t t = 0;
     int kept = 0;
+    unsigned carried = 0;
     while (p < end) {
         const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         if (!eol) break;  // cut off: its figures may be cut too
@@ -116,6 +134,7 @@ int parse(const QByteArray& text, std::int64_t now, LoadRing& ring) {
             Sample s;
             if (sampleLine(p, lineEnd, s) && t <= now && t > now - LoadRing::kCapacity &&
                 (ring.empty() || t > ring.newestTime())) {
+                oneEvent(s, carried);
                 ring.record(t, s);
                 ++kept;
             }

@@ -44,18 +44,36 @@ void LoadRing::record(std::int64_t t, const Sample& s) {
         slot = pack(merged);
         return;
     }
-    if (t > headTime_ && t - headTime_ > kCapacity) {
-        // A day or more without samples: nothing is left to keep.
+    if ((t > headTime_ && t - headTime_ > kCapacity) || t <= oldestTime()) {
+        // A day or more without samples, or a clock set back to or before
+        // the oldest sample: nothing is left to keep.
         clear();
         push(v);
         headTime_ = t;
         return;
     }
-    // Seconds in between stay empty; a clock set back leaves one.
-    const std::int64_t gaps = t > headTime_ ? t - headTime_ - 1 : 1;
+    if (t < headTime_) dropFrom(t);
+    // Seconds in between stay empty.
+    const std::int64_t gaps = t - headTime_ - 1;
     for (std::int64_t i = 0; i < gaps; ++i) push(kEmpty);
     push(v);
     headTime_ = t;
+}
+
+void LoadRing::dropFrom(std::int64_t t) {
+    const int dropped = static_cast<int>(headTime_ - t + 1);
+    filled_ -= dropped;
+    headTime_ = t - 1;
+    if (slots_.size() < static_cast<std::size_t>(kCapacity)) {
+        // Still growing: the slots end at the head.
+        slots_.resize(slots_.size() - static_cast<std::size_t>(dropped));
+        head_ = static_cast<int>(slots_.size()) - 1;
+    } else {
+        // Wrapped: the head steps back; the slots after it are written
+        // again as the ring fills.
+        head_ -= dropped;
+        if (head_ < 0) head_ += kCapacity;
+    }
 }
 
 bool LoadRing::addEvents(unsigned events) {

@@ -11,14 +11,18 @@
 
 namespace ostra::loadhistory {
 
-// What happened in a second besides its figures.
+// What happened in a second besides its figures: at most one of the first
+// three (the recorder moves a second one to the next free second), and
+// whether a warning was standing.
 enum Event : unsigned {
-    StartPointSet = 1u,  // the start point was set or moved
-    WarningShown = 2u,   // a limit warning opened its window
-    Acknowledged = 4u,   // the warning was acknowledged ("OK")
-    WarningOn = 8u,      // a warning was standing (from its window to its acknowledgement)
+    StartPointSet = 1u,  // the start point was set afresh or moved
+    WarningShown = 2u,   // a load or rise warning came up
+    Acknowledged = 4u,   // that warning was acknowledged ("OK")
+    WarningOn = 8u,      // a warning was standing (from its coming up to its acknowledgement or close)
 };
 inline constexpr unsigned kAllEvents = 15u;
+// The events proper, of which a second holds one.
+inline constexpr unsigned kPointEvents = StartPointSet | WarningShown | Acknowledged;
 
 struct Sample {
     int load = 0;       // 0..100
@@ -43,9 +47,9 @@ public:
 
     // Records the sample of second t. A later second leaves the seconds in
     // between empty; the same second again replaces the figures and adds
-    // the events; an earlier second (the clock was set back) keeps the
-    // order: it goes after one empty slot, the older samples moving back
-    // with it.
+    // the events. An earlier second (the clock was set back) drops the
+    // samples of t and later, which lie in the new time's future, and
+    // follows those before t: no sample ever moves to another second.
     void record(std::int64_t t, const Sample& s);
     // Adds events to the newest sample; false when there is none.
     bool addEvents(unsigned events);
@@ -53,6 +57,13 @@ public:
 
     // The sample of second t; nothing for a gap or a second out of reach.
     std::optional<Sample> at(std::int64_t t) const;
+    // The events of the newest second's sample when that second is t; -1
+    // when the ring holds no sample of t there.
+    int newestEventsAt(std::int64_t t) const {
+        if (empty() || t != headTime_) return -1;
+        const std::uint32_t v = slots_[static_cast<std::size_t>(head_)];
+        return isEmpty(v) ? -1 : static_cast<int>(eventsOf(v));
+    }
 
     // Calls f(t, sample) for every sample of the seconds from..to, oldest
     // first.
@@ -106,6 +117,8 @@ private:
         return from <= to;
     }
     void push(std::uint32_t v);
+    // Forgets the seconds from t on (t within the ring, after its oldest).
+    void dropFrom(std::int64_t t);
     int index(std::int64_t t) const {
         int i = head_ - static_cast<int>(headTime_ - t);
         return i < 0 ? i + kCapacity : i;

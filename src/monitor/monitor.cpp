@@ -75,8 +75,12 @@ void Monitor::setPriorRunLoad(int v) {
 }
 
 void Monitor::tick() {
-    // 0. Nothing while the main window is hidden.
-    if (!d_.view.mainShown) return;
+    // 0. Nothing while the main window is hidden (the load history takes
+    // its own reading on this wake-up).
+    if (!d_.view.mainShown) {
+        emit idleTick();
+        return;
+    }
     // The stopwatch on the window moves on with the tick.
     d_.restTimer.poll();
     const std::optional<int> now = readFigures();
@@ -172,6 +176,7 @@ void Monitor::warnOrRemind(int nowLoad) {
         d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlue : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kLoadLimitMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
+        emit limitWarning();
         if (!d_.warning.isShown()) d_.warning.showModal();
     }
 
@@ -181,6 +186,7 @@ void Monitor::warnOrRemind(int nowLoad) {
         d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlack : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kRiseMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
+        emit limitWarning();
         if (!d_.warning.isShown()) d_.warning.showModal();
     }
 }

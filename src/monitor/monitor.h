@@ -77,6 +77,11 @@ signals:
     void startPointSetAfresh(int load);
     // A tick read the load: NowLoad as it stands after the gauges.
     void sampled(int nowLoad);
+    // A tick found the main window hidden and did nothing.
+    void idleTick();
+    // A tick found the load or the rise over its limit and warns (the
+    // window opens, or blinks on when it is up already).
+    void limitWarning();
 
 private:
     // Passes the figures on when they differ from those last passed on.

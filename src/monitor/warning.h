@@ -30,7 +30,11 @@ public:
     void setPanelColor(const QColor& c);
     bool isShown() const { return shown_; }
     // The window reports itself shown or closed.
-    void setShown(bool on) { shown_ = on; }
+    void setShown(bool on) {
+        if (on == shown_) return;
+        shown_ = on;
+        emit shownChanged(on);
+    }
 
     void showModeless() { emit showRequested(false); }
     // Returns once the window has closed again; events (and ticks) run
@@ -41,6 +45,8 @@ signals:
     void messageChanged(const QString& text);
     void panelColorChanged(const QColor& c);
     void showRequested(bool modal);
+    // The window came up or closed.
+    void shownChanged(bool shown);
 
 private:
     QString message_ = QString::fromLatin1(kLoadLimitMessage);

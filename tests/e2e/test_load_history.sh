@@ -10,6 +10,9 @@
 #     test types a path, and the CSV has the exact header, CRLF line ends,
 #     ISO 8601 times with their UTC offset, and the rise and the fall within
 #     a second of the seconds the test saw them;
+#   - with the main window hidden ("Hide" from its popup menu), so that its
+#     monitor tick stays idle, memhog again: the file written at the close
+#     holds a row for every second, the rise and the fall among them;
 #   - after a close and a new start ten seconds later, the earlier samples
 #     are still in the file the new run writes, with a gap between the runs.
 # The two limit warnings are off, so that no warning window comes up.
@@ -134,12 +137,61 @@ assert max(rows[s] for s in secs if rise <= s < kill_at + 1) >= high - 2, "the h
 print(f"rise at {rise} (seen {up}), fall at {fall} (seen {down}), {len(secs)} rows")
 PY
 
+# The history window closed, "Hide" from the main window's popup menu (its
+# third entry), and memhog again while the main window is hidden.
+e2e_wait_window "Load history" 5
+e2e_close_window "$E2E_WID"
+e2e_wait_window_gone "Load history" 10
+xdotool mousemove "$blank_x" "$blank_y" click 3
+sleep 0.5
+xdotool key Down Down Down Return
+e2e_wait_map_state "$MAIN_WID" IsUnMapped 5
+sleep 3
+base=$(e2e_memory_load)
+MEMHOG_MIB=4096 MEMHOG_PIDFILE=$pidfile.2 "$MEMHOG" &
+hog=$!
+e2e_track "$hog"
+wait_change "$base" 7
+hidden_up=$SEEN
+for ((i = 0; i < 1200; i++)); do
+  [[ -s $pidfile.2 ]] && break
+  sleep 0.05
+done
+sleep 4
+high=$(e2e_memory_load)
+hidden_kill=$(date +%s)
+kill -TERM "$hog"
+wait_change "$high" 7
+hidden_down=$SEEN
+e2e_wait_exit "$hog" 30 || e2e_fail "memhog did not end on SIGTERM"
+sleep 3
+e2e_note "hidden: load $base % -> $high % (seen at $hidden_up) -> $LOAD % (seen at $hidden_down)"
+[[ $(e2e_map_state "$MAIN_WID") == IsUnMapped ]] || e2e_fail "the main window came back during the run"
+
 # A close, ten seconds away, a new start: the old samples stay, a gap between.
 kill -TERM "$E2E_PID"
 e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end on SIGTERM"
 e2e_assert_file "$history" "load history file"
 first_end=$(awk '/^@/ { t = substr($0, 2) - 1; next } /^[0-9]/ { t++ } END { print t }' "$history")
-((first_end >= down_seen)) || e2e_fail "the saved history ends at $first_end, before the fall at $down_seen"
+((first_end >= hidden_down)) || e2e_fail "the saved history ends at $first_end, before the hidden fall at $hidden_down"
+"$E2E_SYS_PYTHON" - "$history" "$hidden_up" "$hidden_down" "$base" "$high" "$hidden_kill" <<'PY' ||
+import sys
+path, up, down, base, high, kill_at = sys.argv[1], *map(int, sys.argv[2:])
+rows, t = {}, None
+for line in open(path).read().split("\n")[1:]:
+    if line.startswith("@"):
+        t = int(line[1:])
+    elif line:
+        rows[t] = int(line.split(" ")[0])
+        t += 1
+assert all(s in rows for s in range(up - 5, down + 3)), "a second without its row while the main window was hidden"
+rise = next(s for s in sorted(rows) if s >= up - 5 and rows[s] >= base + 7)
+assert -1 <= rise - up <= 1, f"the rise is at {rise}, the test saw it at {up}"
+fall = next(s for s in sorted(rows) if s >= kill_at and rows[s] <= high - 7)
+assert -1 <= fall - down <= 1, f"the fall is at {fall}, the test saw it at {down}"
+print(f"hidden: rise at {rise} (seen {up}), fall at {fall} (seen {down})")
+PY
+  e2e_fail "the history of the hidden main window's time does not show the changes (see above)"
 sleep 10
 e2e_start_program
 e2e_wait_window Brisel 15
@@ -164,4 +216,4 @@ gap = later[0] - first_end
 assert gap >= 10, f"the gap between the runs is {gap} s"
 print(f"{len(secs)} samples, {len(later)} of the second run after a gap of {gap} s")
 PY
-e2e_pass "rise and fall in the CSV at their seconds; kept across a restart with a gap"
+e2e_pass "rise and fall in the CSV at their seconds, and in the file while hidden; kept across a restart with a gap"

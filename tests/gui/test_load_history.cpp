@@ -102,7 +102,7 @@ TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     FakePlatform fp;
     fp.epoch = T0 + 3599;
     LoadRecorder rec({fp, fp, fp, fp.fakeDialogs, QStringLiteral("/nonexistent/h")});
-    // The pressure is read once in ten seconds: 0.00 % .. 0.90 %.
+    // The pressure is read once in two seconds: 0.00 % .. 0.98 %.
     for (int i = 0; i < 100; ++i) {
         fp.epoch = T0 + 3500 + i;
         fp.pressures = {i};
@@ -119,7 +119,7 @@ TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     EXPECT_EQ(iface->role(), QAccessible::Chart);
     EXPECT_EQ(iface->text(QAccessible::Description),
               QStringLiteral("Last hour: load lowest 30 %, highest 49 %, latest 49 %; memory pressure lowest 0.00 %, "
-                             "highest 0.90 %, latest 0.90 %; 0 start points, 0 warnings."));
+                             "highest 0.98 %, latest 0.98 %; 0 start points, 0 warnings."));
     // Another span, another summary.
     w.setSpan(0);
     EXPECT_TRUE(iface->text(QAccessible::Description).startsWith(QStringLiteral("Last 10 minutes: load lowest 30 %")));
@@ -136,7 +136,7 @@ TEST(LoadHistoryWindow, TellsAScreenReaderAndThePointer) {
     // Hovering the last column shows the newest sample.
     QTest::mouseMove(&w.plot(), QPoint(a.right(), a.center().y()));
     QApplication::processEvents();
-    EXPECT_TRUE(w.pointerLabel().text().endsWith(QStringLiteral("load 49 %  memory pressure 0.90 %")))
+    EXPECT_TRUE(w.pointerLabel().text().endsWith(QStringLiteral("load 49 %  memory pressure 0.98 %")))
         << w.pointerLabel().text().toStdString();
     // A new tick while shown: redrawn with it.
     fp.epoch = T0 + 3600;
@@ -220,7 +220,9 @@ TEST(LoadHistoryApp, MenuEntryCtrlHFirstUseTicksNoPaintWhileClosedAndExport) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
     EXPECT_TRUE(text.startsWith("time,load_percent,pressure_some_avg10,event\r\n"));
-    EXPECT_EQ(text.count("\r\n"), 1 + 8);
+    // The program's start, a start point of its own second, then the ticks.
+    EXPECT_EQ(text.count("\r\n"), 1 + 9);
+    EXPECT_TRUE(text.contains(",50,2.50,start point\r\n")) << text.toStdString();
     EXPECT_TRUE(text.contains(",64,2.50,start point\r\n")) << text.toStdString();
     EXPECT_EQ(h.fp.fakeDialogs.shown.back().kind, QStringLiteral("save"));
 }

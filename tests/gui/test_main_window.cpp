@@ -474,8 +474,12 @@ TEST_F(MainWindowTest, HiddenWindowStopsSamplingAndKeepsTheTrayTip) {
     platform.loads = {10};
     monitorTimer().fire();
     monitorTimer().fire();
-    EXPECT_EQ(platform.loadReads, reads);
+    // The tick does nothing; the load history makes its one reading of
+    // each such wake-up (a shown tick makes seven) and records it.
+    EXPECT_EQ(platform.loadReads, reads + 2);
     EXPECT_EQ(app->tray().tip(), tip);
+    ASSERT_TRUE(app->loadRecorder().ring().at(platform.epoch));
+    EXPECT_EQ(app->loadRecorder().ring().at(platform.epoch)->load, 10);
 }
 
 TEST_F(MainWindowTest, ShowAfterHideReplaysTheStartUpSequence) {

@@ -2,14 +2,17 @@
 // set back, events), its file and what a damaged file gives, the CSV text,
 // the decimation into pixel columns, the pressure figure, and the recorder
 // on the fake platform.
+#include "fakes.h"
 #include "fakes/fake_platform.h"
 #include "loadhistory/csv_export.h"
 #include "loadhistory/decimate.h"
 #include "loadhistory/history_file.h"
 #include "loadhistory/load_recorder.h"
 #include "loadhistory/load_ring.h"
+#include "app/load_history_wiring.h"
 #include "loadhistory/summary.h"
 #include "platform/linux/linux_files.h"
+#include "monitor/start_point.h"
 #include "platform/pressure.h"
 
 #include <QDateTime>
@@ -93,7 +96,7 @@ TEST(LoadRing, KeepsExactlyTwentyFourHours) {
     EXPECT_LE(r.bytes(), 400u * 1000u);
 }
 
-TEST(LoadRing, LeavesGapsAndKeepsOrderWhenTheClockGoesBack) {
+TEST(LoadRing, LeavesGapsAndNeverMovesASampleWhenTheClockGoesBack) {
     LoadRing r;
     r.record(T0, at(10));
     r.record(T0 + 5, at(15));
@@ -103,14 +106,43 @@ TEST(LoadRing, LeavesGapsAndKeepsOrderWhenTheClockGoesBack) {
     r.record(T0 + 5, at(16, -1, WarningShown));
     r.record(T0 + 5, at(17));
     EXPECT_EQ(*r.at(T0 + 5), at(17, -1, WarningShown));
-    // An hour back: the new sample last, one empty second before it, the
-    // older ones moved back with it.
-    r.record(T0 + 5 - 3600, at(20));
-    EXPECT_EQ(all(r), (std::vector<Seen>{{T0 + 5 - 3600 - 2 - 5, at(10)},
-                                         {T0 + 5 - 3600 - 2, at(17, -1, WarningShown)},
-                                         {T0 + 5 - 3600, at(20)}}));
+    for (int i = 6; i < 20; ++i) r.record(T0 + i, at(i));
+    // Set back to T0 + 8: what was stamped from T0 + 8 on lies in the new
+    // time's future and goes; every other sample stays at its own second.
+    r.record(T0 + 8, at(80));
+    EXPECT_EQ(all(r), (std::vector<Seen>{{T0, at(10)}, {T0 + 5, at(17, -1, WarningShown)}, {T0 + 6, at(6)},
+                                         {T0 + 7, at(7)}, {T0 + 8, at(80)}}));
+    EXPECT_EQ(r.newestTime(), T0 + 8);
+    r.record(T0 + 9, at(90));
+    EXPECT_EQ(r.at(T0 + 9)->load, 90);
     EXPECT_TRUE(r.addEvents(Acknowledged));
     EXPECT_EQ(r.at(r.newestTime())->events, unsigned(Acknowledged));
+    // Set back to the oldest second or before it: nothing older is left.
+    r.record(T0 - 3600, at(1));
+    EXPECT_EQ(all(r), (std::vector<Seen>{{T0 - 3600, at(1)}}));
+
+    // The same in a ring that has wrapped: an hour back keeps the day
+    // before it, each sample at its second, and fills up again.
+    LoadRing day;
+    const std::int64_t end = T0 + LoadRing::kCapacity + 500;
+    for (std::int64_t t = T0; t < end; ++t) day.record(t, at(int(t % 101)));
+    const std::int64_t back = end - 1 - 3600;
+    day.record(back, at(100, 1));
+    EXPECT_EQ(day.newestTime(), back);
+    EXPECT_EQ(day.oldestTime(), end - LoadRing::kCapacity);
+    EXPECT_EQ(day.span(), LoadRing::kCapacity - 3600);
+    std::int64_t expect = day.oldestTime();
+    day.forEach(day.oldestTime(), back - 1, [&](std::int64_t t, const Sample& s) {
+        ASSERT_EQ(t, expect++);
+        ASSERT_EQ(s.load, int(t % 101));
+    });
+    EXPECT_EQ(expect, back);
+    for (std::int64_t t = back + 1; t <= back + 4000; ++t) day.record(t, at(int(t % 101)));
+    EXPECT_EQ(day.span(), LoadRing::kCapacity);
+    EXPECT_EQ(day.at(back)->load, 100);
+    EXPECT_EQ(day.at(back + 4000)->load, int((back + 4000) % 101));
+    EXPECT_EQ(day.at(day.oldestTime())->load, int(day.oldestTime() % 101));
+    EXPECT_LE(day.bytes(), 400u * 1000u);
 }
 
 // ----------------------------------------------------------------- the file
@@ -384,38 +416,39 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     int recorded = 0;
     QObject::connect(&rec, &LoadRecorder::recorded, [&] { ++recorded; });
     fp.epoch = T0;
-    fp.pressures = {12, 30, FakePressureSource::kNone};
+    fp.pressures = {12, 30, 31, 32, FakePressureSource::kNone};
     rec.record(40);
     EXPECT_EQ(fp.pressureReads, 1);
     // An event in the same second goes to that sample; a later one waits
     // for the next tick.
-    rec.mark(StartPointSet);
+    rec.markStartPoint();
     fp.epoch = T0 + 1;
-    rec.mark(WarningShown);
+    rec.limitWarning();
+    rec.limitWarning();  // the same warning still standing: one event
     rec.record(41);
     fp.epoch = T0 + 2;
     rec.record(42);
     fp.epoch = T0 + 3;
-    rec.mark(Acknowledged);
+    rec.acknowledge();
     rec.record(43);
     fp.epoch = T0 + 4;
     rec.record(44);
-    // The pressure is read once in ten seconds: the figure of T0 stands
-    // for the seconds up to T0 + 9.
-    EXPECT_EQ(fp.pressureReads, 1);
+    // The pressure is read once in two seconds: the figure of T0 stands
+    // for T0 + 1 too.
+    EXPECT_EQ(fp.pressureReads, 3);
     fp.epoch = T0 + 10;
     rec.record(45);
-    EXPECT_EQ(fp.pressureReads, 2);
+    EXPECT_EQ(fp.pressureReads, 4);
     EXPECT_EQ(recorded, 6);
     EXPECT_EQ(all(rec.ring()), (std::vector<Seen>{{T0, at(40, 12, StartPointSet)},
                                                   {T0 + 1, at(41, 12, WarningShown | WarningOn)},
-                                                  {T0 + 2, at(42, 12, WarningOn)},
-                                                  {T0 + 3, at(43, 12, Acknowledged)},
-                                                  {T0 + 4, at(44, 12)},
-                                                  {T0 + 10, at(45, 30)}}));
+                                                  {T0 + 2, at(42, 30, WarningOn)},
+                                                  {T0 + 3, at(43, 30, Acknowledged)},
+                                                  {T0 + 4, at(44, 31)},
+                                                  {T0 + 10, at(45, 32)}}));
     EXPECT_EQ(summary(rec.ring(), T0, T0 + 599, QStringLiteral("10 minutes")),
               QStringLiteral("Last 10 minutes: load lowest 40 %, highest 45 %, latest 45 %; memory pressure lowest "
-                             "0.12 %, highest 0.30 %, latest 0.30 %; 1 start point, 1 warning."));
+                             "0.12 %, highest 0.32 %, latest 0.32 %; 1 start point, 1 warning."));
     EXPECT_EQ(summary(rec.ring(), T0 + 100, T0 + 200, QStringLiteral("hour")),
               QStringLiteral("Last hour: no samples."));
 
@@ -440,4 +473,295 @@ TEST(LoadRecorder, SamplesEventsWarningSpanSaveLoadAndExport) {
     EXPECT_TRUE(next.exportCsv(T0 + 2, T0 + 14));
     EXPECT_EQ(fp.memory.value(out), csv(next.ring(), T0 + 2, T0 + 14));
     EXPECT_EQ(fp.memory.value(out).count("\r\n"), 1 + 5);
+}
+
+// ------------------------------------------------- the recorder in the program
+
+namespace {
+
+// The monitor, the start point and the warning as the program builds them,
+// with the recorder wired to them the program's way. second() is one
+// wake-up: the clock a second on and every wall-clock timer that runs
+// fires, the monitor's, the rest timer's and the recorder's own alike.
+struct Recording {
+    Recording() {
+        rig.state.mainShown = false;  // not shown yet
+        connectLoadRecorder(rec, rig.monitor, startPoint, rig.warningState);
+        rec.start();
+    }
+    void second() {
+        rig.platform.advanceSeconds(1);
+        const std::vector<FakeTimer*> timers = rig.platform.timers;
+        for (FakeTimer* t : timers)
+            if (t->wallClock()) t->fire();
+    }
+    int running() const {
+        int n = 0;
+        for (FakeTimer* t : rig.platform.timers) n += t->wallClock() && t->interval() > 0;
+        return n;
+    }
+    std::int64_t now() const { return rig.platform.epoch; }
+    Sample sampleNow() const { return rec.ring().at(now()).value_or(Sample{-1, -1, 0}); }
+    // The OK of the warning window, as the program's command runs it.
+    void ok() {
+        rec.acknowledge();
+        rig.monitor.setExceedLimitState(true);
+        rig.warning.setShown(false);
+    }
+
+    test::Rig rig;
+    StartPoint startPoint{rig.monitor, rig.history, rig.restTimer, rig.restAlarm};
+    LoadRecorder rec{{rig.platform, rig.platform, rig.platform, rig.platform.fakeDialogs,
+                      QStringLiteral("/prog/load-history.txt"), &rig.platform}};
+};
+
+int pointEvents(const Sample& s) { return std::popcount(s.events & kPointEvents); }
+
+}  // namespace
+
+// A sample every second from start to end, whatever the main window does,
+// on the wake-up the program has anyway.
+TEST(LoadRecorderInProgram, RecordsEverySecondShownHiddenOrBeforeTheMonitorRuns) {
+    Recording r;
+    const std::int64_t first = r.now() + 1;
+    // Before the main window is first shown (a question at start-up can
+    // hold it), the recorder reads the load itself.
+    r.rig.platform.loads = {31};
+    r.second();
+    EXPECT_EQ(r.sampleNow().load, 31);
+    EXPECT_EQ(r.running(), 1);
+    // Shown: the monitor's tick brings NowLoad and the recorder's own
+    // timer stops (the rest timer and the monitor share one wake-up).
+    r.rig.state.mainShown = true;
+    r.rig.showAt(40);
+    r.second();
+    EXPECT_EQ(r.sampleNow().load, 40);
+    EXPECT_EQ(r.running(), 2);
+    // Hidden: the tick does nothing (no figures, no hint), the recorder
+    // reads the load on its wake-up.
+    r.rig.state.mainShown = false;
+    const int figures = r.rig.view.figuresChangedCount;
+    const qsizetype hints = r.rig.view.hints.size();
+    for (int load : {55, 70, 90, 60}) {
+        r.rig.platform.loads = {load};
+        r.second();
+        EXPECT_EQ(r.sampleNow().load, load);
+    }
+    EXPECT_EQ(r.rig.view.figuresChangedCount, figures);
+    EXPECT_EQ(r.rig.view.hints.size(), hints);
+    EXPECT_EQ(r.running(), 2);
+    EXPECT_EQ(r.rig.warning.modalCount, 0);  // no warning while hidden, as before
+    // Shown again (minimized counts as shown).
+    r.rig.state.mainShown = true;
+    r.rig.showAt(45);
+    r.second();
+    EXPECT_EQ(r.sampleNow().load, 45);
+    // No gap anywhere.
+    for (std::int64_t t = first; t <= r.now(); ++t) EXPECT_TRUE(r.rec.ring().at(t)) << t - first;
+}
+
+// Each second's pressure is one the kernel showed at most two seconds
+// before it: read every two seconds, hidden or shown.
+TEST(LoadRecorderInProgram, ReadsThePressureEveryTwoSeconds) {
+    Recording r;
+    r.rig.state.mainShown = true;
+    r.rig.showAt(40);
+    std::vector<std::pair<std::int64_t, int>> reads{{r.now(), -1}};  // when, what: the start point's sample
+    ASSERT_EQ(r.rig.platform.pressureReads, 1);
+    for (int i = 0; i < 20; ++i) {
+        if (i == 10) r.rig.state.mainShown = false;
+        r.rig.platform.pressures = {100 + i};
+        const int before = r.rig.platform.pressureReads;
+        r.second();
+        if (r.rig.platform.pressureReads != before) reads.push_back({r.now(), 100 + i});
+        ASSERT_FALSE(reads.empty());
+        EXPECT_LE(r.now() - reads.back().first, 1);
+        EXPECT_EQ(r.sampleNow().pressure, reads.back().second);
+    }
+    EXPECT_EQ(reads.size(), 11u);
+}
+
+// The clock set back an hour: every sample stays at the second it was taken
+// at, on the plot's ring, in the export and in the file; what was stamped
+// in the new time's future goes.
+TEST(LoadRecorderInProgram, ClockSetBackNeverMovesASample) {
+    Recording r;
+    r.rig.state.mainShown = true;
+    r.rig.showAt(10);
+    const std::int64_t t0 = r.now() + 1;
+    for (int i = 0; i < 7200; ++i) {
+        r.rig.platform.loads = {10 + i % 50};
+        r.second();
+    }
+    r.rig.platform.epoch -= 3600;  // the wake-up below brings the second on
+    r.rig.platform.loads = {99};
+    r.second();
+    const std::int64_t back = r.now();
+    EXPECT_EQ(back, t0 + 3600);
+    EXPECT_EQ(r.rec.ring().newestTime(), back);
+    EXPECT_EQ(r.sampleNow().load, 99);
+    for (std::int64_t t = t0; t < back; ++t) ASSERT_EQ(r.rec.ring().at(t)->load, 10 + int(t - t0) % 50) << t - t0;
+    // The export: each row at its own second.
+    const QList<QByteArray> rows = csv(r.rec.ring(), back - 3, back).split('\n');
+    ASSERT_EQ(rows.size(), 6);
+    for (int i = 1; i <= 4; ++i) {
+        const QString row = QString::fromLatin1(rows[i]);
+        const std::int64_t t = QDateTime::fromString(row.section(QLatin1Char(','), 0, 0), Qt::ISODate).toSecsSinceEpoch();
+        EXPECT_EQ(t, back - 4 + i);
+        EXPECT_EQ(row.section(QLatin1Char(','), 1, 1).toInt(), r.rec.ring().at(t)->load);
+    }
+    EXPECT_TRUE(rows[4].startsWith(isoTime(back).toLatin1() + ",99,"));
+    // The file, read by the next run.
+    ASSERT_TRUE(r.rec.save());
+    LoadRing again;
+    parse(r.rig.platform.memory.value(QStringLiteral("/prog/load-history.txt")), back, again);
+    EXPECT_EQ(all(again), all(r.rec.ring()));
+}
+
+// Every fresh start point is marked: the program's start, each showing of
+// the main window, "Refresh Start Res" and the software test's reset (one
+// reset), and a move to an entry of the RES list.
+TEST(LoadRecorderInProgram, MarksEveryStartPoint) {
+    Recording r;
+    r.second();
+    r.rig.state.mainShown = true;
+    r.rig.showAt(40);  // the program's start: the first showing
+    const std::int64_t shown = r.now();
+    EXPECT_EQ(r.sampleNow().events, unsigned(StartPointSet));  // at its own second
+    for (int i = 0; i < 3; ++i) r.second();
+    r.rig.state.mainShown = false;  // "Hide"
+    r.second();
+    r.rig.state.mainShown = true;  // "Show"
+    r.rig.showAt(40);
+    const std::int64_t again = r.now();
+    r.second();
+    r.second();
+    r.startPoint.reset();  // "Refresh Start Res", and the test's reset
+    const std::int64_t reset = r.now();
+    r.second();
+    r.second();
+    ASSERT_FALSE(r.startPoint.moveTo(QStringLiteral("33 %")));
+    const std::int64_t moved = r.now();
+    r.second();
+    std::vector<std::int64_t> marks;
+    r.rec.ring().forEach(r.rec.ring().oldestTime(), r.now(), [&](std::int64_t t, const Sample& s) {
+        if (s.events & StartPointSet) marks.push_back(t);
+        EXPECT_LE(pointEvents(s), 1);
+    });
+    EXPECT_EQ(marks, (std::vector<std::int64_t>{shown, again, reset, moved}));
+}
+
+// "acknowledged" follows only a load or rise warning's "OK"; a row holds one
+// event, a second one in the same second goes to the next free second, and
+// no warning is lost.
+TEST(LoadRecorderInProgram, OneEventARowAndAcknowledgedOnlyForALimitWarning) {
+    Recording r;
+    r.rig.state.mainShown = true;
+    r.rig.options.loadLimit = 80;
+    r.rig.options.useRiseLimit = false;
+    r.rig.showAt(50);
+    r.second();
+    // The rest reminder and its OK: nothing to acknowledge.
+    r.rig.restAlarm.setAlarmOn(true);
+    r.rig.restAlarm.setRestInterval(1);
+    r.rig.restAlarm.setPassedMinutes(2);
+    r.second();
+    ASSERT_EQ(r.rig.warning.modelessCount, 1);
+    r.ok();
+    const std::int64_t rest = r.now();
+    r.rig.monitor.setExceedLimitState(false);
+    r.second();
+    // A load warning, "OK" pressed within its second.
+    r.rig.warning.onModal = [&] { r.ok(); };
+    r.rig.platform.loads = {90};
+    r.second();
+    const std::int64_t warned = r.now();
+    ASSERT_EQ(r.rig.warning.modalCount, 1);
+    r.rig.warning.onModal = nullptr;
+    r.rig.platform.loads = {50};
+    r.second();
+    // A load warning closed by "Hide"/"Show" without "OK": the next tick
+    // over the limit is a new warning.
+    r.rig.platform.loads = {91};
+    r.second();
+    const std::int64_t second = r.now();
+    r.rig.warning.setShown(false);
+    r.second();
+    const std::int64_t third = r.now();
+    EXPECT_EQ(r.rig.warning.modalCount, 3);
+    // A start point moved while over the limit: the move and the warning
+    // of its tick in one second.
+    r.ok();
+    r.second();
+    r.second();
+    r.rig.monitor.setExceedLimitState(false);
+    ASSERT_FALSE(r.startPoint.moveTo(QStringLiteral("40 %")));
+    const std::int64_t moved = r.now();
+    r.second();
+    r.second();
+
+    std::vector<std::pair<std::int64_t, unsigned>> events;
+    r.rec.ring().forEach(r.rec.ring().oldestTime(), r.now(), [&](std::int64_t t, const Sample& s) {
+        EXPECT_LE(pointEvents(s), 1) << t;
+        if (s.events & kPointEvents) events.push_back({t, s.events & kPointEvents});
+    });
+    const std::int64_t start = events.front().first;
+    EXPECT_EQ(events, (std::vector<std::pair<std::int64_t, unsigned>>{{start, StartPointSet},
+                                                                      {warned, WarningShown},
+                                                                      {warned + 1, Acknowledged},
+                                                                      {second, WarningShown},
+                                                                      {third, WarningShown},
+                                                                      {third + 1, Acknowledged},
+                                                                      {moved, StartPointSet},
+                                                                      {moved + 1, WarningShown}}));
+    EXPECT_FALSE(r.rec.ring().at(rest)->events & kPointEvents);
+    EXPECT_FALSE(r.rec.ring().at(rest + 1)->events & kPointEvents);
+    // The warning stands (shaded) from its second to the one before it is
+    // acknowledged or closed.
+    EXPECT_TRUE(r.rec.ring().at(warned)->events & WarningOn);
+    EXPECT_FALSE(r.rec.ring().at(warned + 1)->events & WarningOn);
+    EXPECT_TRUE(r.rec.ring().at(moved + 2)->events & WarningOn);
+    // In the CSV: one event a row, never two joined.
+    EXPECT_FALSE(csv(r.rec.ring(), start, r.now()).contains(';'));
+}
+
+// A file from an earlier version with two events on a line: the second
+// goes on to the next line without one.
+TEST(LoadHistoryFile, SpreadsTwoEventsOfALineOverTheNextSeconds) {
+    LoadRing r;
+    EXPECT_EQ(parse("@1800000000\n10 - wa\n11 -\n12 - s\n", T0 + 10, r), 3);
+    EXPECT_EQ(all(r), (std::vector<Seen>{{T0, at(10, -1, WarningShown | WarningOn)},
+                                         {T0 + 1, at(11, -1, Acknowledged)},
+                                         {T0 + 2, at(12, -1, StartPointSet)}}));
+}
+
+// The ring goes to its file every ten minutes, on the once-a-second
+// wake-up (no timer of its own), by a worker: a kill loses at most ten
+// minutes.
+TEST(LoadRecorderInProgram, WritesTheFileEveryTenMinutes) {
+    Recording r;
+    r.rig.state.mainShown = true;
+    r.rig.showAt(40);
+    const QString path = QStringLiteral("/prog/load-history.txt");
+    const int timers = int(r.rig.platform.timers.size());
+    for (int i = 1; i < 600; ++i) r.second();
+    r.rec.finishSaving();
+    EXPECT_FALSE(r.rig.platform.memory.contains(path));
+    r.second();  // ten minutes since the start
+    r.rec.finishSaving();
+    ASSERT_TRUE(r.rig.platform.memory.contains(path));
+    const std::int64_t savedAt = r.now();
+    EXPECT_EQ(r.rig.platform.memory.value(path), serialize(r.rec.ring()));
+    for (int i = 0; i < 599; ++i) r.second();
+    r.rec.finishSaving();
+    EXPECT_EQ(r.rig.platform.memory.value(path).count('\n'), 1 + 1 + 601);  // header, "@", the samples
+    r.second();
+    r.rec.finishSaving();
+    EXPECT_EQ(r.rig.platform.memory.value(path), serialize(r.rec.ring()));
+    EXPECT_EQ(int(r.rig.platform.timers.size()), timers);
+    // Killed now: the next run finds the last write's samples.
+    LoadRecorder next({r.rig.platform, r.rig.platform, r.rig.platform, r.rig.platform.fakeDialogs, path});
+    EXPECT_EQ(next.load(), 1201);
+    EXPECT_EQ(next.ring().newestTime(), r.now());
+    EXPECT_EQ(next.ring().oldestTime(), savedAt - 600);
 }
