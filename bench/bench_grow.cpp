@@ -1,12 +1,14 @@
 // Cost of one snapshot of what grew: a walk of /proc reading the cgroup,
 // executable, command name and smaps_rollup of every process, grouped into
-// applications, with 1,000 real processes of our own besides the machine's:
+// applications named by the desktop entries (their index checked for
+// changes at each scan), with 1,000 real processes of our own besides the machine's:
 // /bin/sleep (a small program, as most processes of a desktop are), or
 // forked copies of this program (each with a Qt program's address space
 // and page tables of its own: the per-process cost of larger programs).
 // The time is the wall time of a scan; us_per_process divides it by the
 // processes read, cpu_ms_per_scan adds up the CPU of all its threads.
 #include "grow/grow_watch.h"
+#include "platform/linux/linux_desktop_entries.h"
 #include "platform/linux/linux_process_memory.h"
 
 #include <QCoreApplication>
@@ -57,10 +59,12 @@ void BM_Snapshot(benchmark::State& state) {
     if (int(children.size()) < kProcesses) state.SkipWithError("could not start 1,000 processes");
     ::usleep(300 * 1000);  // every child past its exec
     ostra::LinuxProcessMemory memory;
+    ostra::LinuxDesktopEntries entries;
+    ostra::grow::AppIndex index(entries);
     int processes = 0;
     const double cpuBefore = processCpuMs();
     for (auto _ : state) {
-        const ostra::grow::Snapshot s = ostra::grow::GrowWatch::collect(memory);
+        const ostra::grow::Snapshot s = ostra::grow::GrowWatch::collect(memory, index);
         processes = 0;
         for (const ostra::grow::AppMemory& a : s.apps) processes += a.processes;
         benchmark::DoNotOptimize(s);

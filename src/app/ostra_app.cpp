@@ -54,7 +54,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, refresh_, placement_, view_},
                   settings_),
-      grow_(grow::GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
+      grow_(grow::GrowWatch::Deps{services.processMemory, services.desktopEntries, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
                                                      controller_.path(QLatin1String(loadhistory::kHistoryFileName)),

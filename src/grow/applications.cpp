@@ -129,28 +129,68 @@ QString shownName(const QByteArray& raw, int maxChars) {
     return out;
 }
 
-Snapshot group(const ProcessScan& scan, const std::function<QByteArray(const QString&)>& entryName) {
+namespace {
+
+struct Identity {
+    QString key;
+    QString name;
+};
+
+Identity byEntry(const AppIndex::Entry& e) { return {QStringLiteral("app:") + e.id, shownName(e.name)}; }
+
+// The application of a process outside an application unit.
+Identity identify(const ProcessRecord& p, const AppIndex& index) {
+    if (p.executable.isEmpty())
+        return {QStringLiteral("exe:") + QString::fromLatin1(p.command), shownName(p.command)};
+    if (isInterpreter(p.executable)) {
+        QByteArrayList args = p.commandLine.split('\0');
+        if (p.commandLine.endsWith('\0')) args.removeLast();
+        if (!args.isEmpty()) args.removeFirst();  // the program itself (empty: no arguments at all)
+        if (const std::optional<QByteArray> script = interpreterScript(p.executable, args)) {
+            const QByteArray base = script->mid(script->lastIndexOf('/') + 1);
+            if (!base.isEmpty()) {
+                if (const AppIndex::Entry* e = index.byProgram(base)) return byEntry(*e);
+                const QByteArray label = interpreterLabel(p.executable);
+                return {QStringLiteral("script:") + QString::fromLatin1(label) + QLatin1Char(':') +
+                            QString::fromLatin1(base),
+                        shownName(label + ": " + base)};
+            }
+        }
+        // No script (a shell, code given inline): the interpreter itself.
+        return {QStringLiteral("exe:") + QString::fromLatin1(p.executable), shownName(p.executable)};
+    }
+    if (const AppIndex::Entry* e = index.byProgram(p.executable)) return byEntry(*e);
+    return {QStringLiteral("exe:") + QString::fromLatin1(p.executable), shownName(p.executable)};
+}
+
+}  // namespace
+
+Snapshot group(const ProcessScan& scan, const AppIndex& index) {
     Snapshot snap;
     snap.unreadable = scan.unreadable;
-    QHash<QByteArray, QString> names;  // desktop ID -> name shown
+    QHash<QByteArray, Identity> units;        // desktop ID -> its application
+    QHash<QByteArray, Identity> executables;  // executable -> its application (not an interpreter's)
     for (const ProcessRecord& p : scan.processes) {
-        QString key;
-        QString name;
+        const Identity* found = nullptr;
+        Identity own;
         if (std::optional<QByteArray> id = cgroupApplicationId(p.cgroup)) {
-            key = QStringLiteral("unit:") + QString::fromLatin1(*id);
-            auto found = names.constFind(*id);
-            if (found == names.cend()) {
-                const QByteArray entry = entryName(QString::fromUtf8(*id));
-                found = names.insert(*id, shownName(entry.isEmpty() ? *id : entry));
+            auto it = units.constFind(*id);
+            if (it == units.cend()) {
+                const AppIndex::Entry* e = index.byId(*id);
+                const QByteArray name = e && !e->name.isEmpty() ? e->name : *id;
+                it = units.insert(*id, {QStringLiteral("unit:") + QString::fromLatin1(*id), shownName(name)});
             }
-            name = *found;
+            found = &*it;
+        } else if (!p.executable.isEmpty() && p.commandLine.isEmpty()) {
+            auto it = executables.constFind(p.executable);
+            if (it == executables.cend()) it = executables.insert(p.executable, identify(p, index));
+            found = &*it;
         } else {
-            const QByteArray& exe = p.executable.isEmpty() ? p.command : p.executable;
-            key = QStringLiteral("exe:") + QString::fromLatin1(exe);
-            name = shownName(exe);
+            own = identify(p, index);
+            found = &own;
         }
-        AppMemory& app = snap.apps[key];
-        if (app.name.isEmpty()) app.name = name;
+        AppMemory& app = snap.apps[found->key];
+        if (app.name.isEmpty()) app.name = found->name;
         app.bytes += p.bytes;
         ++app.processes;
     }

@@ -1,10 +1,14 @@
 // Processes grouped into applications: a process belongs to the
 // application of the systemd unit it runs in (app-[LAUNCHER-]ID-RANDOM.scope,
 // app-[LAUNCHER-]ID@RANDOM.service, app-[LAUNCHER-]ID.service), named by its
-// desktop entry; otherwise to the base name of its executable (or its
-// command name). An application's memory is the sum over its processes.
+// desktop entry; otherwise to the desktop entry that starts its executable
+// (or its script); otherwise an interpreter's process to its script
+// ("python3: backup.py"), any other to the base name of its executable, or
+// its command name where it has none (an in-memory executable). An
+// application's memory is the sum over its processes.
 #pragma once
 
+#include "grow/app_index.h"
 #include "platform/process_memory.h"
 
 #include <QByteArray>
@@ -12,7 +16,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace ostra::grow {
@@ -25,7 +28,10 @@ struct AppMemory {
 
 // The memory per application at one moment.
 struct Snapshot {
-    QMap<QString, AppMemory> apps;  // by a key that tells applications apart
+    // By the application's identity, the same from scan to scan:
+    // "unit:ID", "app:ID" (a desktop entry's ID), "script:LABEL:SCRIPT" or
+    // "exe:NAME".
+    QMap<QString, AppMemory> apps;
     int unreadable = 0;             // processes that could not be read
 };
 
@@ -40,8 +46,7 @@ std::optional<QByteArray> cgroupApplicationId(const QByteArray& cgroup);
 // \xNN; cut at `maxChars` characters with "…".
 QString shownName(const QByteArray& raw, int maxChars = 80);
 
-// Groups a scan. `entryName` gives the raw desktop-entry name of an ID
-// (empty when none); each ID is asked once.
-Snapshot group(const ProcessScan& scan, const std::function<QByteArray(const QString&)>& entryName);
+// Groups a scan, naming applications by the desktop entries of `index`.
+Snapshot group(const ProcessScan& scan, const AppIndex& index);
 
 }  // namespace ostra::grow

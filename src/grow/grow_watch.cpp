@@ -5,7 +5,8 @@
 
 namespace ostra::grow {
 
-GrowWatch::GrowWatch(Deps deps, QObject* parent) : QObject(parent), d_(deps), refresh_(deps.clock.createTimer()) {
+GrowWatch::GrowWatch(Deps deps, QObject* parent)
+    : QObject(parent), d_(deps), refresh_(deps.clock.createTimer()), index_(deps.entries) {
     // One worker, so scans are delivered in the order they were asked for;
     // it ends two seconds after its last scan.
     pool_.setMaxThreadCount(1);
@@ -15,16 +16,18 @@ GrowWatch::GrowWatch(Deps deps, QObject* parent) : QObject(parent), d_(deps), re
 
 GrowWatch::~GrowWatch() { pool_.waitForDone(); }
 
-grow::Snapshot GrowWatch::collect(ProcessMemory& memory) {
-    return grow::group(memory.scan(), [&memory](const QString& id) { return memory.applicationName(id); });
+grow::Snapshot GrowWatch::collect(ProcessMemory& memory, grow::AppIndex& index) {
+    index.refresh();
+    return grow::group(memory.scan(), index);
 }
 
 void GrowWatch::scan(std::function<void(grow::Snapshot)> done) {
     ++pending_;
     QPointer<GrowWatch> self(this);
     ProcessMemory& memory = d_.memory;
-    pool_.start([self, &memory, done = std::move(done), receiver = this] {
-        grow::Snapshot s = collect(memory);
+    grow::AppIndex& index = index_;
+    pool_.start([self, &memory, &index, done = std::move(done), receiver = this] {
+        grow::Snapshot s = collect(memory, index);
         // Delivered on the user-interface thread; dropped with this object.
         QMetaObject::invokeMethod(
             receiver,
@@ -56,7 +59,11 @@ void GrowWatch::warningOpened(int load) {
     if (!notify_) return;
     scan([this, load](grow::Snapshot s) {
         compare(std::move(s));
-        d_.notifier.notify(grow::notificationSummary(load), grow::notificationBody(rows_),
+        const QString since = startLoad_ < 0 ? QString()
+                                             : QStringLiteral("%1:%2")
+                                                   .arg(startTime_.hour, 2, 10, QLatin1Char('0'))
+                                                   .arg(startTime_.minute, 2, 10, QLatin1Char('0'));
+        d_.notifier.notify(grow::notificationSummary(load), grow::notificationBody(rows_, since),
                            QString::fromLatin1(grow::kActionLabel), [this] { emit openRequested(); });
     });
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "grow/growth.h"
+#include "grow/app_index.h"
 #include "platform/clock.h"
+#include "platform/desktop_entries.h"
 #include "platform/desktop_notifier.h"
 #include "platform/process_memory.h"
 
@@ -24,6 +26,7 @@ class GrowWatch : public QObject {
 public:
     struct Deps {
         ProcessMemory& memory;
+        DesktopEntries& entries;
         DesktopNotifier& notifier;
         Clock& clock;
     };
@@ -48,8 +51,9 @@ public:
     // Blocks until every scan asked for so far has been delivered (tests).
     void waitForScans();
 
-    // Groups one scan (the worker's part of a snapshot).
-    static grow::Snapshot collect(ProcessMemory& memory);
+    // Groups one scan (the worker's part of a snapshot), the index of the
+    // desktop's names brought up to date first.
+    static grow::Snapshot collect(ProcessMemory& memory, grow::AppIndex& index);
 
 signals:
     // New rows, start-point text or unreadable count.
@@ -69,6 +73,7 @@ private:
     int startLoad_ = -1;  // -1: no start point yet
     std::vector<grow::GrowthRow> rows_;
     std::unique_ptr<Timer> refresh_;
+    grow::AppIndex index_;  // used by the scans' worker only
     int pending_ = 0;
     QThreadPool pool_;
 };

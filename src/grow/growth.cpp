@@ -10,6 +10,7 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
     rows.reserve(size_t(now.apps.size()));
     for (auto it = now.apps.cbegin(); it != now.apps.cend(); ++it) {
         GrowthRow row;
+        row.key = it.key();
         row.name = it->name;
         row.nowBytes = it->bytes;
         row.processes = it->processes;
@@ -21,6 +22,7 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
     for (auto it = start.apps.cbegin(); it != start.apps.cend(); ++it) {
         if (now.apps.contains(it.key())) continue;
         GrowthRow row;
+        row.key = it.key();
         row.name = it->name;
         row.startBytes = it->bytes;
         row.ended = true;
@@ -77,13 +79,30 @@ QString unreadableText(int count) { return QStringLiteral("Processes that could 
 
 QString notificationSummary(int load) { return QStringLiteral("Memory load %1%").arg(load); }
 
-QString notificationBody(const std::vector<GrowthRow>& rows) {
+QString notificationBody(const std::vector<GrowthRow>& rows, const QString& since) {
     QStringList named;
     for (const GrowthRow& row : rows) {
-        if (named.size() == 3 || row.growth <= 0) break;
+        if (named.size() == 3 || row.growth < kNotableGrowth) break;
         named << row.name + QLatin1Char(' ') + growthText(row.growth);
     }
-    return named.join(QStringLiteral(", "));
+    if (!named.isEmpty()) return named.join(QStringLiteral(", "));
+    // Nothing worth naming grew: the largest now instead.
+    std::vector<const GrowthRow*> largest;
+    for (const GrowthRow& row : rows)
+        if (!row.ended && row.nowBytes > 0) largest.push_back(&row);
+    const size_t n = std::min<size_t>(3, largest.size());
+    std::partial_sort(largest.begin(), largest.begin() + std::ptrdiff_t(n), largest.end(),
+                      [](const GrowthRow* a, const GrowthRow* b) {
+                          if (a->nowBytes != b->nowBytes) return a->nowBytes > b->nowBytes;
+                          return a->name < b->name;
+                      });
+    QString text = QStringLiteral("Nothing grew by %1 MiB").arg(kNotableGrowth >> 20);
+    if (!since.isEmpty()) text += QStringLiteral(" since ") + since;
+    text += QLatin1Char('.');
+    if (n == 0) return text;
+    QStringList big;
+    for (size_t i = 0; i < n; ++i) big << largest[i]->name + QLatin1Char(' ') + sizeText(largest[i]->nowBytes);
+    return text + QStringLiteral(" Largest now: ") + big.join(QStringLiteral(", "));
 }
 
 }  // namespace ostra::grow

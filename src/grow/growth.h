@@ -13,6 +13,7 @@
 namespace ostra::grow {
 
 struct GrowthRow {
+    QString key;  // the application's identity, the same from scan to scan (see Snapshot::apps)
     QString name;
     std::int64_t startBytes = 0;  // 0 for an application started since
     std::int64_t nowBytes = 0;
@@ -42,8 +43,12 @@ QString startPointText(int hour, int minute, int second, int load);
 QString unreadableText(int count);
 
 // The notification: "Memory load 96%", and the (at most) three
-// applications that grew most, "Firefox +1.9 GiB, Code +420.0 MiB".
+// applications that grew most by at least 64 MiB, "Firefox +1.9 GiB, Code
+// +420.0 MiB"; when none did, "Nothing grew by 64 MiB since 08:24. Largest
+// now: Firefox 2.1 GiB, Code 900.0 MiB, java 310.0 MiB" (`since` the start
+// point's "HH:MM", empty when there is none yet).
+inline constexpr std::int64_t kNotableGrowth = std::int64_t(64) << 20;
 QString notificationSummary(int load);
-QString notificationBody(const std::vector<GrowthRow>& rows);
+QString notificationBody(const std::vector<GrowthRow>& rows, const QString& since);
 
 }  // namespace ostra::grow

@@ -1,6 +1,6 @@
 // The memory of every process of the machine, as far as this user may read
-// it, and the names the desktop gives applications. Both are called from a
-// worker thread: implementations keep no state that a call changes.
+// it. Called from a worker thread: implementations keep no state that a
+// call changes.
 #pragma once
 
 #include <QByteArray>
@@ -14,9 +14,11 @@ namespace ostra {
 struct ProcessRecord {
     int pid = 0;
     QByteArray cgroup;      // the process's control-group lines, as the kernel gives them
-    QByteArray executable;  // base name of its executable; empty when it cannot be read
-    QByteArray command;     // its short command name, read only when the executable cannot be
+    QByteArray executable;  // base name of its executable; empty when it cannot be read or
+                            // is an in-memory file (memfd)
+    QByteArray command;     // its short command name, read only when there is no executable
     std::int64_t bytes = 0; // proportional share of its memory, resident and swapped out
+    QByteArray commandLine; // its arguments, each ended by a NUL; read only for an interpreter
 };
 
 struct ProcessScan {
@@ -30,9 +32,11 @@ public:
     // Every process with memory of its own that could be read; processes
     // that end meanwhile are left out, those that cannot be read counted.
     virtual ProcessScan scan() = 0;
-    // The raw `Name` of the desktop entry `id`.desktop in the desktop's data
-    // folders (the first one found); empty when there is none.
-    virtual QByteArray applicationName(const QString& id) = 0;
 };
+
+// Whether the executable `base` (a base name) is an interpreter whose
+// processes are told apart by the script or jar they run: python*, perl*,
+// ruby*, node, nodejs, java, sh, dash, bash.
+bool isInterpreter(const QByteArray& base);
 
 }  // namespace ostra

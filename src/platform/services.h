@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/desktop_entries.h"
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
 #include "platform/downloads.h"
@@ -32,6 +33,7 @@ struct Services {
     ProcessMemory& processMemory;
     DesktopNotifier& notifier;
     PressureSource& pressure;
+    DesktopEntries& desktopEntries;
 };
 
 }  // namespace ostra

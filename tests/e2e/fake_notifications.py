@@ -3,14 +3,18 @@
 
 Owns org.freedesktop.Notifications and serves Notify, GetCapabilities,
 GetServerInformation and CloseNotification. Every Notify is logged to LOG
-as one JSON line {"id", "app", "summary", "body", "actions"} and answered
-with a new id. The test side: org.example.NotificationsTest.InvokeLast
+as one JSON line {"id", "app", "summary", "body", "actions", "replaces"}
+and answered with a new id, or with the id it replaces when that one is
+still shown (as the specification of the service asks). Every
+GetCapabilities is logged as one line "GetCapabilities" to LOG.caps; CAPS
+(comma-separated) is its answer, "actions,body,body-markup" by default. The test side: org.example.NotificationsTest.InvokeLast
 emits ActionInvoked for the last notification's first action key, as a
-user's click on that action does. Writes READY once it owns the name.
+user's click on that action does; DismissLast closes the last one as the
+user's click on its close box does. Writes READY once it owns the name.
 With DELAY (seconds), each Notify first keeps the service busy that long,
 as a hung service would.
 
-usage: fake_notifications.py LOG READY [DELAY]
+usage: fake_notifications.py LOG READY [DELAY [CAPS]]
 """
 
 import json
@@ -24,6 +28,7 @@ from gi.repository import GLib
 
 IFACE = "org.freedesktop.Notifications"
 DELAY = float(sys.argv[3]) if len(sys.argv) > 3 else 0.0
+CAPS = sys.argv[4].split(",") if len(sys.argv) > 4 else ["actions", "body", "body-markup"]
 
 
 class Notifications(dbus.service.Object):
@@ -32,21 +37,30 @@ class Notifications(dbus.service.Object):
         self.log = log
         self.count = 0
         self.last = None
+        self.shown = set()
 
     @dbus.service.method(IFACE, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
         time.sleep(DELAY)
-        self.count += 1
+        if replaces and int(replaces) in self.shown:
+            nid = int(replaces)
+        else:
+            self.count += 1
+            nid = self.count
+        self.shown.add(nid)
         actions = [str(a) for a in actions]
-        self.last = (self.count, actions[0] if actions else "")
-        self.log.write(json.dumps({"id": self.count, "app": str(app), "summary": str(summary),
-                                   "body": str(body), "actions": actions}) + "\n")
+        self.last = (nid, actions[0] if actions else "")
+        self.log.write(json.dumps({"id": nid, "app": str(app), "summary": str(summary),
+                                   "body": str(body), "actions": actions,
+                                   "replaces": int(replaces)}) + "\n")
         self.log.flush()
-        return dbus.UInt32(self.count)
+        return dbus.UInt32(nid)
 
     @dbus.service.method(IFACE, in_signature="", out_signature="as")
     def GetCapabilities(self):
-        return ["actions", "body"]
+        with open(self.log.name + ".caps", "a", encoding="utf-8") as caps:
+            caps.write("GetCapabilities\n")
+        return CAPS
 
     @dbus.service.method(IFACE, in_signature="", out_signature="ssss")
     def GetServerInformation(self):
@@ -54,6 +68,7 @@ class Notifications(dbus.service.Object):
 
     @dbus.service.method(IFACE, in_signature="u", out_signature="")
     def CloseNotification(self, nid):
+        self.shown.discard(int(nid))
         self.NotificationClosed(nid, 3)
 
     @dbus.service.signal(IFACE, signature="us")
@@ -63,6 +78,13 @@ class Notifications(dbus.service.Object):
     @dbus.service.signal(IFACE, signature="uu")
     def NotificationClosed(self, nid, reason):
         pass
+
+    @dbus.service.method("org.example.NotificationsTest", in_signature="", out_signature="")
+    def DismissLast(self):
+        """The user closes the last notification."""
+        if self.last:
+            self.shown.discard(self.last[0])
+            self.NotificationClosed(dbus.UInt32(self.last[0]), 2)
 
     @dbus.service.method("org.example.NotificationsTest", in_signature="", out_signature="")
     def InvokeLast(self):

@@ -75,7 +75,8 @@ bool FakeFiles::setCurrentFolder(const QString& folder) {
 
 FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
-                                                     *this, fakeDialogs, processMemory, notifier, *this})) {}
+                                                     *this, fakeDialogs, processMemory, notifier, *this,
+                                                     desktopEntries})) {}
 
 FakePlatform::~FakePlatform() = default;
 

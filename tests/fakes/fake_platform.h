@@ -163,8 +163,8 @@ public:
     bool minimized = false;
 };
 
-// Processes and desktop names scripted by the test; scan() runs on the
-// scanning worker, so the script is guarded.
+// Processes scripted by the test; scan() runs on the scanning worker, so
+// the script is guarded.
 class FakeProcessMemory : public ProcessMemory {
 public:
     ProcessScan scan() override {
@@ -172,18 +172,39 @@ public:
         ++scans;
         return script;
     }
-    QByteArray applicationName(const QString& id) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        return names.value(id);
-    }
     void set(ProcessScan s) {
         std::lock_guard<std::mutex> lock(mutex);
         script = std::move(s);
     }
     std::mutex mutex;
     ProcessScan script;
-    QMap<QString, QByteArray> names;
     int scans = 0;
+};
+
+// Desktop entries scripted by the test; `changed()` moves the stamp on, as
+// an entry added or removed does. Called on the scanning worker: guarded.
+class FakeDesktopEntries : public DesktopEntries {
+public:
+    std::vector<DesktopEntry> read() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++reads;
+        return entries;
+    }
+    QByteArray stamp() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++stamps;
+        return QByteArray::number(generation);
+    }
+    void set(std::vector<DesktopEntry> e) {
+        std::lock_guard<std::mutex> lock(mutex);
+        entries = std::move(e);
+        ++generation;
+    }
+    std::mutex mutex;
+    std::vector<DesktopEntry> entries;
+    int generation = 0;
+    int reads = 0;
+    int stamps = 0;
 };
 
 // Notifications kept as sent; the test picks the action by hand.
@@ -226,6 +247,7 @@ public:
 
     FakeDialogs fakeDialogs;
     FakeProcessMemory processMemory;
+    FakeDesktopEntries desktopEntries;
     FakeNotifier notifier;
 
 private:

@@ -17,7 +17,7 @@ namespace {
 ProcessScan scanOf(std::initializer_list<std::pair<const char*, int>> exeMiB) {
     ProcessScan s;
     int pid = 100;
-    for (const auto& [exe, mib] : exeMiB) s.processes.push_back({pid++, "0::/\n", exe, exe, std::int64_t(mib) << 20});
+    for (const auto& [exe, mib] : exeMiB) s.processes.push_back({pid++, "0::/\n", exe, exe, std::int64_t(mib) << 20, {}});
     s.unreadable = 4;
     return s;
 }
@@ -129,12 +129,13 @@ TEST(GrowApp, OneNotificationPerWarningOpeningNamingWhatGrewAndNoneWhenOff) {
     std::unique_ptr<AppHarness> h(overLimit(false));
     h->start();
     h->app->growWatch().waitForScans();
-    h->fp.processMemory.set(scanOf({{"editor", 120}, {"hog", 1024}, {"a", 1}, {"b", 2}, {"c", 3}}));
+    h->fp.processMemory.set(scanOf({{"editor", 300}, {"hog", 1024}, {"a", 1}, {"b", 2}, {"c", 63}}));
     h->fp.loads = {99};
     ASSERT_EQ(warnOnce(*h, 3), 1);
     ASSERT_EQ(h->fp.notifier.sent.size(), 1u) << "once per opening, not at the ticks while it is open";
     EXPECT_EQ(h->fp.notifier.sent[0].summary, QStringLiteral("Memory load 99%"));
-    EXPECT_EQ(h->fp.notifier.sent[0].body, QStringLiteral("hog +1.0 GiB, editor +20.0 MiB, c +3.0 MiB"));
+    EXPECT_EQ(h->fp.notifier.sent[0].body, QStringLiteral("hog +1.0 GiB, editor +200.0 MiB"))
+        << "only what grew by 64 MiB or more";
     EXPECT_EQ(h->fp.notifier.sent[0].action, QStringLiteral("What grew"));
     // Its action opens the window.
     h->fp.notifier.lastChosen();

@@ -1,6 +1,8 @@
 // The notification sender on a private session bus: it never waits for the
 // service (none at all, or one that hangs), sends the summary, body and
-// action, and runs the action when the service reports it invoked.
+// action, and runs the action when the service reports it invoked; it
+// escapes the body only for a service that shows markup, asking once per
+// owner of the name, and replaces its previous notification.
 #include "platform/linux/linux_desktop_notifier.h"
 
 #include "child_process.h"
@@ -15,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace ostra {
 namespace {
 
@@ -25,14 +29,15 @@ struct StandIn {
     QTemporaryDir dir;
     QProcess process;
     QString log() const { return dir.filePath(QStringLiteral("notes.log")); }
-    bool start(const QString& bus, const QString& delay) {
+    bool start(const QString& bus, const QString& delay, const QString& caps = QString()) {
         testing_support::endWithThisProcess(process);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
         process.setProcessEnvironment(env);
         const QString ready = dir.filePath(QStringLiteral("ready"));
-        process.start(QStringLiteral("/usr/bin/python3"),
-                      {QStringLiteral(OSTRA_E2E_DIR "/fake_notifications.py"), log(), ready, delay});
+        QStringList args{QStringLiteral(OSTRA_E2E_DIR "/fake_notifications.py"), log(), ready, delay};
+        if (!caps.isEmpty()) args << caps;
+        process.start(QStringLiteral("/usr/bin/python3"), args);
         return QTest::qWaitFor([&] { return QFile::exists(ready) || process.state() == QProcess::NotRunning; },
                                10000) &&
                process.state() == QProcess::Running;
@@ -42,7 +47,22 @@ struct StandIn {
         QFile f(log());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    QList<QByteArray> lines() {
+        QList<QByteArray> l = logged().split('\n');
+        l.removeAll(QByteArray());
+        return l;
+    }
+    int capabilityCalls() {
+        QFile f(log() + QStringLiteral(".caps"));
+        return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : 0;
+    }
 };
+
+void testCall(const char* method) {
+    QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.example.NotificationsTest"), QLatin1String(method)));
+}
 
 // Each test runs in a process of its own, so the session bus Qt connects
 // to is the one set here.
@@ -89,6 +109,52 @@ TEST(LinuxDesktopNotifier, SendsTheNotificationAndRunsItsActionWhenInvoked) {
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.example.NotificationsTest"), QStringLiteral("InvokeLast")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return chosen == 1; }, 5000));
+}
+
+// A service that shows markup gets the body escaped, a plain-text one gets
+// it as it is; each owner of the name is asked for its capabilities once.
+// Each notification replaces the previous one while that is shown, never
+// one of another owner's ids, nor one the user closed.
+TEST(LinuxDesktopNotifier, EscapesOnlyForMarkupAskingOncePerOwnerAndReplacesItsLastNotification) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    useBus(bus);
+    LinuxDesktopNotifier notifier;
+    const QString body = QStringLiteral("Amp & Co <b>x</b> +1.0 GiB");
+    const auto send = [&](StandIn& to, int count) {
+        notifier.notify(QStringLiteral("Memory load 96%"), body, QStringLiteral("What grew"), [] {});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return to.lines().size() == count; }, 5000));
+        QTest::qWait(100);  // the service's answer (its id) arrives
+        return to.lines().value(count - 1);
+    };
+
+    auto markup = std::make_unique<StandIn>();
+    ASSERT_TRUE(markup->start(bus.address(), QStringLiteral("0"), QStringLiteral("actions,body,body-markup")));
+    QByteArray line = send(*markup, 1);
+    EXPECT_TRUE(line.contains("\"body\": \"Amp &amp; Co &lt;b&gt;x&lt;/b&gt; +1.0 GiB\"")) << line.toStdString();
+    EXPECT_TRUE(line.contains("\"id\": 1,") && line.contains("\"replaces\": 0}")) << line.toStdString();
+    line = send(*markup, 2);
+    EXPECT_TRUE(line.contains("&amp;")) << line.toStdString();
+    EXPECT_TRUE(line.contains("\"replaces\": 1}")) << "the second replaces the first: " << line.toStdString();
+    EXPECT_EQ(markup->capabilityCalls(), 1) << "asked once for the same owner";
+    // The user closes it: the next one is new.
+    testCall("DismissLast");
+    QTest::qWait(200);
+    line = send(*markup, 3);
+    EXPECT_TRUE(line.contains("\"replaces\": 0}")) << line.toStdString();
+    testing_support::stopChild(markup->process);
+
+    // Another service takes the name: asked again; plain text as it is.
+    StandIn plain;
+    ASSERT_TRUE(plain.start(bus.address(), QStringLiteral("0"), QStringLiteral("actions,body")));
+    QTest::qWait(200);  // the change of owner reaches the sender
+    line = send(plain, 1);
+    EXPECT_TRUE(line.contains("\"body\": \"Amp & Co <b>x</b> +1.0 GiB\"")) << line.toStdString();
+    EXPECT_TRUE(line.contains("\"replaces\": 0}")) << "no id of the previous owner: " << line.toStdString();
+    line = send(plain, 2);
+    EXPECT_TRUE(line.contains("\"body\": \"Amp & Co <b>x</b> +1.0 GiB\"")) << line.toStdString();
+    EXPECT_TRUE(line.contains("\"replaces\": 1}")) << line.toStdString();
+    EXPECT_EQ(plain.capabilityCalls(), 1);
 }
 
 }  // namespace

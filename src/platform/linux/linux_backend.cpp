@@ -1,6 +1,7 @@
 #include "platform/linux/linux_backend.h"
 
 #include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_desktop_entries.h"
 #include "platform/linux/linux_desktop_notifier.h"
 #include "platform/linux/linux_dialogs.h"
 #include "platform/linux/linux_downloads_module.h"
@@ -30,9 +31,11 @@ LinuxBackend::LinuxBackend()
       processMemory_(std::make_unique<LinuxProcessMemory>()),
       notifier_(std::make_unique<LinuxDesktopNotifier>()),
       pressure_(std::make_unique<LinuxPressureSource>()),
+      desktopEntries_(std::make_unique<LinuxDesktopEntries>()),
       services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
                                                      *downloads_, *clock_, *windows_, *dialogs_,
-                                                     *processMemory_, *notifier_, *pressure_})) {}
+                                                     *processMemory_, *notifier_, *pressure_,
+                                                     *desktopEntries_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

@@ -31,6 +31,7 @@ private:
     std::unique_ptr<ProcessMemory> processMemory_;
     std::unique_ptr<DesktopNotifier> notifier_;
     std::unique_ptr<PressureSource> pressure_;
+    std::unique_ptr<DesktopEntries> desktopEntries_;
     std::unique_ptr<Services> services_;
 };
 

@@ -1,8 +1,5 @@
 #include "platform/linux/linux_process_memory.h"
 
-#include "platform/linux/linux_files.h"
-
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -76,22 +73,7 @@ std::int64_t kilobytes(const QByteArray& text, const char* key) {
 
 }  // namespace
 
-LinuxProcessMemory::LinuxProcessMemory(QString procRoot, QStringList dataFolders)
-    : proc_(std::move(procRoot)), dataFolders_(std::move(dataFolders)) {}
-
-QStringList LinuxProcessMemory::defaultDataFolders() {
-    QStringList folders;
-    const QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    if (QDir::isAbsolutePath(home))
-        folders << home;
-    else
-        folders << QDir::homePath() + QStringLiteral("/.local/share");
-    QStringList dirs = qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    if (dirs.isEmpty()) dirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
-    for (const QString& d : dirs)
-        if (QDir::isAbsolutePath(d)) folders << d;
-    return folders;
-}
+LinuxProcessMemory::LinuxProcessMemory(QString procRoot) : proc_(std::move(procRoot)) {}
 
 namespace {
 
@@ -121,12 +103,19 @@ void readProcess(int proc, const char* name, long pid, ProcessScan& result, QByt
     record.cgroup = text;
     char link[4096];
     const ssize_t n = ::readlinkat(folder, "exe", link, sizeof link - 1);
-    if (n > 0) {
+    // An in-memory file (memfd_create) has a made-up name: it counts as none.
+    if (n > 0 && !QByteArrayView(link, qsizetype(n)).startsWith("/memfd:")) {
         QByteArray target(link, qsizetype(n));
         if (target.endsWith(" (deleted)")) target.chop(10);
         record.executable = target.mid(target.lastIndexOf('/') + 1);
+        // An interpreter's arguments name the script it runs.
+        if (isInterpreter(record.executable)) {
+            if (readProcFile(folder, "cmdline", LinuxProcessMemory::kMaxCommandLineBytes, text) == Read::Gone)
+                return;
+            record.commandLine = text;
+        }
     } else {
-        // The command name only where the executable cannot be read.
+        // The command name only where there is no executable to name it.
         if (readProcFile(folder, "comm", 256, text) == Read::Gone) return;
         record.command = text.endsWith('\n') ? text.chopped(1) : text;
     }
@@ -184,39 +173,6 @@ ProcessScan LinuxProcessMemory::scan() {
     std::sort(result.processes.begin(), result.processes.end(),
               [](const ProcessRecord& x, const ProcessRecord& y) { return x.pid < y.pid; });
     return result;
-}
-
-QByteArray LinuxProcessMemory::entryName(const QByteArray& text) {
-    bool inEntry = false;
-    qsizetype at = 0;
-    while (at < text.size()) {
-        qsizetype end = text.indexOf('\n', at);
-        if (end < 0) end = text.size();
-        const QByteArray line = text.mid(at, end - at).trimmed();
-        at = end + 1;
-        if (line.startsWith('[')) {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry || !line.startsWith("Name")) continue;
-        const qsizetype eq = line.indexOf('=');
-        if (eq < 0 || line.left(eq).trimmed() != "Name") continue;
-        return line.mid(eq + 1).trimmed();
-    }
-    return {};
-}
-
-QByteArray LinuxProcessMemory::applicationName(const QString& id) {
-    if (id.isEmpty() || id.contains(QLatin1Char('/')) || id.startsWith(QLatin1Char('.'))) return {};
-    LinuxFiles files;  // regular files only, never blocking on a FIFO
-    for (const QString& folder : dataFolders_) {
-        const QString path = folder + QStringLiteral("/applications/") + id + QStringLiteral(".desktop");
-        if (std::optional<QByteArray> text = files.readFile(path, kMaxEntryBytes)) {
-            QByteArray name = entryName(*text);
-            if (!name.isEmpty()) return name;
-        }
-    }
-    return {};
 }
 
 }  // namespace ostra
