@@ -10,6 +10,7 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
     rows.reserve(size_t(now.apps.size()));
     for (auto it = now.apps.cbegin(); it != now.apps.cend(); ++it) {
         GrowthRow row;
+        row.key = it.key();
         row.name = it->name;
         row.nowBytes = it->bytes;
         row.processes = it->processes;
@@ -21,6 +22,7 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
     for (auto it = start.apps.cbegin(); it != start.apps.cend(); ++it) {
         if (now.apps.contains(it.key())) continue;
         GrowthRow row;
+        row.key = it.key();
         row.name = it->name;
         row.startBytes = it->bytes;
         row.ended = true;
@@ -73,7 +75,11 @@ QString startPointText(int hour, int minute, int second, int load) {
         .arg(load);
 }
 
-QString unreadableText(int count) { return QStringLiteral("Processes that could not be read: %1").arg(count); }
+QString unreadableText(int count) {
+    return (count == 1 ? QStringLiteral("%1 process of other users or hidden")
+                       : QStringLiteral("%1 processes of other users or hidden"))
+        .arg(count);
+}
 
 QString notificationSummary(int load) { return QStringLiteral("Memory load %1%").arg(load); }
 
