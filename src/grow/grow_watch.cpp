@@ -55,6 +55,10 @@ void GrowWatch::setWatching(bool on) {
     if (on) scan([this](grow::Snapshot s) { compare(std::move(s)); });
 }
 
+void GrowWatch::refreshNow() {
+    if (refresh_->interval() > 0) setWatching(true);
+}
+
 void GrowWatch::warningOpened(int load) {
     if (!notify_) return;
     scan([this, load](grow::Snapshot s) {

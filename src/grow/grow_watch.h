@@ -39,6 +39,8 @@ public:
     void markStart(int load);
     // The window is open: a scan at once and every 5 s until it closes.
     void setWatching(bool on);
+    // While the window is open: a scan at once, the next 5 s after it.
+    void refreshNow();
     // A limit warning opened at `load`: the notification, when it is on.
     void warningOpened(int load);
 

@@ -75,7 +75,11 @@ QString startPointText(int hour, int minute, int second, int load) {
         .arg(load);
 }
 
-QString unreadableText(int count) { return QStringLiteral("Processes that could not be read: %1").arg(count); }
+QString unreadableText(int count) {
+    return (count == 1 ? QStringLiteral("%1 process of other users or hidden")
+                       : QStringLiteral("%1 processes of other users or hidden"))
+        .arg(count);
+}
 
 QString notificationSummary(int load) { return QStringLiteral("Memory load %1%").arg(load); }
 

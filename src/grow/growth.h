@@ -39,7 +39,7 @@ QStringList columnTitles();
 QStringList rowTexts(const GrowthRow& row);
 // "Start point: 14:02:07, load 43%".
 QString startPointText(int hour, int minute, int second, int load);
-// "Processes that could not be read: 3".
+// "3 processes of other users or hidden" (those that could not be read).
 QString unreadableText(int count);
 
 // The notification: "Memory load 96%", and the (at most) three

@@ -488,7 +488,8 @@ TEST(GrowTexts, SizesInMibOrGibWithOneDecimalAndASignedGrowth) {
     EXPECT_EQ(grow::growthText(-2048 * MiB), QStringLiteral("-2.0 GiB"));
     EXPECT_EQ(grow::growthText(1000), QStringLiteral("0.0 MiB"));
     EXPECT_EQ(grow::startPointText(9, 5, 7, 43), QStringLiteral("Start point: 09:05:07, load 43%"));
-    EXPECT_EQ(grow::unreadableText(3), QStringLiteral("Processes that could not be read: 3"));
+    EXPECT_EQ(grow::unreadableText(3), QStringLiteral("3 processes of other users or hidden"));
+    EXPECT_EQ(grow::unreadableText(1), QStringLiteral("1 process of other users or hidden"));
 }
 
 ProcessScan fakeScan(std::initializer_list<std::pair<const char*, int>> exeMiB, int unreadable = 0) {
