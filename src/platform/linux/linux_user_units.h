@@ -1,0 +1,32 @@
+// systemd's user manager on the session bus (org.freedesktop.systemd1).
+// Calls are asynchronous with a time limit: a missing or hung manager is
+// reported as such and never holds the user-interface thread.
+#pragma once
+
+#include "platform/user_units.h"
+
+#include <QDBusConnection>
+
+namespace ostra {
+
+class LinuxUserUnits : public UserUnits {
+public:
+    // The session bus unless another connection is given (tests).
+    LinuxUserUnits();
+    explicit LinuxUserUnits(const QDBusConnection& bus);
+
+    void freeze(const QString& unit, Done done) override;
+    void thaw(const QString& unit, Done done) override;
+    void kill(const QString& unit, ProcessSignal sig, Done done) override;
+    UnitResult thawNow(const QString& unit) override;
+
+    static constexpr int kCallMs = 5000;  // freezing waits for every process of the unit
+    static constexpr int kThawNowMs = 2000;
+
+private:
+    void call(const QString& method, const QVariantList& args, Done done);
+
+    QDBusConnection bus_;
+};
+
+}  // namespace ostra
