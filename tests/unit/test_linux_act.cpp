@@ -1,0 +1,156 @@
+// The user manager reached over a private session bus, with the stand-in
+// manager of the end-to-end tests: FreezeUnit, ThawUnit and KillUnit reach
+// it for an application in an app-….scope; a unit it refuses to freeze is
+// paused with signals (a real child, stopped and continued); without a
+// manager, or with one that hangs, nothing waits longer than the call's
+// time limit.
+#include "act/application_actions.h"
+#include "fakes/fake_act.h"
+#include "fakes/fake_platform.h"
+#include "platform/linux/linux_process_control.h"
+#include "platform/linux/linux_user_units.h"
+
+#include "child_process.h"
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ostra::act {
+namespace {
+
+using testing_support::PrivateBus;
+
+struct Manager {
+    QTemporaryDir dir;
+    QProcess process;
+    QString log() const { return dir.filePath(QStringLiteral("calls.log")); }
+    bool start(const QString& bus) {
+        testing_support::endWithThisProcess(process);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+        process.setProcessEnvironment(env);
+        const QString ready = dir.filePath(QStringLiteral("ready"));
+        process.start(QStringLiteral("/usr/bin/python3"),
+                      {QStringLiteral(OSTRA_E2E_DIR "/fake_systemd_user.py"), log(), ready});
+        return QTest::qWaitFor([&] { return QFile::exists(ready) || process.state() == QProcess::NotRunning; },
+                               10000) &&
+               process.state() == QProcess::Running;
+    }
+    ~Manager() { testing_support::stopChild(process); }
+    QStringList calls() {
+        QFile f(log());
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+struct NotTheProgram : LinuxProcessControl {
+    int ownPid() override { return -1; }
+};
+
+char stateOf(pid_t pid) {
+    LinuxProcessControl c;
+    const std::optional<ProcessFacts> f = c.facts(pid);
+    return f ? f->state : '-';
+}
+
+TEST(LinuxUserUnits, TheManagerReceivesFreezeThawAndKillAndARefusedUnitIsPausedWithSignals) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    Manager manager;
+    ASSERT_TRUE(manager.start(bus.address()));
+    QDBusConnection conn = QDBusConnection::connectToBus(bus.address(), QStringLiteral("act-test"));
+    ASSERT_TRUE(conn.isConnected());
+    LinuxUserUnits units(conn);
+    NotTheProgram control;
+    FakeAppWindows windows;
+    FakeDesktopPeers peers;
+    FakeFiles files;
+    FakeClock clock;
+    QTemporaryDir dir;
+    ApplicationActions a({control, units, windows, peers, files, clock, dir.filePath(QStringLiteral("paused.txt"))});
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl("/bin/sleep", "sleep", "1000", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(child, 0);
+    Target t;
+    t.key = QStringLiteral("unit:org.example.Hog");
+    t.name = QStringLiteral("Hog");
+    t.unit = QStringLiteral("app-org.example.Hog-77.scope");
+    t.processes = chosenNow(control, {child});
+    t.bytes = 512ll << 20;
+
+    a.pause(t);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return a.stateText(t.key) == QLatin1String(kPausedState); }, 5000));
+    EXPECT_NE(stateOf(child), 'T') << "the manager froze it: no signal";
+    a.resume(t.key);
+    a.end(t);
+    const QStringList expected{QStringLiteral("FreezeUnit app-org.example.Hog-77.scope"),
+                               QStringLiteral("ThawUnit app-org.example.Hog-77.scope"),
+                               QStringLiteral("KillUnit app-org.example.Hog-77.scope all 15"),
+                               QStringLiteral("KillUnit app-org.example.Hog-77.scope all 18"),
+                               QStringLiteral("ThawUnit app-org.example.Hog-77.scope")};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return manager.calls().size() >= expected.size(); }, 5000));
+    EXPECT_EQ(manager.calls(), expected);
+
+    // A unit that cannot be frozen: its process is stopped instead, and the
+    // row says so.
+    QSignalSpy fell(&a, &ApplicationActions::fellBackToSignals);
+    Target refused = t;
+    refused.key = QStringLiteral("unit:nofreeze");
+    refused.unit = QStringLiteral("app-nofreeze-5.scope");
+    a.pause(refused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stateOf(child) == 'T'; }, 5000));
+    ASSERT_EQ(fell.count(), 1);
+    EXPECT_EQ(fell[0][1].toString(), QLatin1String(kRefusedNote));
+    a.resume(refused.key);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stateOf(child) == 'S'; }, 5000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+TEST(LinuxUserUnits, NoManagerOrAHungOneNeverHoldsTheCaller) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QDBusConnection conn = QDBusConnection::connectToBus(bus.address(), QStringLiteral("act-test-2"));
+    ASSERT_TRUE(conn.isConnected());
+    LinuxUserUnits units(conn);
+    std::optional<UnitResult> got;
+    QElapsedTimer t;
+    t.start();
+    units.freeze(QStringLiteral("app-x-1.scope"), [&](const UnitResult& r) { got = r; });
+    EXPECT_LT(t.elapsed(), 200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.has_value(); }, 3000));
+    EXPECT_EQ(got->outcome, UnitOutcome::NoManager);
+    EXPECT_EQ(units.thawNow(QStringLiteral("app-x-1.scope")).outcome, UnitOutcome::NoManager);
+
+    Manager manager;
+    ASSERT_TRUE(manager.start(bus.address()));
+    got.reset();
+    t.restart();
+    units.freeze(QStringLiteral("app-hang-1.scope"), [&](const UnitResult& r) { got = r; });
+    EXPECT_LT(t.elapsed(), 200) << "the call returns at once";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.has_value(); }, LinuxUserUnits::kCallMs + 3000));
+    EXPECT_EQ(got->outcome, UnitOutcome::NoManager);
+    EXPECT_LT(t.elapsed(), LinuxUserUnits::kCallMs + 1000);
+    t.restart();
+    EXPECT_EQ(units.thawNow(QStringLiteral("app-hang-1.scope")).outcome, UnitOutcome::NoManager);
+    EXPECT_LT(t.elapsed(), LinuxUserUnits::kThawNowMs + 1000);
+}
+
+}  // namespace
+}  // namespace ostra::act
