@@ -58,7 +58,7 @@ void ApplicationActions::setState(const QString& key, const QString& state) {
     emit stateChanged(key, state);
 }
 
-void ApplicationActions::save() {
+bool ApplicationActions::save() {
     PausedSet set;
     for (const auto& [key, h] : held_) {
         if (!h.target.unit.isEmpty()) set.units << h.target.unit;
@@ -66,15 +66,20 @@ void ApplicationActions::save() {
     }
     for (const QString& u : thawing_)
         if (!set.units.contains(u)) set.units << u;
-    d_.files.replaceFile(d_.statePath, serialize(set));
+    return d_.files.replaceFile(d_.statePath, serialize(set));
 }
 
 void ApplicationActions::pause(const Target& t) {
     if (t.key.isEmpty() || isPaused(t.key) || !protected_.reason(t).isEmpty()) return;
     held_[t.key] = Held{t, false, {}};
     // Named in the file before anything is paused: a kill from here on
-    // leaves it for the next start to resume.
-    save();
+    // leaves it for the next start to resume. Not paused at all when the
+    // file cannot be written.
+    if (!save()) {
+        held_.erase(t.key);
+        emit failed(t.key, QString::fromLatin1(kNotRecorded));
+        return;
+    }
     if (t.unit.isEmpty()) {
         stopProcesses(t.key);
         return;
@@ -149,8 +154,10 @@ void ApplicationActions::terminate(const Target& t, ProcessSignal sig) {
     // Whatever this program paused of it runs again after the signal, so
     // that a stopped process acts on it.
     bool wasPaused = false;
+    bool stoppedOneByOne = false;
     if (const auto it = held_.find(t.key); it != held_.end()) {
         wasPaused = true;
+        stoppedOneByOne = !it->second.stopped.empty();
         held_.erase(it);
     }
     auto bySignals = [this, t, sig] {
@@ -173,7 +180,7 @@ void ApplicationActions::terminate(const Target& t, ProcessSignal sig) {
             d_.units.kill(t.unit, ProcessSignal::Continue, [](const UnitResult&) {});
         d_.units.thaw(t.unit, [](const UnitResult&) {});
         // Processes this program stopped one by one.
-        if (wasPaused) bySignals();
+        if (stoppedOneByOne) bySignals();
     }
     if (wasPaused) save();
     setState(t.key, QString::fromLatin1(kEndingState));
@@ -193,7 +200,10 @@ void ApplicationActions::endNow(const Target& t) {
 void ApplicationActions::followUp(const Target& t) {
     retired_.clear();
     Ending& e = ending_[t.key];
-    if (e.timer) retired_.push_back(std::move(e.timer));
+    if (e.timer) {
+        e.timer->setInterval(0);
+        retired_.push_back(std::move(e.timer));
+    }
     e.target = t;
     e.offered = false;
     e.timer = d_.clock.createTimer();

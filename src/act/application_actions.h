@@ -33,6 +33,7 @@ inline const char* const kStillRunningState = "still running";
 inline const char* const kNoManagerNote = "No service manager answered: paused with signals.";
 inline const char* const kRefusedNote = "The unit cannot be frozen: paused with signals.";
 inline const char* const kNothingPaused = "Nothing was paused: its processes have ended.";
+inline const char* const kNotRecorded = "Nothing was paused: the file that keeps track of it cannot be written.";
 inline const char* const kNoWindowAsked = "None of its windows could be asked to close.";
 
 class ApplicationActions : public QObject {
@@ -109,7 +110,7 @@ private:
     void stopProcesses(const QString& key);
     void terminate(const Target& target, ProcessSignal sig);
     void followUp(const Target& target);
-    void save();
+    bool save();
 
     Deps d_;
     ProtectedList protected_;

@@ -209,7 +209,7 @@ TEST(ApplicationActions, WithoutAUnitSignalsOnlyAndEndSendsContinueAfterTerminat
     w.procs.log.clear();
     a.endNow(t);
     EXPECT_EQ(w.procs.log, QStringList{QStringLiteral("KILL 40")});
-    w.clock.timers[0]->fire();
+    ASSERT_TRUE(w.clock.timers.back()->fire());
     EXPECT_TRUE(a.stateText(t.key).isEmpty()) << "all gone: the row is as before";
     EXPECT_EQ(offered.count(), 1);
 }
@@ -230,6 +230,7 @@ TEST(ApplicationActions, EndingAUnitKillsItThenLetsItGoAndFallsBackToSignals) {
 
     World v;
     v.procs.add(40, 400);
+    v.procs.endsOnTerm = false;
     v.units.results[QStringLiteral("KillUnit")] = {UnitOutcome::NoManager, {}};
     ApplicationActions b(v.deps());
     b.end(t);
@@ -296,6 +297,19 @@ TEST(ApplicationActions, EverythingPausedRunsAgainAtTheEndAndLeftoversAtTheNextS
     EXPECT_TRUE(parsePaused(w.file()).empty());
 }
 
+TEST(ApplicationActions, NothingIsPausedWhenThePausedFileCannotBeWritten) {
+    World w;
+    w.procs.add(40, 400);
+    w.files.failWrites = true;
+    ApplicationActions a(w.deps());
+    QSignalSpy failed(&a, &ApplicationActions::failed);
+    a.pause(app(QStringLiteral("exe:y"), {}, {{40, 400}}));
+    EXPECT_TRUE(w.procs.log.isEmpty());
+    EXPECT_EQ(w.procs.table[40].state, 'S');
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed[0][1].toString(), QLatin1String(kNotRecorded));
+}
+
 TEST(PausedState, RoundTripAndOnlyWholeWellFormedLines) {
     const PausedSet s{{QStringLiteral("app-a-1.scope"), QStringLiteral("app-b@2.service")}, {{12, 34}, {56, 78}}};
     EXPECT_EQ(parsePaused(serialize(s)), s);
@@ -359,8 +373,9 @@ TEST(LinuxProcessControl, StartTimeChecksKeepSignalsFromAReusedPid) {
     EXPECT_FALSE(stillRunning(c, {child, f->startTime}));
     // Another user's process: PID 1 on this machine.
     const std::optional<ProcessFacts> init = c.facts(1);
-    if (init && init->uid != ::getuid())
+    if (init && init->uid != ::getuid()) {
         EXPECT_EQ(c.signal({1, init->startTime}, ProcessSignal::Continue), SignalOutcome::Denied);
+    }
     // A command name with blanks and parentheses does not shift the fields.
     const std::optional<ProcessFacts> odd =
         LinuxProcessControl::parseStat("77 (a) b (c) S 5 77 66 0 -1 4194304 0 0 0 0 0 0 0 0 20 0 1 0 123456 0 0");
@@ -441,6 +456,7 @@ TEST(ApplicationActions, KilledAtAnyMomentNothingStaysPausedPastTheNextStart) {
     {
         ApplicationActions a({control, units, windows, peers, files, clock, path});
         a.pause(t);
+        ::usleep(2000);
         a.resume(t.key);
     }
     const long span = std::max<long>(2000, 2 * static_cast<long>(pair.nsecsElapsed() / 1000));
@@ -453,6 +469,7 @@ TEST(ApplicationActions, KilledAtAnyMomentNothingStaysPausedPastTheNextStart) {
             ApplicationActions a({control, units, windows, peers, files, clock, path});
             for (;;) {
                 a.pause(t);
+                ::usleep(2000);
                 a.resume(t.key);
             }
         }

@@ -7,6 +7,7 @@
 #include "act/application_actions.h"
 #include "fakes/fake_act.h"
 #include "fakes/fake_platform.h"
+#include "platform/linux/linux_app_windows.h"
 #include "platform/linux/linux_process_control.h"
 #include "platform/linux/linux_user_units.h"
 
@@ -150,6 +151,80 @@ TEST(LinuxUserUnits, NoManagerOrAHungOneNeverHoldsTheCaller) {
     t.restart();
     EXPECT_EQ(units.thawNow(QStringLiteral("app-hang-1.scope")).outcome, UnitOutcome::NoManager);
     EXPECT_LT(t.elapsed(), LinuxUserUnits::kThawNowMs + 1000);
+}
+
+
+// A display of the test's own: Xvfb on a free display number.
+struct PrivateX {
+    QProcess server;
+    QString display;
+    PrivateX() {
+        testing_support::endWithThisProcess(server);
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                              QStringLiteral("0"), QStringLiteral("640x480x24"),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!server.waitForStarted(5000)) return;
+        if (QTest::qWaitFor([&] { return server.canReadLine(); }, 10000))
+            display = QLatin1Char(':') + QString::fromLatin1(server.readLine()).trimmed();
+    }
+    ~PrivateX() { testing_support::stopChild(server); }
+};
+
+// A program on the private display, ended with the test.
+struct XClient {
+    QProcess p;
+    XClient(const QString& program, const QStringList& args, const QString& display) {
+        testing_support::endWithThisProcess(p);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        p.waitForStarted(5000);
+    }
+    ~XClient() { testing_support::stopChild(p); }
+    int pid() const { return static_cast<int>(p.processId()); }
+};
+
+TEST(LinuxAppWindows, ARealWindowIsClosedAsItsCloseButtonWouldWithOrWithoutAWindowManager) {
+    PrivateX x;
+    ASSERT_FALSE(x.display.isEmpty());
+    qputenv("DISPLAY", x.display.toLocal8Bit());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/ostra-test-bus");
+    LinuxAppWindows windows;
+    LinuxDesktopPeers peers;
+    // The display server is known by our own connection to it.
+    EXPECT_EQ(peers.keepers().displayServer, static_cast<int>(x.server.processId()));
+    EXPECT_EQ(peers.keepers().windowManager, 0);
+
+    for (const bool withManager : {false, true}) {
+        std::unique_ptr<XClient> wm;
+        if (withManager) {
+            wm = std::make_unique<XClient>(QStringLiteral("openbox"), QStringList{}, x.display);
+            // The window manager is known by the owner of its check window.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return peers.keepers().windowManager == wm->pid(); }, 10000))
+                << peers.keepers().windowManager << " " << wm->pid();
+        }
+        XClient client(QStringLiteral(OSTRA_X_WINDOW), {}, x.display);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return client.p.canReadLine(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windows.hasWindow({client.pid()}); }, 10000));
+        EXPECT_FALSE(windows.hasWindow({client.pid() + 100000}));
+        EXPECT_EQ(windows.closeWindows({client.pid() + 100000}), 0);
+        EXPECT_EQ(windows.closeWindows({client.pid()}), 1);
+        ASSERT_TRUE(client.p.waitForFinished(10000)) << (withManager ? "through the manager" : "without one");
+        EXPECT_EQ(client.p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(client.p.exitCode(), 0) << "it closed itself, as on its close button";
+    }
+
+    // The tray's owner.
+    XClient tray(QStringLiteral("trayer"), {}, x.display);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<int> t = peers.keepers().trays;
+            return std::find(t.begin(), t.end(), tray.pid()) != t.end();
+        },
+        10000));
 }
 
 }  // namespace

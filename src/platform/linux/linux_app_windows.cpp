@@ -48,7 +48,7 @@ public:
     xcb_atom_t atom(const char* name) {
         auto r = own(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
                                            nullptr));
-        return r ? r->atom : XCB_ATOM_NONE;
+        return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     }
 
     // The 32-bit items of a property (windows, atoms, cardinals).

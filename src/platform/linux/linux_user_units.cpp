@@ -41,12 +41,15 @@ int number(ProcessSignal sig) {
 
 }  // namespace
 
-LinuxUserUnits::LinuxUserUnits() : bus_(QDBusConnection::sessionBus()) {}
-
 LinuxUserUnits::LinuxUserUnits(const QDBusConnection& bus) : bus_(bus) {}
 
+QDBusConnection& LinuxUserUnits::bus() {
+    if (!bus_) bus_ = QDBusConnection::sessionBus();
+    return *bus_;
+}
+
 void LinuxUserUnits::call(const QString& method, const QVariantList& args, Done done) {
-    if (!bus_.isConnected()) {
+    if (!bus().isConnected()) {
         done({UnitOutcome::NoManager, QStringLiteral("no session bus")});
         return;
     }
@@ -54,7 +57,7 @@ void LinuxUserUnits::call(const QString& method, const QVariantList& args, Done 
     msg.setArguments(args);
     // Never started by the bus on our behalf: a manager is there or not.
     msg.setAutoStartService(false);
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(msg, kCallMs));
+    auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(msg, kCallMs));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [done = std::move(done)](QDBusPendingCallWatcher* w) {
                          const UnitResult r = resultOf(w->reply());
@@ -76,11 +79,11 @@ void LinuxUserUnits::kill(const QString& unit, ProcessSignal sig, Done done) {
 }
 
 UnitResult LinuxUserUnits::thawNow(const QString& unit) {
-    if (!bus_.isConnected()) return {UnitOutcome::NoManager, QStringLiteral("no session bus")};
+    if (!bus().isConnected()) return {UnitOutcome::NoManager, QStringLiteral("no session bus")};
     QDBusMessage msg = QDBusMessage::createMethodCall(kService, kPath, kManager, QStringLiteral("ThawUnit"));
     msg.setArguments({unit});
     msg.setAutoStartService(false);
-    return resultOf(bus_.call(msg, QDBus::Block, kThawNowMs));
+    return resultOf(bus().call(msg, QDBus::Block, kThawNowMs));
 }
 
 }  // namespace ostra

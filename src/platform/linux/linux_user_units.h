@@ -7,12 +7,14 @@
 
 #include <QDBusConnection>
 
+#include <optional>
+
 namespace ostra {
 
 class LinuxUserUnits : public UserUnits {
 public:
     // The session bus unless another connection is given (tests).
-    LinuxUserUnits();
+    LinuxUserUnits() = default;
     explicit LinuxUserUnits(const QDBusConnection& bus);
 
     void freeze(const QString& unit, Done done) override;
@@ -25,8 +27,11 @@ public:
 
 private:
     void call(const QString& method, const QVariantList& args, Done done);
+    // Connected at the first call: a program that never acts never joins
+    // the bus for it.
+    QDBusConnection& bus();
 
-    QDBusConnection bus_;
+    std::optional<QDBusConnection> bus_;
 };
 
 }  // namespace ostra
