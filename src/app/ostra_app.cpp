@@ -36,7 +36,15 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       grow_(GrowWatch::Deps{services.processMemory, services.notifier, services.clock}),
       loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
                                                      services.dialogs,
-                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}) {
+                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName))}),
+      actScanner_(services.processMemory),
+      appActions_(act::ApplicationActions::Deps{services.processControl, services.userUnits, services.appWindows,
+                                                services.desktopPeers, services.files, services.clock,
+                                                controller_.path(QLatin1String(act::kPausedFileName))}),
+      oomWatch_(act::OomWatch::Deps{services.kernelCounters, services.notifier, services.clock,
+                                    [this](std::function<void(grow::Snapshot)> done) {
+                                        actScanner_.scan(std::move(done));
+                                    }}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     form1_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_, restTimer_,
@@ -44,6 +52,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                             services.windows});
     controller_.formCreate();
     loadRecorder_.load();
+    // What a run that was killed left paused runs again.
+    appActions_.resumeLeftovers();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
     {
@@ -166,6 +176,7 @@ void OstraApp::connectCommands() {
     connectListsAndWeb();
     connectWhatGrew();
     connectLoadHistory();
+    connectActing();
     connectWindowLife();
 }
 
@@ -291,6 +302,17 @@ void OstraApp::connectLoadHistory() {
         if (modal) loadRecorder_.mark(loadhistory::WarningShown);
     });
     connect(form1_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
+}
+
+// Acting on applications: nothing paused outlives the program; the
+// out-of-memory watch reads its counter with the tick.
+void OstraApp::connectActing() {
+    connect(form1_.get(), &MainWindow::closing, &appActions_, &act::ApplicationActions::resumeAll);
+    connect(&monitor_, &Monitor::sampled, &oomWatch_, [this](int load) {
+        oomWatch_.tick(load, options_.useLoadLimit ? std::optional<int>(options_.loadLimit) : std::nullopt,
+                       warning_.isShown());
+    });
+    connect(&oomWatch_, &act::OomWatch::openRequested, this, &OstraApp::openWhatGrew);
 }
 
 // The windows' life: the warning window, the main window, the tray icon and

@@ -7,6 +7,9 @@
 // menu, and connects every command's action to the code that runs it.
 #pragma once
 
+#include "act/application_actions.h"
+#include "act/oom_watch.h"
+#include "act/snapshot_scanner.h"
 #include "app/actions.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
@@ -89,6 +92,8 @@ public:
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
     GrowWatch& growWatch() { return grow_; }
+    act::ApplicationActions& applicationActions() { return appActions_; }
+    act::OomWatch& oomWatch() { return oomWatch_; }
 
 private:
     void buildMenu();
@@ -100,6 +105,7 @@ private:
     void connectListsAndWeb();
     void connectWhatGrew();
     void connectLoadHistory();
+    void connectActing();
     void connectWindowLife();
 
     // Commands that act across windows.
@@ -154,6 +160,10 @@ private:
     MainController controller_;
     GrowWatch grow_;
     loadhistory::LoadRecorder loadRecorder_;
+    // Acting on the applications that grew, and the out-of-memory watch.
+    act::SnapshotScanner actScanner_;
+    act::ApplicationActions appActions_;
+    act::OomWatch oomWatch_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> form1_;

@@ -75,7 +75,9 @@ bool FakeFiles::setCurrentFolder(const QString& folder) {
 
 FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
-                                                     *this, fakeDialogs, processMemory, notifier, *this})) {}
+                                                     *this, fakeDialogs, processMemory, notifier, *this,
+                                                     processControl, userUnits, appWindows, desktopPeers,
+                                                     kernelCounters})) {}
 
 FakePlatform::~FakePlatform() = default;
 
