@@ -216,7 +216,8 @@ struct FilePlatform {
     FakePlatform fake;
     LinuxFiles files;
     ScriptedDialogs scripted;
-    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier, fake};
+    Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier, fake,
+                      fake.processControl, fake.userUnits, fake.appWindows, fake.desktopPeers, fake.kernelCounters};
     QStringList& sounds = fake.sounds;
 };
 

@@ -5,15 +5,18 @@
 // manager, or with one that hangs, nothing waits longer than the call's
 // time limit.
 #include "act/application_actions.h"
+#include "act/oom_watch.h"
 #include "fakes/fake_act.h"
 #include "fakes/fake_platform.h"
 #include "platform/linux/linux_app_windows.h"
+#include "platform/linux/linux_kernel_counters.h"
 #include "platform/linux/linux_process_control.h"
 #include "platform/linux/linux_user_units.h"
 
 #include "child_process.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -24,6 +27,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -225,6 +230,53 @@ TEST(LinuxAppWindows, ARealWindowIsClosedAsItsCloseButtonWouldWithOrWithoutAWind
             return std::find(t.begin(), t.end(), tray.pid()) != t.end();
         },
         10000));
+}
+
+// A real out-of-memory kill, in a memory cgroup of 64 MiB (cgroup v1, as
+// root): the kernel's counter rises and the watch, reading it with its
+// ticks, notifies naming the program that vanished since its last look.
+TEST(OomWatch, TheKernelsRealCountRisesAtAKillAndTheWatchSaysWhatItEnded) {
+    const QString group = QStringLiteral("/sys/fs/cgroup/memory/ostra-test-%1").arg(::getpid());
+    if (::geteuid() != 0 || !QDir().mkdir(group)) GTEST_SKIP() << "needs root and the cgroup v1 memory controller";
+    auto put = [&](const char* file, const QByteArray& value) {
+        QFile f(group + QLatin1Char('/') + QLatin1String(file));
+        return f.open(QIODevice::WriteOnly) && f.write(value) == value.size();
+    };
+    ASSERT_TRUE(put("memory.limit_in_bytes", QByteArray::number(64 << 20)));
+    put("memory.swappiness", "0");
+    LinuxKernelCounters counters;
+    FakeNotifier notifier;
+    FakeClock clock;
+    grow::Snapshot next;
+    next.apps.insert(QStringLiteral("exe:oomzebra"), grow::AppMemory{QStringLiteral("oomzebra"), 60ll << 20, 1});
+    OomWatch watch({counters, notifier, clock, [&](std::function<void(grow::Snapshot)> done) { done(next); }});
+    auto tick = [&] {
+        clock.advanceSeconds(1);
+        watch.tick(90, 95, false);
+    };
+    for (int i = 0; i < 10; ++i) tick();  // a look near the limit
+    const std::uint64_t before = counters.oomKills().value_or(0);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const QByteArray pid = QByteArray::number(::getpid());
+        const int fd = ::open((group + QStringLiteral("/cgroup.procs")).toLocal8Bit().constData(), O_WRONLY);
+        if (fd < 0 || ::write(fd, pid.constData(), static_cast<size_t>(pid.size())) != pid.size()) ::_exit(3);
+        ::close(fd);
+        for (int i = 0; i < 64; ++i) std::memset(::malloc(8 << 20), 1, 8 << 20);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    QDir().rmdir(group);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+    EXPECT_GT(counters.oomKills().value_or(0), before);
+    next.apps.clear();  // it vanished
+    tick();
+    tick();
+    ASSERT_EQ(notifier.sent.size(), 1u);
+    EXPECT_EQ(notifier.sent[0].summary, QStringLiteral("Memory ran out"));
+    EXPECT_EQ(notifier.sent[0].body, QStringLiteral("oomzebra was ended to free memory. It held 60.0 MiB."));
 }
 
 }  // namespace
