@@ -41,8 +41,9 @@ void BM_OomWatchTickAtRest(benchmark::State& state) {
     LinuxKernelCounters counters;
     FakeNotifier notifier;
     FakeClock clock;
+    FakeUserUnits units;
     int scans = 0;
-    act::OomWatch watch({counters, notifier, clock, [&](std::function<void(grow::Snapshot)>) { ++scans; }});
+    act::OomWatch watch({counters, notifier, clock, units, [&](std::function<void(grow::Snapshot)>) { ++scans; }});
     for (auto _ : state) {
         clock.epoch += 1;
         watch.tick(40, 95, false);

@@ -21,6 +21,10 @@ std::optional<grow::AppMemory> largestVanished(const grow::Snapshot& before, con
 
 OomWatch::OomWatch(Deps deps, QObject* parent) : QObject(parent), d_(std::move(deps)) {}
 
+OomWatch::~OomWatch() {
+    if (hearing_) d_.units.watchResults(false, {});
+}
+
 void OomWatch::tick(int load, std::optional<int> limit, bool warningOpen) {
     const std::int64_t t = d_.clock.unixTime();
     if (t < lastRead_ || t - lastRead_ >= kReadSeconds) {
@@ -31,6 +35,14 @@ void OomWatch::tick(int load, std::optional<int> limit, bool warningOpen) {
         if (rose) killed({});
     }
     const bool near = warningOpen || (limit && load >= *limit - kNearPoints);
+    // The manager's word on units it ended (systemd-oomd) is heard near the
+    // limit only: at rest nothing of it is on the bus.
+    if (near) nearUntil_ = t + kHearSeconds;
+    const bool hear = t <= nearUntil_ && t >= nearUntil_ - kHearSeconds;
+    if (hear != hearing_) {
+        hearing_ = hear;
+        d_.units.watchResults(hear, [this](const QString& unit, const QString& result) { unitEnded(unit, result); });
+    }
     if (near && !scanning_ && !naming_ && (t < lastScan_ || t - lastScan_ >= kScanSeconds)) {
         lastScan_ = t;
         look([this](const grow::Snapshot&) {});

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/desktop_notifier.h"
 #include "platform/kernel_counters.h"
+#include "platform/user_units.h"
 
 #include <QObject>
 #include <QString>
@@ -41,6 +42,7 @@ public:
         KernelCounters& counters;
         DesktopNotifier& notifier;
         Clock& clock;
+        UserUnits& units;
         Scanner scan;
     };
     static constexpr int kReadSeconds = 2;
@@ -48,8 +50,12 @@ public:
     static constexpr int kNearPoints = 10;
     // An older look names nothing: what vanished since may have been closed.
     static constexpr int kFreshSeconds = 30;
+    // The units' results are heard from the first near tick until a minute
+    // after the last.
+    static constexpr int kHearSeconds = 60;
 
     explicit OomWatch(Deps deps, QObject* parent = nullptr);
+    ~OomWatch() override;
 
     // Each monitor tick: the load now, the load limit (nothing when the
     // load warning is off) and whether a warning is open.
@@ -77,6 +83,8 @@ private:
     bool naming_ = false;
     grow::Snapshot last_;
     std::int64_t lastTime_ = kNever;
+    std::int64_t nearUntil_ = kNever;
+    bool hearing_ = false;
 };
 
 }  // namespace ostra::act

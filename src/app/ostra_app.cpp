@@ -41,7 +41,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       appActions_(act::ApplicationActions::Deps{services.processControl, services.userUnits, services.appWindows,
                                                 services.desktopPeers, services.files, services.clock,
                                                 controller_.path(QLatin1String(act::kPausedFileName))}),
-      oomWatch_(act::OomWatch::Deps{services.kernelCounters, services.notifier, services.clock,
+      oomWatch_(act::OomWatch::Deps{services.kernelCounters, services.notifier, services.clock, services.userUnits,
                                     [this](std::function<void(grow::Snapshot)> done) {
                                         actScanner_.scan(std::move(done));
                                     }}) {

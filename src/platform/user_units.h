@@ -36,6 +36,11 @@ public:
     // Thaws and waits for the answer (at most a couple of seconds): for the
     // program's end, when no event loop will deliver an answer.
     virtual UnitResult thawNow(const QString& unit) = 0;
+    // While on, `ended` runs on the user-interface thread for each unit
+    // whose result the manager reports ("oom-kill", "success"...). Off
+    // again, nothing of it is left on the bus.
+    using Ended = std::function<void(const QString& unit, const QString& result)>;
+    virtual void watchResults(bool on, Ended ended) = 0;
 };
 
 }  // namespace ostra

@@ -9,7 +9,10 @@ SIGNAL" and answered with an empty reply, except:
     org.freedesktop.DBus.Error.NotSupported, as a manager without the
     cgroup freezer does;
   - a unit whose name contains "hang" is never answered.
-Writes READY once it owns the name.
+Subscribe and Unsubscribe are logged by name. The test side:
+org.example.SystemdTest.EndUnit(UNIT, RESULT) emits the unit's
+PropertiesChanged with its new Result, as the manager does when a unit
+ends. Writes READY once it owns the name.
 
 usage: fake_systemd_user.py LOG READY
 """
@@ -60,6 +63,36 @@ class Manager(dbus.service.Object):
         if "hang" in unit:
             return
         ok()
+
+
+    @dbus.service.method(IFACE, in_signature="", out_signature="")
+    def Subscribe(self):
+        self.note("Subscribe")
+
+    @dbus.service.method(IFACE, in_signature="", out_signature="")
+    def Unsubscribe(self):
+        self.note("Unsubscribe")
+
+    @dbus.service.method("org.example.SystemdTest", in_signature="ss", out_signature="")
+    def EndUnit(self, unit, result):
+        Unit(self.connection, unit).changed(result)
+
+
+def escape(name):
+    return "".join(c if c.isalnum() else "_%02x" % ord(c) for c in name)
+
+
+class Unit(dbus.service.Object):
+    def __init__(self, bus, name):
+        super().__init__(bus, "/org/freedesktop/systemd1/unit/" + escape(name))
+
+    @dbus.service.signal("org.freedesktop.DBus.Properties", signature="sa{sv}as")
+    def PropertiesChanged(self, iface, changed, invalidated):
+        pass
+
+    def changed(self, result):
+        self.PropertiesChanged("org.freedesktop.systemd1.Scope", {"Result": result}, [])
+        self.remove_from_connection()
 
 
 def main():

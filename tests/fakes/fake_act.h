@@ -80,6 +80,11 @@ public:
         calls << QStringLiteral("ThawUnit ") + unit;
         return resultFor(QStringLiteral("ThawUnit"));
     }
+    void watchResults(bool on, Ended e) override {
+        calls << (on ? QStringLiteral("Subscribe") : QStringLiteral("Unsubscribe"));
+        ended = on ? std::move(e) : Ended();
+    }
+    Ended ended;
     // Delivers the answers held back.
     void deliver() {
         auto p = std::move(pending);

@@ -507,9 +507,10 @@ struct OomWorld {
     FakeKernelCounters counters;
     FakeNotifier notifier;
     FakeClock clock;
+    FakeUserUnits units;
     int scans = 0;
     grow::Snapshot next;
-    OomWatch watch{{counters, notifier, clock, [this](std::function<void(grow::Snapshot)> done) {
+    OomWatch watch{{counters, notifier, clock, units, [this](std::function<void(grow::Snapshot)> done) {
                         ++scans;
                         done(next);
                     }}};
@@ -533,9 +534,13 @@ TEST(OomWatch, AtRestOnlyTheCounterIsReadEveryTwoSecondsAndNothingIsScanned) {
     // the load low does not.
     w.seconds(30, 10, 95, true);
     EXPECT_EQ(w.scans, 9);
-    w.seconds(30, 90, std::nullopt);
+    w.seconds(OomWatch::kHearSeconds + 10, 90, std::nullopt);
     EXPECT_EQ(w.scans, 9);
     EXPECT_TRUE(w.notifier.sent.empty());
+    // The manager's unit results were heard from the first near tick until
+    // a minute after the last one, once each way.
+    EXPECT_EQ(w.units.calls, (QStringList{QStringLiteral("Subscribe"), QStringLiteral("Unsubscribe")}));
+    EXPECT_FALSE(w.units.ended);
 }
 
 TEST(OomWatch, NamesTheLargestApplicationThatVanishedSinceTheLastLook) {
@@ -590,9 +595,10 @@ TEST(OomWatch, AUnitEndedByTheManagerForMemoryIsNamedFromTheLastLook) {
     s.apps.insert(QStringLiteral("unit:org.gnome.Photos"), grow::AppMemory{QStringLiteral("Photos"), 2ll << 30, 4});
     w.next = s;
     w.seconds(10, 90);
-    w.watch.unitEnded(QStringLiteral("app-gnome-org.gnome.Photos-123.scope"), QStringLiteral("success"));
+    ASSERT_TRUE(w.units.ended) << "heard near the limit";
+    w.units.ended(QStringLiteral("app-gnome-org.gnome.Photos-123.scope"), QStringLiteral("success"));
     EXPECT_TRUE(w.notifier.sent.empty());
-    w.watch.unitEnded(QStringLiteral("app-gnome-org.gnome.Photos-123.scope"), QStringLiteral("oom-kill"));
+    w.units.ended(QStringLiteral("app-gnome-org.gnome.Photos-123.scope"), QStringLiteral("oom-kill"));
     ASSERT_EQ(w.notifier.sent.size(), 1u);
     EXPECT_EQ(w.notifier.sent[0].body, QStringLiteral("Photos was ended to free memory. It held 2.0 GiB."));
 }

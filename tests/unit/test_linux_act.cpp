@@ -129,6 +129,34 @@ TEST(LinuxUserUnits, TheManagerReceivesFreezeThawAndKillAndARefusedUnitIsPausedW
     ::waitpid(child, nullptr, 0);
 }
 
+TEST(LinuxUserUnits, UnitResultsAreHeardOnlyWhileAsked) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    Manager manager;
+    ASSERT_TRUE(manager.start(bus.address()));
+    QDBusConnection conn = QDBusConnection::connectToBus(bus.address(), QStringLiteral("act-test-3"));
+    LinuxUserUnits units(conn);
+    QStringList heard;
+    auto end = [&](const char* unit, const char* result) {
+        QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.systemd1"),
+                                                        QStringLiteral("/org/freedesktop/systemd1"),
+                                                        QStringLiteral("org.example.SystemdTest"),
+                                                        QStringLiteral("EndUnit"));
+        m.setArguments({QString::fromLatin1(unit), QString::fromLatin1(result)});
+        ASSERT_EQ(conn.call(m, QDBus::Block, 5000).type(), QDBusMessage::ReplyMessage);
+    };
+    units.watchResults(true, [&](const QString& u, const QString& r) { heard << u + QLatin1Char(' ') + r; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.calls().contains(QStringLiteral("Subscribe")); }, 5000));
+    end("app-gnome-org.gnome.Photos-123.scope", "oom-kill");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !heard.isEmpty(); }, 5000));
+    EXPECT_EQ(heard, QStringList{QStringLiteral("app-gnome-org.gnome.Photos-123.scope oom-kill")});
+    units.watchResults(false, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.calls().contains(QStringLiteral("Unsubscribe")); }, 5000));
+    end("app-x-1.scope", "oom-kill");
+    QTest::qWait(300);
+    EXPECT_EQ(heard.size(), 1) << "nothing heard once off";
+}
+
 TEST(LinuxUserUnits, NoManagerOrAHungOneNeverHoldsTheCaller) {
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
@@ -249,7 +277,8 @@ TEST(OomWatch, TheKernelsRealCountRisesAtAKillAndTheWatchSaysWhatItEnded) {
     FakeClock clock;
     grow::Snapshot next;
     next.apps.insert(QStringLiteral("exe:oomzebra"), grow::AppMemory{QStringLiteral("oomzebra"), 60ll << 20, 1});
-    OomWatch watch({counters, notifier, clock, [&](std::function<void(grow::Snapshot)> done) { done(next); }});
+    FakeUserUnits units;
+    OomWatch watch({counters, notifier, clock, units, [&](std::function<void(grow::Snapshot)> done) { done(next); }});
     auto tick = [&] {
         clock.advanceSeconds(1);
         watch.tick(90, 95, false);

@@ -1,6 +1,8 @@
 #include "platform/linux/linux_user_units.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
@@ -76,6 +78,68 @@ void LinuxUserUnits::thaw(const QString& unit, Done done) {
 
 void LinuxUserUnits::kill(const QString& unit, ProcessSignal sig, Done done) {
     call(QStringLiteral("KillUnit"), {unit, QStringLiteral("all"), number(sig)}, std::move(done));
+}
+
+QString UnitResultListener::unitOfPath(const QString& path) {
+    static const QString prefix = QStringLiteral("/org/freedesktop/systemd1/unit/");
+    if (!path.startsWith(prefix)) return {};
+    const QByteArray in = path.mid(prefix.size()).toLatin1();
+    QByteArray out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '_' && i + 2 < in.size()) {
+            bool ok = false;
+            const int c = in.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out += static_cast<char>(c);
+                i += 2;
+                continue;
+            }
+        }
+        out += in[i];
+    }
+    return QString::fromLatin1(out);
+}
+
+void UnitResultListener::propertiesChanged(const QDBusMessage& message) {
+    const QVariantList args = message.arguments();
+    if (args.size() < 2 || !ended) return;
+    const QString iface = args[0].toString();
+    if (iface != QLatin1String("org.freedesktop.systemd1.Service") &&
+        iface != QLatin1String("org.freedesktop.systemd1.Scope"))
+        return;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
+    const auto it = changed.constFind(QStringLiteral("Result"));
+    if (it == changed.constEnd()) return;
+    const QString result = it->toString();
+    const QString unit = unitOfPath(message.path());
+    if (!unit.isEmpty() && !result.isEmpty()) ended(unit, result);
+}
+
+void LinuxUserUnits::watchResults(bool on, Ended ended) {
+    if (on == (listener_ != nullptr)) {
+        if (listener_) listener_->ended = std::move(ended);
+        return;
+    }
+    auto subscription = [this](const char* method) {
+        QDBusMessage msg = QDBusMessage::createMethodCall(kService, kPath, kManager, QLatin1String(method));
+        msg.setAutoStartService(false);
+        // Its answer is not waited for.
+        bus().asyncCall(msg, kCallMs);
+    };
+    const QString props = QStringLiteral("org.freedesktop.DBus.Properties");
+    const QString changed = QStringLiteral("PropertiesChanged");
+    if (on) {
+        if (!bus().isConnected()) return;
+        listener_ = std::make_unique<UnitResultListener>();
+        listener_->ended = std::move(ended);
+        bus().connect(kService, QString(), props, changed, listener_.get(), SLOT(propertiesChanged(QDBusMessage)));
+        // The manager sends its units' changes only to subscribers.
+        subscription("Subscribe");
+    } else {
+        bus().disconnect(kService, QString(), props, changed, listener_.get(), SLOT(propertiesChanged(QDBusMessage)));
+        subscription("Unsubscribe");
+        listener_.reset();
+    }
 }
 
 UnitResult LinuxUserUnits::thawNow(const QString& unit) {
