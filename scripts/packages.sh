@@ -10,7 +10,7 @@
 OSTRA_BUILD_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
-  libcanberra-dev libcanberra-pulse libglib2.0-dev libxcb1-dev libxcb-render0-dev libsystemd-dev sound-theme-freedesktop fonts-dejavu-core
+  libcanberra-dev libcanberra-pulse libglib2.0-dev libxcb1-dev libxcb-render0-dev libxcb-res0-dev libsystemd-dev sound-theme-freedesktop fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   # the widget tests switch Qt's accessibility on through its platform API
   qt6-base-private-dev

@@ -60,7 +60,15 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                      controller_.path(QLatin1String(loadhistory::kHistoryFileName)),
                                                      &services.load}),
       csvExporter_(loadhistory::CsvExporter::Deps{loadRecorder_.ring(), services.files, services.dialogs,
-                                                  QDir::homePath()}) {
+                                                  QDir::homePath()}),
+      actScanner_(services.processMemory, services.desktopEntries),
+      appActions_(act::ApplicationActions::Deps{services.processControl, services.userUnits, services.appWindows,
+                                                services.desktopPeers, services.files, services.clock,
+                                                controller_.path(QLatin1String(act::kPausedFileName))}),
+      oomWatch_(act::OomWatch::Deps{services.kernelCounters, services.notifier, services.clock, services.userUnits,
+                                    [this](std::function<void(grow::Snapshot)> done) {
+                                        actScanner_.scan(std::move(done));
+                                    }}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_,
@@ -70,6 +78,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
     loadRecorder_.load();
     // A sample a second from now on, whatever the main window does.
     loadRecorder_.start();
+    // What a run that was killed left paused runs again.
+    appActions_.resumeLeftovers();
     // The warning options are read once, at start-up; the options window
     // shows them when it is first opened.
     optionsFile_.load();
@@ -202,6 +212,7 @@ void OstraApp::connectCommands() {
     connectListsAndWeb();
     connectWhatGrew();
     connectLoadHistory();
+    connectActing();
     connectWindowLife();
 }
 
@@ -317,6 +328,17 @@ void OstraApp::connectLoadHistory() {
     bindCommand(actions_.loadHistory, "click.wav", &OstraApp::openLoadHistory);
     connectLoadRecorder(loadRecorder_, monitor_, startPoint_, warning_);
     connect(mainWindow_.get(), &MainWindow::closing, &loadRecorder_, &loadhistory::LoadRecorder::save);
+}
+
+// Acting on applications: nothing paused outlives the program; the
+// out-of-memory watch reads its counter with the tick.
+void OstraApp::connectActing() {
+    connect(mainWindow_.get(), &MainWindow::closing, &appActions_, &act::ApplicationActions::resumeAll);
+    connect(&monitor_, &Monitor::sampled, &oomWatch_, [this](int load) {
+        oomWatch_.tick(load, options_.useLoadLimit ? std::optional<int>(options_.loadLimit) : std::nullopt,
+                       warning_.isShown());
+    });
+    connect(&oomWatch_, &act::OomWatch::openRequested, this, &OstraApp::openWhatGrew);
 }
 
 // The windows' life: the warning window, the main window, the tray icon and

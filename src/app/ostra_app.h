@@ -7,6 +7,9 @@
 // menu, and connects every command's action to the code that runs it.
 #pragma once
 
+#include "act/application_actions.h"
+#include "act/oom_watch.h"
+#include "act/snapshot_scanner.h"
 #include "app/actions.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
@@ -94,6 +97,8 @@ public:
     QMenu& popupMenu() { return *menu_; }
     TrayIcon& tray() { return *tray_; }
     grow::GrowWatch& growWatch() { return grow_; }
+    act::ApplicationActions& applicationActions() { return appActions_; }
+    act::OomWatch& oomWatch() { return oomWatch_; }
 
 private:
     void buildMenu();
@@ -108,6 +113,7 @@ private:
     void connectListsAndWeb();
     void connectWhatGrew();
     void connectLoadHistory();
+    void connectActing();
     void connectWindowLife();
 
     // Commands that act across windows.
@@ -167,6 +173,10 @@ private:
     loadhistory::LoadRecorder loadRecorder_;
     loadhistory::LoadHistoryOptions loadHistoryOptions_;
     loadhistory::CsvExporter csvExporter_;
+    // Acting on the applications that grew, and the out-of-memory watch.
+    act::SnapshotScanner actScanner_;
+    act::ApplicationActions appActions_;
+    act::OomWatch oomWatch_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> mainWindow_;

@@ -76,7 +76,8 @@ bool FakeFiles::setCurrentFolder(const QString& folder) {
 FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
                                                      *this, fakeDialogs, processMemory, notifier, *this,
-                                                     desktopEntries})) {}
+                                                     desktopEntries, processControl, userUnits, appWindows,
+                                                     desktopPeers, kernelCounters})) {}
 
 FakePlatform::~FakePlatform() = default;
 

@@ -4,6 +4,7 @@
 // queue and every call that matters is logged.
 #pragma once
 
+#include "fakes/fake_act.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
 #include "platform/services.h"
@@ -249,6 +250,11 @@ public:
     FakeProcessMemory processMemory;
     FakeDesktopEntries desktopEntries;
     FakeNotifier notifier;
+    FakeProcessControl processControl;
+    FakeUserUnits userUnits;
+    FakeAppWindows appWindows;
+    FakeDesktopPeers desktopPeers;
+    FakeKernelCounters kernelCounters;
 
 private:
     QByteArray iniContent(const QString& folder) const;

@@ -217,7 +217,8 @@ struct FilePlatform {
     LinuxFiles files;
     ScriptedDialogs scripted;
     Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier, fake,
-                      fake.desktopEntries};
+                      fake.desktopEntries, fake.processControl, fake.userUnits, fake.appWindows, fake.desktopPeers,
+                      fake.kernelCounters};
     QStringList& sounds = fake.sounds;
 };
 

@@ -736,8 +736,9 @@ struct RealWindows {
         const Services b = platform.services();
         services = std::make_unique<Services>(Services{b.load, b.sound, b.files, b.shell, b.processes, b.session,
                                                        b.downloads, b.clock, windows, b.dialogs,
-                                                       b.processMemory, b.notifier, b.pressure,
-                                                       b.desktopEntries});
+                                                       b.processMemory, b.notifier, b.pressure, b.desktopEntries,
+                                                       b.processControl, b.userUnits, b.appWindows, b.desktopPeers,
+                                                       b.kernelCounters});
         app = std::make_unique<OstraApp>(*services, dir.path());
         app->start();
     }

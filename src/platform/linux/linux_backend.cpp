@@ -1,18 +1,22 @@
 #include "platform/linux/linux_backend.h"
 
+#include "platform/linux/linux_app_windows.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_desktop_entries.h"
 #include "platform/linux/linux_desktop_notifier.h"
 #include "platform/linux/linux_dialogs.h"
 #include "platform/linux/linux_downloads_module.h"
 #include "platform/linux/linux_files.h"
+#include "platform/linux/linux_kernel_counters.h"
 #include "platform/linux/linux_load_source.h"
 #include "platform/linux/linux_process_memory.h"
 #include "platform/linux/linux_pressure_source.h"
+#include "platform/linux/linux_process_control.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_session.h"
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/linux_sound_player.h"
+#include "platform/linux/linux_user_units.h"
 #include "platform/linux/linux_window_services.h"
 
 namespace ostra {
@@ -32,10 +36,16 @@ LinuxBackend::LinuxBackend()
       notifier_(std::make_unique<LinuxDesktopNotifier>()),
       pressure_(std::make_unique<LinuxPressureSource>()),
       desktopEntries_(std::make_unique<LinuxDesktopEntries>()),
+      processControl_(std::make_unique<LinuxProcessControl>()),
+      userUnits_(std::make_unique<LinuxUserUnits>()),
+      appWindows_(std::make_unique<LinuxAppWindows>()),
+      desktopPeers_(std::make_unique<LinuxDesktopPeers>()),
+      kernelCounters_(std::make_unique<LinuxKernelCounters>()),
       services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
                                                      *downloads_, *clock_, *windows_, *dialogs_,
-                                                     *processMemory_, *notifier_, *pressure_,
-                                                     *desktopEntries_})) {}
+                                                     *processMemory_, *notifier_, *pressure_, *desktopEntries_,
+                                                     *processControl_, *userUnits_, *appWindows_, *desktopPeers_,
+                                                     *kernelCounters_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

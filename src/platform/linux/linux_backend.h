@@ -32,6 +32,11 @@ private:
     std::unique_ptr<DesktopNotifier> notifier_;
     std::unique_ptr<PressureSource> pressure_;
     std::unique_ptr<DesktopEntries> desktopEntries_;
+    std::unique_ptr<ProcessControl> processControl_;
+    std::unique_ptr<UserUnits> userUnits_;
+    std::unique_ptr<AppWindows> appWindows_;
+    std::unique_ptr<DesktopPeers> desktopPeers_;
+    std::unique_ptr<KernelCounters> kernelCounters_;
     std::unique_ptr<Services> services_;
 };
 
