@@ -45,7 +45,8 @@ QString ApplicationActions::endQuestion(const Target& t) {
 }
 
 QString ApplicationActions::endNowQuestion(const Target& t) {
-    return QStringLiteral("End %1 now, without letting it finish? It holds %2 in %3. Whatever it has not saved is lost.")
+    return QStringLiteral(
+               "End %1 now, without letting it finish? It holds %2 in %3. Whatever it has not saved is lost.")
         .arg(t.name, grow::sizeText(t.bytes), processCount(t.processes.size()));
 }
 
@@ -102,8 +103,8 @@ void ApplicationActions::pause(const Target& t) {
         }
         stopProcesses(key);
         if (isPaused(key))
-            emit fellBackToSignals(key, QString::fromLatin1(r.outcome == UnitOutcome::NoManager ? kNoManagerNote
-                                                                                               : kRefusedNote));
+            emit fellBackToSignals(
+                key, QString::fromLatin1(r.outcome == UnitOutcome::NoManager ? kNoManagerNote : kRefusedNote));
     });
 }
 

@@ -41,7 +41,8 @@ void OomWatch::tick(int load, std::optional<int> limit, bool warningOpen) {
     const bool hear = t <= nearUntil_ && t >= nearUntil_ - kHearSeconds;
     if (hear != hearing_) {
         hearing_ = hear;
-        d_.units.watchResults(hear, [this](const QString& unit, const QString& result) { unitEnded(unit, result); });
+        d_.units.watchResults(hear,
+                              [this](const QString& unit, const QString& result) { unitEnded(unit, result); });
     }
     if (near && !scanning_ && !naming_ && (t < lastScan_ || t - lastScan_ >= kScanSeconds)) {
         lastScan_ = t;

@@ -9,8 +9,8 @@ namespace {
 bool unitName(const QByteArray& s) {
     if (s.isEmpty() || s.size() > 256) return false;
     for (char c : s)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' || c == '@' || c == ':' ||
-              c == '\\'))
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' || c == '@' ||
+              c == ':' || c == '\\'))
             return false;
     return s.endsWith(".scope") || s.endsWith(".service");
 }

@@ -23,8 +23,7 @@ QString protectionReason(const ProcessFacts& p, const DesktopKeepers& k, int own
     if (is(k.displayServer) || named(p.executable, {"Xorg", "X", "Xwayland", "Xvfb", "Xephyr", "Xvnc", "Xnest"}))
         return QString::fromLatin1(kDisplayReason);
     if (is(k.windowManager)) return QString::fromLatin1(kWindowManagerReason);
-    if (std::find(k.trays.begin(), k.trays.end(), p.pid) != k.trays.end())
-        return QString::fromLatin1(kTrayReason);
+    if (std::find(k.trays.begin(), k.trays.end(), p.pid) != k.trays.end()) return QString::fromLatin1(kTrayReason);
     if (is(k.sessionBus) || named(p.executable, {"dbus-daemon", "dbus-broker", "dbus-broker-launch"}))
         return QString::fromLatin1(kBusReason);
     if (named(p.executable, {"systemd"})) return QString::fromLatin1(kSystemdReason);

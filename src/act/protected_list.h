@@ -16,7 +16,8 @@ inline const char* const kOwnReason = "Not offered: this is Ostra itself.";
 inline const char* const kHelperReason = "Not offered: this is a helper of Ostra.";
 inline const char* const kOtherUserReason = "Not offered: it runs as another user.";
 inline const char* const kInitReason = "Not offered: this is the system's first process.";
-inline const char* const kSessionLeaderReason = "Not offered: this is the session leader; ending it ends the session.";
+inline const char* const kSessionLeaderReason =
+    "Not offered: this is the session leader; ending it ends the session.";
 inline const char* const kDisplayReason = "Not offered: this is the display server.";
 inline const char* const kWindowManagerReason = "Not offered: this is the window manager.";
 inline const char* const kTrayReason = "Not offered: this is the panel or the tray.";

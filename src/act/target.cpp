@@ -13,8 +13,8 @@ QString unitOfPath(const QByteArray& path) {
         if (p.startsWith("app-") && (p.endsWith(".scope") || p.endsWith(".service"))) {
             // Only the characters systemd allows in a unit name.
             for (char c : p)
-                if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' || c == '@' ||
-                      c == ':' || c == '\\'))
+                if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ||
+                      c == '@' || c == ':' || c == '\\'))
                     return {};
             return QString::fromLatin1(p);
         }

@@ -9,11 +9,11 @@
 namespace ostra {
 
 struct FigureTexts {
-    QString start, prior;                        // "Start Res", "Prior Res"
-    QString used = QStringLiteral("20%");        // "Used Res"
-    QString now = QStringLiteral("20%");         // "Now Res"
-    QString free = QStringLiteral("20%");        // "Free Res"
-    QString totalUsed = QStringLiteral("20%");   // "Total Used Res"
+    QString start, prior;                       // "Start Res", "Prior Res"
+    QString used = QStringLiteral("20%");       // "Used Res"
+    QString now = QStringLiteral("20%");        // "Now Res"
+    QString free = QStringLiteral("20%");       // "Free Res"
+    QString totalUsed = QStringLiteral("20%");  // "Total Used Res"
     QString sinceStart = QStringLiteral("-qq%");
     QString sincePrior = QStringLiteral("-qq%");
     QString sincePriorRun = QStringLiteral("-qq%");

@@ -54,7 +54,8 @@ InfoWindow::InfoWindow(QWidget* parent)
     // The description wraps inside its box; where this font's lines are wider
     // than the design's, the size steps down only as far as needed for the
     // wrapped text to end above the alarm line. That line ends inside the panel.
-    for (QFont f = desc->font(); desc->heightForWidth(desc->width()) > alarm->y() - desc->y() && f.pixelSize() > 8;) {
+    for (QFont f = desc->font();
+         desc->heightForWidth(desc->width()) > alarm->y() - desc->y() && f.pixelSize() > 8;) {
         f.setPixelSize(f.pixelSize() - 1);
         desc->setFont(f);
     }
@@ -65,7 +66,8 @@ InfoWindow::InfoWindow(QWidget* parent)
     middle->setGeometry(12, 137, 313, 66);
     middle->setBrushColor(QColor(0, 64, 128));
     middle->setPenColor(QColor(0, 64, 128));
-    auto* maker = new QLabel(QStringLiteral("Ostra for Linux\nThe Ostra developers\nFree software, made with Qt"), this);
+    auto* maker =
+        new QLabel(QStringLiteral("Ostra for Linux\nThe Ostra developers\nFree software, made with Qt"), this);
     maker->setObjectName(QStringLiteral("Label5"));
     QPalette wp = maker->palette();
     wp.setColor(QPalette::WindowText, Qt::white);

@@ -9,7 +9,8 @@ namespace ostra {
 
 using loadhistory::LoadRecorder;
 
-void connectLoadRecorder(loadhistory::LoadRecorder& recorder, Monitor& monitor, StartPoint& startPoint, Warning& warning) {
+void connectLoadRecorder(loadhistory::LoadRecorder& recorder, Monitor& monitor, StartPoint& startPoint,
+                         Warning& warning) {
     QObject::connect(&monitor, &Monitor::sampled, &recorder, &LoadRecorder::record);
     QObject::connect(&monitor, &Monitor::idleTick, &recorder, &LoadRecorder::tickIdle);
     // Set afresh at each showing and by a reset; a reset also announces

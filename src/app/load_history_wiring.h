@@ -18,6 +18,7 @@ class LoadRecorder;
 
 namespace ostra {
 
-void connectLoadRecorder(loadhistory::LoadRecorder& recorder, Monitor& monitor, StartPoint& startPoint, Warning& warning);
+void connectLoadRecorder(loadhistory::LoadRecorder& recorder, Monitor& monitor, StartPoint& startPoint,
+                         Warning& warning);
 
 }  // namespace ostra

@@ -15,9 +15,9 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
 
@@ -100,8 +100,7 @@ int main(int, char** argv) {
     ostra::LinuxBackend backend;
     ostra::OstraApp ostraApp(backend.services(), folder);
 
-    QObject::connect(&guard, &ostra::InstanceGuard::showRequested, &ostraApp,
-                     &ostra::OstraApp::showRequested);
+    QObject::connect(&guard, &ostra::InstanceGuard::showRequested, &ostraApp, &ostra::OstraApp::showRequested);
     guard.listen();
 
     QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);

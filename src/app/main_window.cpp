@@ -13,6 +13,9 @@
 #include "restalarm/rest_alarm.h"
 #include "restalarm/rest_timer.h"
 
+#include "ui/artwork.h"
+#include "ui/colors.h"
+#include "ui/editabledropdown.h"
 #include "ui/gauge.h"
 #include "ui/lednumber.h"
 #include "ui/picturebutton.h"
@@ -20,9 +23,6 @@
 #include "ui/speedbutton.h"
 #include "ui/stopwatchdisplay.h"
 #include "ui/twostateswitch.h"
-#include "ui/artwork.h"
-#include "ui/colors.h"
-#include "ui/editabledropdown.h"
 #include "ui/x11/onscreen_x11.h"
 
 #include <QApplication>
@@ -46,11 +46,10 @@ namespace ostra {
 
 using ui::Gauge;
 using ui::Glyph;
-using ui::kAqua, ui::kBlack, ui::kBlue, ui::kFuchsia, ui::kGreen, ui::kGrey, ui::kLime, ui::kNavy, ui::kPurple, ui::kRed,
-    ui::kSilver, ui::kWhite, ui::kYellow;
+using ui::kAqua, ui::kBlack, ui::kBlue, ui::kFuchsia, ui::kGreen, ui::kGrey, ui::kLime, ui::kNavy, ui::kPurple,
+    ui::kRed, ui::kSilver, ui::kWhite, ui::kYellow;
 
 namespace {
-
 
 // Elements drawn on the window's own surface take no clicks, so a press on
 // them reaches the window and moves it.
@@ -58,8 +57,8 @@ void passMouse(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseEvents, t
 
 QFont smallFont() { return ui::narrowFont(10); }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                  const QColor& color, bool bold = false) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, const QColor& color,
+                  bool bold = false) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     QFont f = smallFont();
@@ -74,9 +73,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x,
     return l;
 }
 
-
-Gauge* makeGauge(QWidget* parent, const char* name, Gauge::Kind kind, const QRect& r,
-                 const QColor& back, const QColor& fore, bool border = true) {
+Gauge* makeGauge(QWidget* parent, const char* name, Gauge::Kind kind, const QRect& r, const QColor& back,
+                 const QColor& fore, bool border = true) {
     auto* g = new Gauge(kind, parent);
     g->setObjectName(QLatin1String(name));
     g->setGeometry(r);
@@ -87,8 +85,8 @@ Gauge* makeGauge(QWidget* parent, const char* name, Gauge::Kind kind, const QRec
     return g;
 }
 
-ui::Shape* makeShape(QWidget* parent, const char* name, ui::Shape::Form form, const QRect& r,
-                     const QColor& brush, const QColor& pen) {
+ui::Shape* makeShape(QWidget* parent, const char* name, ui::Shape::Form form, const QRect& r, const QColor& brush,
+                     const QColor& pen) {
     auto* s = new ui::Shape(form, parent);
     s->setObjectName(QLatin1String(name));
     s->setGeometry(r);
@@ -180,7 +178,8 @@ MainWindow::MainWindow(Model model, QWidget* parent)
     // The focus leaving for another application (no focus window) does not
     // count, nor do menus and tool tips.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* w) {
-        if (w && w != windowHandle() && (w->type() == Qt::Window || w->type() == Qt::Dialog || w->type() == Qt::Tool))
+        if (w && w != windowHandle() &&
+            (w->type() == Qt::Window || w->type() == Qt::Dialog || w->type() == Qt::Tool))
             otherWindowActive_ = true;
     });
 }
@@ -326,7 +325,8 @@ void MainWindow::buildRightColumn() {
     makeButton(rightColumn, "RxSpeedButton18", Glyph::EditFavorite, m_.actions.editFavorites, {0, 42, 21, 19});
     makeButton(rightColumn, "RxSpeedButton19", Glyph::RunFavorite, m_.actions.runFavorites, {0, 62, 21, 19});
     makeButton(rightColumn, "RxSpeedButton23", Glyph::RestartTimer, m_.actions.restartTimer, {0, 99, 21, 19});
-    makeButton(rightColumn, "RxSpeedButton24", Glyph::RestartInterval, m_.actions.restartInterval, {0, 119, 21, 19});
+    makeButton(rightColumn, "RxSpeedButton24", Glyph::RestartInterval, m_.actions.restartInterval,
+               {0, 119, 21, 19});
     makeButton(rightColumn, "RxSpeedButton25", Glyph::StopTimer, m_.actions.stopTimer, {0, 139, 21, 19});
     makeButton(rightColumn, "RxSpeedButton26", Glyph::StartTimer, m_.actions.startTimer, {0, 159, 21, 19});
     restInterval_ = new ui::LedNumber(rightColumn);
@@ -353,7 +353,8 @@ void MainWindow::buildCommandRow() {
     analysisButton_->setChecked(true);
     makeButton(commandStrip, "RxSpeedButton13", Glyph::WarningOptions, m_.actions.warningOptions, {21, 0, 19, 19});
     makeLabel(commandStrip, "Label32", QStringLiteral("RES"), 43, 3, kNavy, true);
-    makeButton(commandStrip, "RxSpeedButton17", Glyph::ResetWarning, m_.actions.refreshWarningState, {66, 0, 19, 19});
+    makeButton(commandStrip, "RxSpeedButton17", Glyph::ResetWarning, m_.actions.refreshWarningState,
+               {66, 0, 19, 19});
     makeButton(commandStrip, "RxSpeedButton10", Glyph::RefreshStart, m_.actions.refreshStart, {86, 0, 19, 19});
     makeButton(commandStrip, "RxSpeedButton1", Glyph::MoveStart, m_.actions.moveStart, {106, 0, 19, 19});
     makeButton(commandStrip, "RxSpeedButton12", Glyph::Report, m_.actions.viewReport, {126, 0, 19, 19});
@@ -396,19 +397,24 @@ void MainWindow::buildHistoryControls(QWidget* strip) {
 // the needles and the prior run's figures.
 void MainWindow::buildAnalysisPanel() {
     makeShape(this, "LMDShapeControl6", ui::Shape::Form::Rectangle, {40, 344, 347, 397}, kSilver, kGrey);
-    displayBack_ = makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383},
-                             QColor(236, 236, 244), kGrey);
+    displayBack_ =
+        makeShape(this, "Shape30", ui::Shape::Form::Rectangle, {41, 360, 346, 383}, QColor(236, 236, 244), kGrey);
     auto* test = new ui::PictureButton(QStringLiteral("Software test"), this);
     test->setObjectName(QStringLiteral("dxfPictureButton2"));
     test->setGlyph(Glyph::SoftwareTest);
     test->setGeometry(264, 347, 111, 37);
     connect(test, &QAbstractButton::clicked, &m_.actions.softwareTest, &QAction::trigger);
-    ui::fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"), 48,
-                       366, kNavy, true),
-             214);
+    ui::fitWidth(makeLabel(this, "Label10", QStringLiteral("The analysis of the used resources in this system"),
+                           48, 366, kNavy, true),
+                 214);
     struct BarRow {
-        const char* gauge; int y; QColor back, fore; const char* caption; const char* captionName;
-        const char* used; const char* free;
+        const char* gauge;
+        int y;
+        QColor back, fore;
+        const char* caption;
+        const char* captionName;
+        const char* used;
+        const char* free;
     };
     const BarRow rows[] = {
         {"Gauge8", 405, kLime, kGreen, "Start Res  ", "Label15", "Label8", "Label9"},
@@ -433,11 +439,12 @@ void MainWindow::buildAnalysisPanel() {
 // the start, the prior run's load and the rise since then.
 void MainWindow::buildAnalysisRises() {
     makeLabel(this, "Label13", QStringLiteral("Last Used Res(Prior~Now)  "), 56, 522, kBlack);
-    riseSincePriorGauge_ = makeGauge(this, "Gauge10", Gauge::Kind::Needle, {84, 539, 71, 42}, kBlue,
-                                     QColor(0, 128, 192), false);
+    riseSincePriorGauge_ =
+        makeGauge(this, "Gauge10", Gauge::Kind::Needle, {84, 539, 71, 42}, kBlue, QColor(0, 128, 192), false);
     riseSincePriorText_ = makeLabel(this, "Label28", QStringLiteral("-qq%"), 107, 583, kNavy, true);
     makeLabel(this, "Label14", QStringLiteral("Total Used Res(Start~Now)  "), 214, 522, kBlack);
-    riseSinceStartGauge_ = makeGauge(this, "Gauge4", Gauge::Kind::Needle, {244, 539, 71, 42}, kRed, kPurple, false);
+    riseSinceStartGauge_ =
+        makeGauge(this, "Gauge4", Gauge::Kind::Needle, {244, 539, 71, 42}, kRed, kPurple, false);
     riseSinceStartText_ = makeLabel(this, "Label27", QStringLiteral("-qq%"), 271, 583, kNavy, true);
     makeLabel(this, "Label16", QStringLiteral("The Prior Last Run  Res"), 48, 637, kBlack, true);
     makeLabel(this, "Label25", QStringLiteral("Used Res  "), 181, 620, kNavy);
@@ -452,10 +459,11 @@ void MainWindow::buildAnalysisRises() {
     captionFont.setPixelSize(10);
     priorRunCaption->setFont(captionFont);
     priorRunCaption->adjustSize();
-    riseSincePriorRunGauge_ = makeGauge(this, "Gauge7", Gauge::Kind::Needle, {165, 681, 92, 42}, kYellow,
-                                        QColor(0, 128, 192), false);
+    riseSincePriorRunGauge_ =
+        makeGauge(this, "Gauge7", Gauge::Kind::Needle, {165, 681, 92, 42}, kYellow, QColor(0, 128, 192), false);
     riseSincePriorRunText_ = makeLabel(this, "Label30", QStringLiteral("-qq%"), 267, 695, kNavy, true);
-    for (QLabel* l : {riseSinceStartText_, riseSincePriorText_, riseSincePriorRunText_}) l->resize(44, l->height());
+    for (QLabel* l : {riseSinceStartText_, riseSincePriorText_, riseSincePriorRunText_})
+        l->resize(44, l->height());
 }
 
 // A screen reader names the gauges without a hint after their captions
@@ -466,7 +474,8 @@ void MainWindow::nameGaugesByCaption() {
         {startLoadBar_, "Start Res"},
         {priorLoadBar_, "Prior Res"},
         {nowLoadBar_, "Present Res"},
-        {riseSincePriorGauge_, "Last Used Res(Prior~Now)"}, {riseSinceStartGauge_, "Total Used Res(Start~Now)"},
+        {riseSincePriorGauge_, "Last Used Res(Prior~Now)"},
+        {riseSinceStartGauge_, "Total Used Res(Start~Now)"},
         {priorRunLoadBar_, "The Prior Last Run  Res"},
         {riseSincePriorRunGauge_, "The Difference of the Res between the prior run and this (Prior Run~Now)"}};
     for (const auto& [g, caption] : captions) g->setAccessibleName(QLatin1String(caption));
@@ -524,7 +533,8 @@ void MainWindow::bind() {
 
     // ...and hands the user's changes to them.
     connect(historyBox_, &QCheckBox::toggled, &m_.controller, &MainController::setHistoryOn);
-    connect(autoRefreshSwitch_, &ui::TwoStateSwitch::toggled, &m_.controller, &MainController::setAutoRefreshAtStart);
+    connect(autoRefreshSwitch_, &ui::TwoStateSwitch::toggled, &m_.controller,
+            &MainController::setAutoRefreshAtStart);
     connect(autoRefreshSwitch_, &ui::TwoStateSwitch::clicked, &m_.actions.autoRefreshSwitch, &QAction::trigger);
     connect(alarmSwitch_, &ui::TwoStateSwitch::toggled, &m_.restAlarm, &RestAlarm::setAlarmOn);
     // The alarm switch's command comes with the flip (press or space); the
@@ -563,9 +573,7 @@ QRect MainWindow::displayBackRect() const { return displayBack_->geometry(); }
 QString MainWindow::versionText() const { return versionLabel_->text(); }
 void MainWindow::setVersionText(const QString& text) { versionLabel_->setText(text); }
 
-QString MainWindow::selectedHistoryEntry() const {
-    return historyCombo_->itemText(historyCombo_->currentIndex());
-}
+QString MainWindow::selectedHistoryEntry() const { return historyCombo_->itemText(historyCombo_->currentIndex()); }
 
 void MainWindow::showFigures(const Figures& f) {
     const FigureTexts t = figureTexts(f);

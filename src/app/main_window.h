@@ -121,7 +121,7 @@ private:
     bool shutdownRun_ = false;
     QPoint dragOffset_;
     bool dragging_ = false;
-    int presses_ = 0;  // left-button presses on the window, to spot a user move
+    int presses_ = 0;                 // left-button presses on the window, to spot a user move
     bool activationPending_ = false;  // shown, not yet activated
     bool otherWindowActive_ = false;  // another window of the program had the focus since
 

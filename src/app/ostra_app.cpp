@@ -1,10 +1,10 @@
 #include "app/ostra_app.h"
 
 #include "app/info_window.h"
+#include "app/load_history_wiring.h"
 #include "app/main_window.h"
 #include "grow/grow_window.h"
 #include "loadhistory/load_history_window.h"
-#include "app/load_history_wiring.h"
 #include "monitor/options_window.h"
 #include "monitor/warning_dialog.h"
 #include "refresh/list_editor.h"
@@ -45,8 +45,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       monitor_(Monitor::Deps{services.load, services.clock, warning_, options_, history_, restTimer_, restAlarm_,
                              cue_, view_, settings_.historyOn}),
       startPoint_(monitor_, history_, restTimer_, restAlarm_),
-      softwareTest_(SoftTest::Deps{monitor_, startPoint_, cue_, services.dialogs, services.files, services.processes,
-                                   services.load, services.clock}),
+      softwareTest_(SoftTest::Deps{monitor_, startPoint_, cue_, services.dialogs, services.files,
+                                   services.processes, services.load, services.clock}),
       lists_(services.files, services.shell, services.dialogs, cue_, programFolder),
       refresh_(services.files, services.session, services.dialogs, cue_),
       upgrade_(UpgradeCheck::Deps{services.downloads, services.files, services.dialogs, services.shell, cue_,
@@ -54,26 +54,25 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
       controller_(MainController::Deps{services, programFolder, monitor_, history_, restTimer_, restAlarm_, cue_,
                                        lists_, refresh_, placement_, view_},
                   settings_),
-      grow_(grow::GrowWatch::Deps{services.processMemory, services.desktopEntries, services.notifier, services.clock}),
-      loadRecorder_(loadhistory::LoadRecorder::Deps{services.pressure, services.clock, services.files,
-                                                     services.dialogs,
-                                                     controller_.path(QLatin1String(loadhistory::kHistoryFileName)),
-                                                     &services.load}),
+      grow_(grow::GrowWatch::Deps{services.processMemory, services.desktopEntries, services.notifier,
+                                  services.clock}),
+      loadRecorder_(loadhistory::LoadRecorder::Deps{
+          services.pressure, services.clock, services.files, services.dialogs,
+          controller_.path(QLatin1String(loadhistory::kHistoryFileName)), &services.load}),
       csvExporter_(loadhistory::CsvExporter::Deps{loadRecorder_.ring(), services.files, services.dialogs,
                                                   QDir::homePath()}),
       actScanner_(services.processMemory, services.desktopEntries),
       appActions_(act::ApplicationActions::Deps{services.processControl, services.userUnits, services.appWindows,
                                                 services.desktopPeers, services.files, services.clock,
                                                 controller_.path(QLatin1String(act::kPausedFileName))}),
-      oomWatch_(act::OomWatch::Deps{services.kernelCounters, services.notifier, services.clock, services.userUnits,
-                                    [this](std::function<void(grow::Snapshot)> done) {
-                                        actScanner_.scan(std::move(done));
-                                    }}) {
+      oomWatch_(act::OomWatch::Deps{
+          services.kernelCounters, services.notifier, services.clock, services.userUnits,
+          [this](std::function<void(grow::Snapshot)> done) { actScanner_.scan(std::move(done)); }}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
-    mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_, startPoint_,
-                                                                 restTimer_, restAlarm_, lists_, placement_, view_,
-                                                                 services.windows});
+    mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_,
+                                                                 startPoint_, restTimer_, restAlarm_, lists_,
+                                                                 placement_, view_, services.windows});
     controller_.formCreate();
     loadRecorder_.load();
     // A sample a second from now on, whatever the main window does.
@@ -125,9 +124,8 @@ InfoWindow& OstraApp::infoWindow() {
 }
 
 OptionsWindow& OstraApp::optionsWindow() {
-    return madeOnce(optionsWindow_, services_.windows, [this] {
-        return std::make_unique<OptionsWindow>(services_.dialogs, optionsFile_, view_);
-    });
+    return madeOnce(optionsWindow_, services_.windows,
+                    [this] { return std::make_unique<OptionsWindow>(services_.dialogs, optionsFile_, view_); });
 }
 
 WarningDialog& OstraApp::warningWindow() {
@@ -265,8 +263,9 @@ void OstraApp::connectSounds() {
     Actions& a = actions_;
     connect(&a.alarmSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("alarm.wav"), QStringLiteral("File not found. ^^ ")); });
-    connect(&a.emergencySound, &QAction::triggered, this,
-            [this] { changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again.")); });
+    connect(&a.emergencySound, &QAction::triggered, this, [this] {
+        changeSound(QStringLiteral("dingdong.wav"), QStringLiteral("Fail to set sound. Try again."));
+    });
     connect(&a.startSound, &QAction::triggered, this,
             [this] { changeSound(QStringLiteral("start.wav"), QStringLiteral("Fail to set sound. Try again.")); });
 }
@@ -492,9 +491,7 @@ void OstraApp::viewReport() {
     services_.shell.open(report);
 }
 
-void OstraApp::openWhatGrew() {
-    showInFront(growWindow());
-}
+void OstraApp::openWhatGrew() { showInFront(growWindow()); }
 
 void OstraApp::openLoadHistory() {
     loadhistory::LoadHistoryWindow& w = loadHistoryWindow();

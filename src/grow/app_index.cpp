@@ -86,19 +86,25 @@ std::optional<QByteArray> interpreterScript(const QByteArray& base, const QByteA
         Option o = Option::Continue;
         QByteArray attached;
         if (a.startsWith("--")) {
-            if (node && (a == "--eval" || a == "--print")) o = Option::Inline;
-            else if (node && (a == "--require" || a == "--import" || a == "--loader" || a == "--experimental-loader"))
+            if (node && (a == "--eval" || a == "--print"))
+                o = Option::Inline;
+            else if (node &&
+                     (a == "--require" || a == "--import" || a == "--loader" || a == "--experimental-loader"))
                 o = Option::SkipValue;
-            else if (java && (a == "--class-path" || a == "--module-path" || a == "--upgrade-module-path" ||
-                              a == "--add-modules" || a == "--add-reads" || a == "--add-exports" ||
-                              a == "--add-opens" || a == "--limit-modules" || a == "--patch-module" ||
-                              a == "--source"))
+            else if (java &&
+                     (a == "--class-path" || a == "--module-path" || a == "--upgrade-module-path" ||
+                      a == "--add-modules" || a == "--add-reads" || a == "--add-exports" || a == "--add-opens" ||
+                      a == "--limit-modules" || a == "--patch-module" || a == "--source"))
                 o = Option::SkipValue;
-            else if (java && a == "--module") o = Option::NextIsScript;
-            else if (shell && (a == "--rcfile" || a == "--init-file")) o = Option::SkipValue;
+            else if (java && a == "--module")
+                o = Option::NextIsScript;
+            else if (shell && (a == "--rcfile" || a == "--init-file"))
+                o = Option::SkipValue;
         } else if (java) {
-            if (a == "-jar" || a == "-m") o = Option::NextIsScript;
-            else if (a == "-cp" || a == "-classpath" || a == "-p") o = Option::SkipValue;
+            if (a == "-jar" || a == "-m")
+                o = Option::NextIsScript;
+            else if (a == "-cp" || a == "-classpath" || a == "-p")
+                o = Option::SkipValue;
         } else if (python) {
             o = cluster(a, "c", "WXQ", 'm', &attached);
         } else if (perl) {
@@ -106,18 +112,24 @@ std::optional<QByteArray> interpreterScript(const QByteArray& base, const QByteA
         } else if (ruby) {
             o = cluster(a, "e", "IrCEF", 0, &attached);
         } else if (node) {
-            if (a.startsWith("-e") || a.startsWith("-p")) o = Option::Inline;
-            else if (a == "-r") o = Option::SkipValue;
+            if (a.startsWith("-e") || a.startsWith("-p"))
+                o = Option::Inline;
+            else if (a == "-r")
+                o = Option::SkipValue;
         } else if (shell) {
             o = cluster(a, "cs", "oO", 0, &attached);
         }
         switch (o) {
-            case Option::Continue: break;
-            case Option::SkipValue: ++i; break;
-            case Option::Inline: return std::nullopt;
-            case Option::NextIsScript:
-                if (!attached.isEmpty()) return attached;
-                return i + 1 < args.size() ? std::optional(args[i + 1]) : std::nullopt;
+        case Option::Continue:
+            break;
+        case Option::SkipValue:
+            ++i;
+            break;
+        case Option::Inline:
+            return std::nullopt;
+        case Option::NextIsScript:
+            if (!attached.isEmpty()) return attached;
+            return i + 1 < args.size() ? std::optional(args[i + 1]) : std::nullopt;
         }
     }
     return std::nullopt;

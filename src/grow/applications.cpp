@@ -102,9 +102,12 @@ QString shownName(const QByteArray& raw, int maxChars) {
         // least code point it may carry (longer forms are invalid).
         int len = 0;
         char32_t cp = 0, least = 0;
-        if (b >= 0xc2 && b <= 0xdf) len = 2, cp = b & 0x1f, least = 0x80;
-        else if (b >= 0xe0 && b <= 0xef) len = 3, cp = b & 0x0f, least = 0x800;
-        else if (b >= 0xf0 && b <= 0xf4) len = 4, cp = b & 0x07, least = 0x10000;
+        if (b >= 0xc2 && b <= 0xdf)
+            len = 2, cp = b & 0x1f, least = 0x80;
+        else if (b >= 0xe0 && b <= 0xef)
+            len = 3, cp = b & 0x0f, least = 0x800;
+        else if (b >= 0xf0 && b <= 0xf4)
+            len = 4, cp = b & 0x07, least = 0x10000;
         bool ok = len > 0 && i + len <= n;
         for (int k = 1; ok && k < len; ++k) {
             if ((s[i + k] & 0xc0) != 0x80) ok = false;

@@ -32,7 +32,7 @@ struct Snapshot {
     // "unit:ID", "app:ID" (a desktop entry's ID), "script:LABEL:SCRIPT" or
     // "exe:NAME".
     QMap<QString, AppMemory> apps;
-    int unreadable = 0;             // processes that could not be read
+    int unreadable = 0;  // processes that could not be read
 };
 
 // The desktop ID of one unit name of the three shapes above (its \xNN

@@ -5,8 +5,8 @@
 // go soon after), so a scan never delays a tick and nothing runs at rest.
 #pragma once
 
-#include "grow/growth.h"
 #include "grow/app_index.h"
+#include "grow/growth.h"
 #include "platform/clock.h"
 #include "platform/desktop_entries.h"
 #include "platform/desktop_notifier.h"

@@ -12,7 +12,9 @@ QString isoTime(std::int64_t t) {
     const int offset = local.offsetFromUtc();
     const int a = offset < 0 ? -offset : offset;
     return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char(offset < 0 ? '-' : '+') +
-           QStringLiteral("%1:%2").arg(a / 3600, 2, 10, QLatin1Char('0')).arg((a / 60) % 60, 2, 10, QLatin1Char('0'));
+           QStringLiteral("%1:%2")
+               .arg(a / 3600, 2, 10, QLatin1Char('0'))
+               .arg((a / 60) % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString percentHundredths(int hundredths) {

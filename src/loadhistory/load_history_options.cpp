@@ -10,8 +10,7 @@ void LoadHistoryOptions::read(const SettingsFile& f) {
     const int seconds = f.read(kLoadHistoryRangeKey, kSpans[static_cast<std::size_t>(span)].seconds);
     for (int i = 0; i < static_cast<int>(kSpans.size()); ++i)
         if (kSpans[static_cast<std::size_t>(i)].seconds == seconds) span = i;
-    const QSize read(f.read(kLoadHistoryWidthKey, size.width()),
-                     f.read(kLoadHistoryHeightKey, size.height()));
+    const QSize read(f.read(kLoadHistoryWidthKey, size.width()), f.read(kLoadHistoryHeightKey, size.height()));
     if (read.width() >= kMinimumSize.width() && read.height() >= kMinimumSize.height() &&
         read.width() <= kMaximumSize.width() && read.height() <= kMaximumSize.height())
         size = read;

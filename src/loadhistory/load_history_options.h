@@ -18,9 +18,9 @@ struct LoadHistoryOptions {
     static constexpr QSize kMinimumSize{480, 240};
     static constexpr QSize kMaximumSize{16384, 16384};
 
-    int span = kDefaultSpan;     // index into kSpans; key "Range", its seconds
-    QSize size = kDefaultSize;   // keys "Width" and "Height"
-    QString exportFolder;        // key "ExportFolder"; empty before the first export
+    int span = kDefaultSpan;    // index into kSpans; key "Range", its seconds
+    QSize size = kDefaultSize;  // keys "Width" and "Height"
+    QString exportFolder;       // key "ExportFolder"; empty before the first export
 
     // Reads the keys, each with its current value as default; a range that
     // is none of the spans and a size out of bounds keep the current value.

@@ -44,7 +44,8 @@ QString percentText(double v) { return QStringLiteral("%1 %").arg(QString::numbe
 }  // namespace
 
 int pressureScaleTop(int highestHundredths) {
-    for (int top : {10, 25, 50}) if (highestHundredths <= top * 100) return top;
+    for (int top : {10, 25, 50})
+        if (highestHundredths <= top * 100) return top;
     return 100;
 }
 

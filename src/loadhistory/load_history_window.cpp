@@ -34,7 +34,8 @@ LoadHistoryWindow::LoadHistoryWindow(LoadRecorder& recorder, std::function<std::
     spans_->setExclusive(true);
     for (int i = 0; i < static_cast<int>(kSpans.size()); ++i) {
         auto* b = new QRadioButton(QLatin1String(kSpans[static_cast<std::size_t>(i)].label), this);
-        b->setToolTip(QStringLiteral("Show the last %1").arg(QLatin1String(kSpans[static_cast<std::size_t>(i)].name)));
+        b->setToolTip(
+            QStringLiteral("Show the last %1").arg(QLatin1String(kSpans[static_cast<std::size_t>(i)].name)));
         spans_->addButton(b, i);
         top->addWidget(b);
     }

@@ -135,8 +135,9 @@ void LoadRecorder::saveInBackground() {
 
 bool LoadRecorder::exportCsv(std::int64_t from, std::int64_t to) {
     const QString folder = d_.path.section(QLatin1Char('/'), 0, -2);
-    const std::optional<QString> target = d_.dialogs.saveFile(
-        QString::fromLatin1(kExportTitle), QStringLiteral("CSV files|*.csv"), folder + QStringLiteral("/load-history.csv"));
+    const std::optional<QString> target =
+        d_.dialogs.saveFile(QString::fromLatin1(kExportTitle), QStringLiteral("CSV files|*.csv"),
+                            folder + QStringLiteral("/load-history.csv"));
     if (!target) return false;
     return d_.files.replaceFile(*target, csv(ring_, from, to));
 }

@@ -18,7 +18,8 @@ void LoadRing::push(std::uint32_t v) {
         // Grown by hand so that the slots never hold more than a day.
         if (slots_.size() == slots_.capacity()) {
             const std::size_t want = slots_.capacity() < 2048 ? 4096 : slots_.capacity() * 2;
-            slots_.reserve(want < static_cast<std::size_t>(kCapacity) ? want : static_cast<std::size_t>(kCapacity));
+            slots_.reserve(want < static_cast<std::size_t>(kCapacity) ? want
+                                                                      : static_cast<std::size_t>(kCapacity));
         }
         slots_.push_back(v);
         head_ = static_cast<int>(slots_.size()) - 1;

@@ -40,8 +40,8 @@ QString summary(const LoadRing& ring, std::int64_t from, std::int64_t to, const 
                     .arg(percentHundredths(pLo), percentHundredths(pHi), percentHundredths(pLast));
     else
         text += QStringLiteral("; memory pressure unknown");
-    text += QStringLiteral("; %1, %2.").arg(count(starts, "start point", "start points"),
-                                           count(warnings, "warning", "warnings"));
+    text += QStringLiteral("; %1, %2.")
+                .arg(count(starts, "start point", "start points"), count(warnings, "warning", "warnings"));
     return text;
 }
 

@@ -17,9 +17,9 @@ struct Span {
     const char* label;  // its button
 };
 inline constexpr std::array<Span, 4> kSpans{{{600, "10 minutes", "10 min"},
-                                            {3600, "hour", "1 hour"},
-                                            {6 * 3600, "6 hours", "6 hours"},
-                                            {24 * 3600, "24 hours", "24 hours"}}};
+                                             {3600, "hour", "1 hour"},
+                                             {6 * 3600, "6 hours", "6 hours"},
+                                             {24 * 3600, "24 hours", "24 hours"}}};
 
 // "Last hour: load lowest 40 %, highest 60 %, latest 47 %; memory pressure
 // lowest 0.00 %, highest 1.20 %, latest 0.10 %; 1 start point, 2 warnings."

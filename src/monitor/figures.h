@@ -14,14 +14,14 @@ int clampPercent(int v);
 QString percentText(int v);
 
 struct Figures {
-    int nowLoad = 0;        // the load gauges (after their re-fill)
-    int startLoad = 0;      // the start point
-    int priorLoad = 0;      // the last different load
-    int priorRunLoad = 0;   // the load when the program last closed
+    int nowLoad = 0;       // the load gauges (after their re-fill)
+    int startLoad = 0;     // the start point
+    int priorLoad = 0;     // the last different load
+    int priorRunLoad = 0;  // the load when the program last closed
     // Labels, from the tick's own readings.
-    int usedLoad = 0;       // "Used Res" and "Now Res"
-    int freePercent = 0;    // "Free Res"
-    int priorShown = 0;     // "Prior Res"
+    int usedLoad = 0;           // "Used Res" and "Now Res"
+    int freePercent = 0;        // "Free Res"
+    int priorShown = 0;         // "Prior Res"
     int riseSinceStart = 0;     // may be negative
     int riseSincePrior = 0;     // may be negative
     int riseSincePriorRun = 0;  // may be negative

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-
 namespace ostra {
 
 OptionsWindow::OptionsWindow(Dialogs& dialogs, WarningOptionsFile& file, ViewState& view, QWidget* parent)
@@ -56,7 +55,8 @@ void OptionsWindow::buildLimits() {
     loadLimitGauge_->setGeometry(55, 71, 238, 19);
     loadLimitGauge_->setBackColor(QColor(0, 0, 255));
     loadLimitGauge_->setForeColor(QColor(0, 0, 128));
-    auto* protectText = new QLabel(QStringLiteral("This will protect your system  not to be down accidently ."), this);
+    auto* protectText =
+        new QLabel(QStringLiteral("This will protect your system  not to be down accidently ."), this);
     protectText->setObjectName(QStringLiteral("Label1"));
     protectText->move(54, 96);
 

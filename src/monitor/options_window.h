@@ -16,7 +16,7 @@ struct ViewState;
 namespace ui {
 class Gauge;
 class LimitSlider;
-}
+}  // namespace ui
 
 class OptionsWindow : public QDialog {
     Q_OBJECT

@@ -42,7 +42,8 @@ WarningDialog::WarningDialog(Warning& warning, QWidget* parent)
     pal.setColor(QPalette::WindowText, Qt::white);
     message_->setPalette(pal);
 
-    auto* reset = new ui::SpeedButton(ui::Glyph::LimitReset, QStringLiteral("Resource Emergency Warning Option"), this);
+    auto* reset =
+        new ui::SpeedButton(ui::Glyph::LimitReset, QStringLiteral("Resource Emergency Warning Option"), this);
     reset->setObjectName(QStringLiteral("RxSpeedButton13"));
     reset->setCaption(QStringLiteral("Limit Reset"));
     reset->setGeometry(42, 96, 100, 33);

@@ -29,9 +29,8 @@ void UpgradeCheck::check() {
     pending_ = true;
     // The installer of the server asked, even if the settings change while
     // the file comes.
-    d_.downloads.fetch(where.versionFile, versionFile_, [this, installer = where.installer](bool) {
-        compare(installer);
-    });
+    d_.downloads.fetch(where.versionFile, versionFile_,
+                       [this, installer = where.installer](bool) { compare(installer); });
 }
 
 void UpgradeCheck::compare(const QString& installer) {

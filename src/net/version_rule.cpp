@@ -10,8 +10,7 @@ VersionVerdict judgeVersionFile(const QByteArray& file, const QString& runningVe
     qsizetype end = 0;
     while (end < file.size() && file.at(end) != '\n' && file.at(end) != '\r') ++end;
     const QByteArray firstLine = file.left(end);
-    return firstLine.contains(runningVersion.toUtf8()) ? VersionVerdict::UpToDate
-                                                        : VersionVerdict::OfferUpgrade;
+    return firstLine.contains(runningVersion.toUtf8()) ? VersionVerdict::UpToDate : VersionVerdict::OfferUpgrade;
 }
 
 UpdateAddresses updateAddresses(const QString& host) {
@@ -28,8 +27,7 @@ UpdateAddresses updateAddresses(const QString& host) {
     const QString base = QStringLiteral("http://") + host;
     const QUrl check(base, QUrl::StrictMode);
     if (!check.isValid() || check.host().isEmpty()) return {};
-    return {base + QStringLiteral("/vornalk/file/t_amrel_v.txt"),
-            base + QStringLiteral("/vornalk/tamrel_up.exe")};
+    return {base + QStringLiteral("/vornalk/file/t_amrel_v.txt"), base + QStringLiteral("/vornalk/tamrel_up.exe")};
 }
 
 }  // namespace ostra

@@ -22,7 +22,7 @@ public:
 struct DesktopKeepers {
     int displayServer = 0;
     int windowManager = 0;
-    std::vector<int> trays;     // owners of the tray selections and of the StatusNotifier watcher
+    std::vector<int> trays;  // owners of the tray selections and of the StatusNotifier watcher
     int sessionBus = 0;
     int soundServer = 0;
     int sessionLeader = 0;

@@ -12,14 +12,14 @@ namespace ostra {
 
 // The keys of an entry's [Desktop Entry] group, raw.
 struct DesktopEntry {
-    QString id;              // "org.gnome.Terminal" for org.gnome.Terminal.desktop
-    QByteArray name;         // Name
-    QByteArray tryExec;      // TryExec
-    QByteArray exec;         // Exec, with its quoting
-    QByteArray wmClass;      // StartupWMClass
-    bool application = true; // Type=Application (or no Type)
-    bool hidden = false;     // Hidden=true: the entry is deleted
-    bool noDisplay = false;  // NoDisplay=true: not shown in menus
+    QString id;               // "org.gnome.Terminal" for org.gnome.Terminal.desktop
+    QByteArray name;          // Name
+    QByteArray tryExec;       // TryExec
+    QByteArray exec;          // Exec, with its quoting
+    QByteArray wmClass;       // StartupWMClass
+    bool application = true;  // Type=Application (or no Type)
+    bool hidden = false;      // Hidden=true: the entry is deleted
+    bool noDisplay = false;   // NoDisplay=true: not shown in menus
 };
 
 class DesktopEntries {

@@ -7,10 +7,6 @@
 #include <QSocketNotifier>
 #include <QThread>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <functional>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -18,6 +14,10 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 namespace ostra {
 
@@ -52,7 +52,8 @@ int listenAt(const QByteArray& path) {
     bool ok;
     if (dir && socketAddress(staged, stagedAddr)) {
         ok = ::bind(fd, reinterpret_cast<sockaddr*>(&stagedAddr), sizeof stagedAddr) == 0 &&
-             ::chmod(staged.constData(), S_IRUSR | S_IWUSR) == 0 && ::rename(staged.constData(), path.constData()) == 0;
+             ::chmod(staged.constData(), S_IRUSR | S_IWUSR) == 0 &&
+             ::rename(staged.constData(), path.constData()) == 0;
         ::unlink(staged.constData());  // only left there when something failed
     } else {
         // No room for the private folder: bind in place and narrow at once.
@@ -105,8 +106,7 @@ private:
 
 }  // namespace
 
-InstanceGuard::InstanceGuard(const QString& name, const QString& dir, QObject* parent)
-    : QObject(parent) {
+InstanceGuard::InstanceGuard(const QString& name, const QString& dir, QObject* parent) : QObject(parent) {
     QString base = dir.isEmpty() ? runtimeDir() : dir;
     // The user id keeps two users of one machine (and a shared /tmp) apart.
     QString stem = QStringLiteral("%1/%2-%3").arg(base, name).arg(::getuid());

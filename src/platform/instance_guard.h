@@ -14,8 +14,7 @@ class InstanceGuard : public QObject {
 public:
     // `name` is the executable's file name; `dir` the folder for the lock
     // and the socket (empty: the user's runtime folder).
-    explicit InstanceGuard(const QString& name, const QString& dir = QString(),
-                           QObject* parent = nullptr);
+    explicit InstanceGuard(const QString& name, const QString& dir = QString(), QObject* parent = nullptr);
     ~InstanceGuard() override;
 
     // True when this process is now the only copy. The lock goes with the

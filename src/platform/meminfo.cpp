@@ -28,11 +28,22 @@ Fields parse(const char* text, std::size_t len) {
         if (!eol) eol = end;
         long long* target = nullptr;
         std::size_t skip = 0;
-        if (startsWith(p, eol, "MemTotal:", 9)) { target = &f.total; skip = 9; }
-        else if (startsWith(p, eol, "MemAvailable:", 13)) { target = &f.available; skip = 13; }
-        else if (startsWith(p, eol, "MemFree:", 8)) { target = &f.free; skip = 8; }
-        else if (startsWith(p, eol, "Buffers:", 8)) { target = &f.buffers; skip = 8; }
-        else if (startsWith(p, eol, "Cached:", 7)) { target = &f.cached; skip = 7; }
+        if (startsWith(p, eol, "MemTotal:", 9)) {
+            target = &f.total;
+            skip = 9;
+        } else if (startsWith(p, eol, "MemAvailable:", 13)) {
+            target = &f.available;
+            skip = 13;
+        } else if (startsWith(p, eol, "MemFree:", 8)) {
+            target = &f.free;
+            skip = 8;
+        } else if (startsWith(p, eol, "Buffers:", 8)) {
+            target = &f.buffers;
+            skip = 8;
+        } else if (startsWith(p, eol, "Cached:", 7)) {
+            target = &f.cached;
+            skip = 7;
+        }
         if (target) {
             const char* q = p + skip;
             while (q < eol && (*q == ' ' || *q == '\t')) ++q;
@@ -72,9 +83,7 @@ int loadFromText(const char* text, std::size_t len) {
     return pct > 100 ? 100 : static_cast<int>(pct);
 }
 
-Reader::Reader(const char* path) : path_(path) {
-    fd_ = ::open(path_, O_RDONLY | O_CLOEXEC);
-}
+Reader::Reader(const char* path) : path_(path) { fd_ = ::open(path_, O_RDONLY | O_CLOEXEC); }
 
 Reader::~Reader() {
     if (fd_ >= 0) ::close(fd_);

@@ -23,11 +23,11 @@ struct ProcessRef {
 struct ProcessFacts {
     int pid = 0;
     int parent = 0;
-    int session = 0;              // its session's ID (the PID of the session leader)
-    unsigned uid = 0;             // its real user
+    int session = 0;   // its session's ID (the PID of the session leader)
+    unsigned uid = 0;  // its real user
     std::uint64_t startTime = 0;
-    char state = '?';             // 'R', 'S', 'T' (stopped), 'Z' (ended, not reaped)...
-    QByteArray executable;        // base name of its executable, else its command name
+    char state = '?';       // 'R', 'S', 'T' (stopped), 'Z' (ended, not reaped)...
+    QByteArray executable;  // base name of its executable, else its command name
 };
 
 enum class ProcessSignal { Stop, Continue, Terminate, Kill };

@@ -13,12 +13,12 @@ namespace ostra {
 
 struct ProcessRecord {
     int pid = 0;
-    QByteArray cgroup;      // the process's control-group lines, as the kernel gives them
-    QByteArray executable;  // base name of its executable; empty when it cannot be read or
-                            // is an in-memory file (memfd)
-    QByteArray command;     // its short command name, read only when there is no executable
-    std::int64_t bytes = 0; // proportional share of its memory, resident and swapped out
-    QByteArray commandLine; // its arguments, each ended by a NUL; read only for an interpreter
+    QByteArray cgroup;       // the process's control-group lines, as the kernel gives them
+    QByteArray executable;   // base name of its executable; empty when it cannot be read or
+                             // is an in-memory file (memfd)
+    QByteArray command;      // its short command name, read only when there is no executable
+    std::int64_t bytes = 0;  // proportional share of its memory, resident and swapped out
+    QByteArray commandLine;  // its arguments, each ended by a NUL; read only for an interpreter
 };
 
 struct ProcessScan {

@@ -52,10 +52,7 @@ QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Ch
 
 ListEditor::ListEditor(const QString& folder, const QString& title, Dialogs& dialogs, Shell& shell,
                        QWidget* parent)
-    : QDialog(parent),
-      folder_(QDir(folder).absolutePath()),
-      dialogs_(dialogs),
-      shell_(shell) {
+    : QDialog(parent), folder_(QDir(folder).absolutePath()), dialogs_(dialogs), shell_(shell) {
     setWindowTitle(title);
     setAcceptDrops(true);
     resize(460, 340);
@@ -66,7 +63,8 @@ ListEditor::ListEditor(const QString& folder, const QString& title, Dialogs& dia
     list_->setAcceptDrops(false);  // drops anywhere go to the window
     list_->viewport()->setAcceptDrops(false);
     list_->setAccessibleName(QStringLiteral("Programs in this list"));
-    list_->setToolTip(QStringLiteral("The programs in this list. Drop program files or menu entries here to add them."));
+    list_->setToolTip(
+        QStringLiteral("The programs in this list. Drop program files or menu entries here to add them."));
     list_->setAccessibleDescription(list_->toolTip());
     list_->installEventFilter(this);
 
@@ -75,10 +73,13 @@ ListEditor::ListEditor(const QString& folder, const QString& title, Dialogs& dia
     status_->setAccessibleName(QStringLiteral("Status"));
     status_->setToolTip(QStringLiteral("What the last change did"));
 
-    auto* add = makeButton(QStringLiteral("Add..."), QStringLiteral("Choose a program or a menu entry to add to this list"), this);
-    delete_ = makeButton(QStringLiteral("Delete"),
-                         QStringLiteral("Delete the selected entries from this list; the programs themselves stay"), this);
-    auto* open = makeButton(QStringLiteral("Open folder"), QStringLiteral("Open this list's folder in the file manager"), this);
+    auto* add = makeButton(QStringLiteral("Add..."),
+                           QStringLiteral("Choose a program or a menu entry to add to this list"), this);
+    delete_ = makeButton(
+        QStringLiteral("Delete"),
+        QStringLiteral("Delete the selected entries from this list; the programs themselves stay"), this);
+    auto* open = makeButton(QStringLiteral("Open folder"),
+                            QStringLiteral("Open this list's folder in the file manager"), this);
     auto* close = makeButton(QStringLiteral("Close"), QStringLiteral("Close this window"), this);
     close->setDefault(true);
 
@@ -210,8 +211,9 @@ void ListEditor::deleteSelected() {
             // A file put here by hand is the only copy: ask first. (Not the
             // trash: Qt 6.4 moves the file below the current folder when it
             // cannot set up a trash folder.)
-            if (dialogs_.confirm(quoted(item->text()) +
-                                 QStringLiteral(" is a file of its own, not a link to a program. Delete it for good?")) !=
+            if (dialogs_.confirm(
+                    quoted(item->text()) +
+                    QStringLiteral(" is a file of its own, not a link to a program. Delete it for good?")) !=
                 Answer::Yes)
                 continue;
             ok = QFile::remove(path);

@@ -7,9 +7,13 @@
 
 namespace ostra {
 
-ProgramLists::ProgramLists(Files& files, Shell& shell, Dialogs& dialogs, SoundCue& cue,
-                           QString programFolder, QObject* parent)
-    : QObject(parent), files_(files), shell_(shell), dialogs_(dialogs), cue_(cue),
+ProgramLists::ProgramLists(Files& files, Shell& shell, Dialogs& dialogs, SoundCue& cue, QString programFolder,
+                           QObject* parent)
+    : QObject(parent),
+      files_(files),
+      shell_(shell),
+      dialogs_(dialogs),
+      cue_(cue),
       folder_(std::move(programFolder)) {}
 
 QString ProgramLists::startupFolder() const { return folder_ + QStringLiteral("/startup"); }
@@ -41,9 +45,7 @@ void ProgramLists::runStartupCommand() {
 
 void ProgramLists::runFavorites() { runAll(favoriteFolder(), true); }
 
-void ProgramLists::fillFavorites() {
-    emit favoritesChanged(read(favoriteFolder()).value_or(QStringList()));
-}
+void ProgramLists::fillFavorites() { emit favoritesChanged(read(favoriteFolder()).value_or(QStringList())); }
 
 void ProgramLists::startFavorite(const QString& name) {
     cue_.play("click.wav");

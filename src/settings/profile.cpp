@@ -1,7 +1,5 @@
 #include "settings/profile.h"
 
-
-
 #include <climits>
 #include <cstring>
 
@@ -18,22 +16,16 @@ bool quotedPair(const char* v, qsizetype len) {
 // and their 2048-character buffers.
 constexpr qsizetype kMaxValueLength = 2047;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 // Byte range [begin, end) of the content equals name, ASCII case ignored.
 bool sameName(const char* begin, const char* end, const QByteArray& name) {
-    if (end - begin != name.size())
-        return false;
+    if (end - begin != name.size()) return false;
     const char* n = name.constData();
     for (const char* p = begin; p != end; ++p, ++n) {
-        if (lowerAscii(*p) != lowerAscii(*n))
-            return false;
+        if (lowerAscii(*p) != lowerAscii(*n)) return false;
     }
     return true;
 }
@@ -42,10 +34,8 @@ QByteArray trimmedUtf8(const QString& text) {
     QByteArray bytes = text.toUtf8();
     qsizetype b = 0;
     qsizetype e = bytes.size();
-    while (b < e && isBlank(bytes[b]))
-        ++b;
-    while (e > b && isBlank(bytes[e - 1]))
-        --e;
+    while (b < e && isBlank(bytes[b])) ++b;
+    while (e > b && isBlank(bytes[e - 1])) --e;
     return bytes.mid(b, e - b);
 }
 
@@ -62,7 +52,7 @@ struct Scan {
     bool keyFound = false;
     qsizetype keyBegin = 0;  // the key as stored, without surrounding blanks
     qsizetype keyEnd = 0;
-    qsizetype bodyEnd = 0;  // end of the key's line, before its line break
+    qsizetype bodyEnd = 0;     // end of the key's line, before its line break
     qsizetype valueBegin = 0;  // the value, without surrounding blanks
     qsizetype valueEnd = 0;
 };
@@ -82,31 +72,24 @@ Scan scan(const QByteArray& content, const QByteArray& section, const QByteArray
         const char* nl = static_cast<const char*>(memchr(line, '\n', size_t(stop - line)));
         const char* lineEnd = nl ? nl + 1 : stop;
         const char* body = nl ? nl : stop;
-        if (nl && body > line && body[-1] == '\r')
-            --body;
+        if (nl && body > line && body[-1] == '\r') --body;
 
         const char* tb = line;
         const char* te = body;
-        while (tb < te && isBlank(*tb))
-            ++tb;
-        while (te > tb && isBlank(te[-1]))
-            --te;
+        while (tb < te && isBlank(*tb)) ++tb;
+        while (te > tb && isBlank(te[-1])) --te;
 
         if (tb < te && *tb != ';' && *tb != '#') {
             bool header = false;
             if (*tb == '[') {
-                const char* close =
-                    static_cast<const char*>(memchr(tb + 1, ']', size_t(te - tb - 1)));
+                const char* close = static_cast<const char*>(memchr(tb + 1, ']', size_t(te - tb - 1)));
                 if (close) {
                     header = true;
-                    if (inSection)
-                        return s;  // the section ends here
+                    if (inSection) return s;  // the section ends here
                     const char* nb = tb + 1;
                     const char* ne = close;
-                    while (nb < ne && isBlank(*nb))
-                        ++nb;
-                    while (ne > nb && isBlank(ne[-1]))
-                        --ne;
+                    while (nb < ne && isBlank(*nb)) ++nb;
+                    while (ne > nb && isBlank(ne[-1])) --ne;
                     if (!s.sectionFound && sameName(nb, ne, section)) {
                         s.sectionFound = true;
                         inSection = true;
@@ -119,15 +102,13 @@ Scan scan(const QByteArray& content, const QByteArray& section, const QByteArray
                 const char* eq = static_cast<const char*>(memchr(tb, '=', size_t(te - tb)));
                 if (eq) {
                     const char* ke = eq;
-                    while (ke > tb && isBlank(ke[-1]))
-                        --ke;
+                    while (ke > tb && isBlank(ke[-1])) --ke;
                     if (ke > tb) {  // a key line
                         s.insertAt = lineEnd - base;
                         s.insertNeedsBreak = (nl == nullptr);
                         if (sameName(tb, ke, key)) {
                             const char* vb = eq + 1;
-                            while (vb < te && isBlank(*vb))
-                                ++vb;
+                            while (vb < te && isBlank(*vb)) ++vb;
                             s.keyFound = true;
                             s.keyBegin = tb - base;
                             s.keyEnd = ke - base;
@@ -149,8 +130,7 @@ Scan scan(const QByteArray& content, const QByteArray& section, const QByteArray
 // without any.
 QByteArray lineBreakOf(const QByteArray& content) {
     const qsizetype nl = content.indexOf('\n');
-    if (nl > 0 && content[nl - 1] == '\r')
-        return QByteArrayLiteral("\r\n");
+    if (nl > 0 && content[nl - 1] == '\r') return QByteArrayLiteral("\r\n");
     return QByteArrayLiteral("\n");
 }
 
@@ -162,13 +142,11 @@ bool applyValue(QByteArray& content, const QString& section, const QString& key,
     const QByteArray k = trimmedUtf8(key);
     const QByteArray v = value.toUtf8();
 
-    if (sec.isEmpty() || sec.contains(']') || sec.contains('\n') || sec.contains('\r'))
+    if (sec.isEmpty() || sec.contains(']') || sec.contains('\n') || sec.contains('\r')) return false;
+    if (k.isEmpty() || k.contains('=') || k.contains('\n') || k.contains('\r') || k.front() == ';' ||
+        k.front() == '#' || k.front() == '[')
         return false;
-    if (k.isEmpty() || k.contains('=') || k.contains('\n') || k.contains('\r') ||
-        k.front() == ';' || k.front() == '#' || k.front() == '[')
-        return false;
-    if (v.contains('\n') || v.contains('\r'))
-        return false;
+    if (v.contains('\n') || v.contains('\r')) return false;
 
     // Reading drops surrounding blanks and one pair of surrounding quotes
     // (double or single); quote the values that would otherwise not read
@@ -188,35 +166,28 @@ bool applyValue(QByteArray& content, const QString& section, const QString& key,
     const QByteArray br = lineBreakOf(content);
     if (s.sectionFound) {
         QByteArray insert;
-        if (s.insertNeedsBreak)
-            insert += br;
+        if (s.insertNeedsBreak) insert += br;
         insert += k + '=' + stored + br;
         content.insert(s.insertAt, insert);
         return true;
     }
 
-    if (!content.isEmpty() && !content.endsWith('\n'))
-        content += br;
+    if (!content.isEmpty() && !content.endsWith('\n')) content += br;
     content += '[' + sec + ']' + br + k + '=' + stored + br;
     return true;
 }
 
 }  // namespace
 
-QString getValue(const QByteArray& content, const QString& section, const QString& key,
-                 bool* found) {
-    if (found)
-        *found = false;
+QString getValue(const QByteArray& content, const QString& section, const QString& key, bool* found) {
+    if (found) *found = false;
     const QByteArray sec = trimmedUtf8(section);
     const QByteArray k = trimmedUtf8(key);
-    if (sec.isEmpty() || k.isEmpty())
-        return QString();
+    if (sec.isEmpty() || k.isEmpty()) return QString();
 
     const Scan s = scan(content, sec, k);
-    if (!s.keyFound)
-        return QString();
-    if (found)
-        *found = true;
+    if (!s.keyFound) return QString();
+    if (found) *found = true;
 
     const char* vb = content.constData() + s.valueBegin;
     qsizetype len = s.valueEnd - s.valueBegin;
@@ -227,15 +198,13 @@ QString getValue(const QByteArray& content, const QString& section, const QStrin
     QString value = QString::fromUtf8(vb, len);
     if (value.size() > kMaxValueLength) {
         qsizetype cut = kMaxValueLength;
-        if (value.at(cut - 1).isHighSurrogate())
-            --cut;  // never leave half a character
+        if (value.at(cut - 1).isHighSurrogate()) --cut;  // never leave half a character
         value.truncate(cut);
     }
     return value;
 }
 
-QByteArray setValue(const QByteArray& content, const QString& section, const QString& key,
-                    const QString& value) {
+QByteArray setValue(const QByteArray& content, const QString& section, const QString& key, const QString& value) {
     QByteArray result = content;
     setValueIn(result, section, key, value);
     return result;
@@ -247,8 +216,7 @@ bool setValueIn(QByteArray& content, const QString& section, const QString& key,
 
 int parseInt(const QString& text, int def) {
     const QStringView t = QStringView(text).trimmed();
-    if (t.isEmpty())
-        return def;
+    if (t.isEmpty()) return def;
 
     qint64 n = 0;
     if (t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X')) {
@@ -264,8 +232,7 @@ int parseInt(const QString& text, int def) {
             else
                 return def;
             n = n * 16 + digit;
-            if (n > INT_MAX)
-                return def;
+            if (n > INT_MAX) return def;
         }
         return int(n);
     }
@@ -276,16 +243,13 @@ int parseInt(const QString& text, int def) {
         negative = (t[0] == u'-');
         i = 1;
     }
-    if (i == t.size())
-        return def;
+    if (i == t.size()) return def;
     const qint64 limit = negative ? -qint64(INT_MIN) : qint64(INT_MAX);
     for (; i < t.size(); ++i) {
         const char16_t c = t[i].unicode();
-        if (c < u'0' || c > u'9')
-            return def;
+        if (c < u'0' || c > u'9') return def;
         n = n * 10 + (c - u'0');
-        if (n > limit)
-            return def;
+        if (n > limit) return def;
     }
     return int(negative ? -n : n);
 }

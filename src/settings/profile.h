@@ -25,12 +25,10 @@ namespace ostra::profile {
 
 // Pure text functions (no I/O).
 // The value of key in section, or an empty string with *found = false.
-QString getValue(const QByteArray& content, const QString& section, const QString& key,
-                 bool* found = nullptr);
+QString getValue(const QByteArray& content, const QString& section, const QString& key, bool* found = nullptr);
 // content with key in section set to value; content unchanged when the
 // section, key or value cannot be stored.
-QByteArray setValue(const QByteArray& content, const QString& section, const QString& key,
-                    const QString& value);
+QByteArray setValue(const QByteArray& content, const QString& section, const QString& key, const QString& value);
 // The same on the content in place (only the bytes after the changed line
 // move); false, with the content unchanged, when the section, key or value
 // cannot be stored.

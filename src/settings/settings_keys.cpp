@@ -5,7 +5,7 @@ namespace ostra {
 namespace {
 
 constexpr const SettingsSection* kSections[] = {&kCounterSection, &kMainWindowSection, &kWarningSection,
-                                                &kNetSection, &kGrowSection, &kLoadHistorySection};
+                                                &kNetSection,     &kGrowSection,       &kLoadHistorySection};
 
 constexpr const SettingsKey* kKeys[] = {
     &kStartCounterKey,

@@ -52,14 +52,16 @@ inline constexpr SettingsKey kStartCounterKey{kCounterSection, "SpinEdit1", Sett
 inline constexpr SettingsKey kHistoryOnKey{kMainWindowSection, "checkbox1", SettingType::Boolean, "current (off)"};
 inline constexpr SettingsKey kAnalysisPanelOpenKey{kMainWindowSection, "RxSpeedButton11", SettingType::Boolean,
                                                    "current (on)"};
-inline constexpr SettingsKey kAutoUpgradeCheckKey{kMainWindowSection, "Autoconnecttheonlinupgrade1", SettingType::Boolean,
-                                                  "current (on)"};
-inline constexpr SettingsKey kAutoRefreshAtStartKey{kMainWindowSection, "FFFF", SettingType::Boolean, "current (off)"};
+inline constexpr SettingsKey kAutoUpgradeCheckKey{kMainWindowSection, "Autoconnecttheonlinupgrade1",
+                                                  SettingType::Boolean, "current (on)"};
+inline constexpr SettingsKey kAutoRefreshAtStartKey{kMainWindowSection, "FFFF", SettingType::Boolean,
+                                                    "current (off)"};
 inline constexpr SettingsKey kAlarmOnKey{kMainWindowSection, "FFFF2", SettingType::Boolean, "current (off)"};
 inline constexpr SettingsKey kLeftKey{kMainWindowSection, "left", SettingType::Integer, "current (201)"};
 inline constexpr SettingsKey kTopKey{kMainWindowSection, "top", SettingType::Integer, "current (116)"};
 inline constexpr SettingsKey kPriorRunLoadKey{kMainWindowSection, "Gauge5", SettingType::Integer, "0"};
-inline constexpr SettingsKey kRestIntervalKey{kMainWindowSection, "LMDLEDLabel3", SettingType::Integer, "current (60)"};
+inline constexpr SettingsKey kRestIntervalKey{kMainWindowSection, "LMDLEDLabel3", SettingType::Integer,
+                                              "current (60)"};
 
 // "x": the warning options, written whenever the options window closes.
 inline constexpr SettingsKey kLoadLimitKey{kWarningSection, "xx1", SettingType::Integer, "current (95)"};
@@ -78,14 +80,15 @@ inline constexpr SettingsKey kGrowNotifyKey{kGrowSection, "Notify", SettingType:
 // "LoadHistory": the window "Load history", written when a span is chosen,
 // when the window closes or the program ends with it open, and (the folder)
 // after an export to a new folder.
-inline constexpr SettingsKey kLoadHistoryRangeKey{kLoadHistorySection, "Range", SettingType::Integer, "3600 (seconds)",
-                                                  SettingsKey::Use::WrittenWhenUsed};
+inline constexpr SettingsKey kLoadHistoryRangeKey{kLoadHistorySection, "Range", SettingType::Integer,
+                                                  "3600 (seconds)", SettingsKey::Use::WrittenWhenUsed};
 inline constexpr SettingsKey kLoadHistoryWidthKey{kLoadHistorySection, "Width", SettingType::Integer, "720",
                                                   SettingsKey::Use::WrittenWhenUsed};
 inline constexpr SettingsKey kLoadHistoryHeightKey{kLoadHistorySection, "Height", SettingType::Integer, "340",
                                                    SettingsKey::Use::WrittenWhenUsed};
 inline constexpr SettingsKey kLoadHistoryExportFolderKey{kLoadHistorySection, "ExportFolder", SettingType::Text,
-                                                         "empty (the home folder)", SettingsKey::Use::WrittenWhenUsed};
+                                                         "empty (the home folder)",
+                                                         SettingsKey::Use::WrittenWhenUsed};
 
 // The whole table, for checks and documentation.
 std::span<const SettingsSection* const> settingsSections();

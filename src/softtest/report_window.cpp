@@ -205,9 +205,9 @@ void ReportWindow::bringToFront() {
 }
 
 void ReportWindow::showFigures(const SoftTestFigures& f) {
-    const int numbers[] = {f.startRes,           f.endRes,          f.maxRes,
-                           f.totalUsedRes,       f.totalObtainmentRes, f.resultMissedRes,
-                           f.resultObtainmentRes};
+    const int numbers[] = {
+        f.startRes,           f.endRes, f.maxRes, f.totalUsedRes, f.totalObtainmentRes, f.resultMissedRes,
+        f.resultObtainmentRes};
     for (std::size_t i = 0; i < values_.size(); ++i) {
         values_[i]->setText(QString::number(numbers[i]));
         values_[i]->adjustSize();

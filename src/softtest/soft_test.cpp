@@ -20,7 +20,8 @@ QString mib(std::int64_t bytes) { return QString::number(double(bytes) / (1024.0
 
 QString amount(std::int64_t bytes, std::int64_t total) {
     QString s = mib(bytes);
-    if (total > 0) s += QStringLiteral(" (%1%)").arg(QString::number(double(bytes) * 100.0 / double(total), 'f', 1));
+    if (total > 0)
+        s += QStringLiteral(" (%1%)").arg(QString::number(double(bytes) * 100.0 / double(total), 'f', 1));
     return s;
 }
 
@@ -28,7 +29,8 @@ QString amount(std::int64_t bytes, std::int64_t total) {
 
 QString programMemoryText(const ProgramMemory& m) {
     if (!m.started) return QStringLiteral("Program memory: the program did not start");
-    if (m.exited) return QStringLiteral("Program memory: peak %1, ended by itself").arg(amount(m.peakBytes, m.totalBytes));
+    if (m.exited)
+        return QStringLiteral("Program memory: peak %1, ended by itself").arg(amount(m.peakBytes, m.totalBytes));
     return QStringLiteral("Program memory: peak %1, %2 %3")
         .arg(amount(m.peakBytes, m.totalBytes), m.ended ? QStringLiteral("at the end") : QStringLiteral("now"),
              amount(m.currentBytes, m.totalBytes));
@@ -63,8 +65,8 @@ QString SoftTest::logLine(int index, int load, int diff, int seconds) {
 void SoftTest::start() {
     d_.cue.play("click.wav");
     d_.startPoint.reset();
-    const std::optional<QString> chosen =
-        d_.dialogs.openFile(QStringLiteral("Select the software to test"), QStringLiteral("*.exe|*.exe"), lastChoice_);
+    const std::optional<QString> chosen = d_.dialogs.openFile(QStringLiteral("Select the software to test"),
+                                                              QStringLiteral("*.exe|*.exe"), lastChoice_);
     if (!chosen) return;  // a test under way goes on
     lastChoice_ = *chosen;
     ++generation_;

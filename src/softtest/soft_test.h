@@ -38,8 +38,8 @@ struct SoftTestFigures {
 
 // What the program under test itself held in memory.
 struct ProgramMemory {
-    bool started = false;       // a program was launched for this test
-    bool ended = false;         // the test has ended: `currentBytes` is what it held at the end
+    bool started = false;           // a program was launched for this test
+    bool ended = false;             // the test has ended: `currentBytes` is what it held at the end
     std::int64_t peakBytes = 0;     // highest resident size of its processes seen
     std::int64_t currentBytes = 0;  // resident at the last sample
     int processes = 0;              // processes of its group at the last sample
@@ -61,8 +61,8 @@ public:
         Dialogs& dialogs;
         Files& files;
         Processes& processes;
-        LoadSource& load;        // the machine's total memory
-        Clock& clock;            // the sampling timer
+        LoadSource& load;  // the machine's total memory
+        Clock& clock;      // the sampling timer
     };
 
     static constexpr int kTestLength = 60;

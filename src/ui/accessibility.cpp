@@ -23,9 +23,7 @@ namespace {
 constexpr QLatin1StringView kMainWindowClass("ostra::MainWindow");
 
 // The accessible name, else the tool tip.
-QString hintName(const QWidget* w) {
-    return w->accessibleName().isEmpty() ? w->toolTip() : w->accessibleName();
-}
+QString hintName(const QWidget* w) { return w->accessibleName().isEmpty() ? w->toolTip() : w->accessibleName(); }
 
 bool hasHint(const QWidget* w) { return !w->accessibleName().isEmpty() || !w->toolTip().isEmpty(); }
 

@@ -50,8 +50,8 @@ QPixmap renderSvg(const QString& path, QSize logical, qreal dpr) {
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         QSizeF pic = r.defaultSize();
         pic.scale(QSizeF(device), Qt::KeepAspectRatio);
-        const QRectF target((device.width() - pic.width()) / 2.0,
-                            (device.height() - pic.height()) / 2.0, pic.width(), pic.height());
+        const QRectF target((device.width() - pic.width()) / 2.0, (device.height() - pic.height()) / 2.0,
+                            pic.width(), pic.height());
         r.render(&p, target);
     }
     pm.setDevicePixelRatio(dpr);

@@ -23,8 +23,7 @@ QColor contrastOn(const QColor& background) {
 
 }  // namespace
 
-Gauge::Gauge(Kind kind, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_showText(kind != Kind::Pie) {
+Gauge::Gauge(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind), m_showText(kind != Kind::Pie) {
     // The bar covers its whole rectangle; the round looks leave their
     // corners to whatever lies behind them.
     setAttribute(Qt::WA_OpaquePaintEvent, kind == Kind::Bar);
@@ -63,9 +62,7 @@ void Gauge::announceProgress() {
         Qt::QueuedConnection);
 }
 
-int Gauge::percentDone() const {
-    return static_cast<int>(static_cast<qint64>(m_progress) * 100 / m_max);
-}
+int Gauge::percentDone() const { return static_cast<int>(static_cast<qint64>(m_progress) * 100 / m_max); }
 
 void Gauge::setBackColor(const QColor& c) {
     if (c == m_back) return;
@@ -104,9 +101,12 @@ void Gauge::repaintNow() { repaint(); }
 
 QSize Gauge::sizeHint() const {
     switch (m_kind) {
-    case Kind::Bar: return {120, 19};
-    case Kind::Pie: return {33, 33};
-    case Kind::Needle: return {71, 42};
+    case Kind::Bar:
+        return {120, 19};
+    case Kind::Pie:
+        return {33, 33};
+    case Kind::Needle:
+        return {71, 42};
     }
     return {50, 20};
 }
@@ -145,9 +145,15 @@ void Gauge::paintCentredText(QPainter& p, const QRect& area, const QColor& colou
 void Gauge::paintEvent(QPaintEvent*) {
     QPainter p(this);
     switch (m_kind) {
-    case Kind::Bar: paintBar(p); break;
-    case Kind::Pie: paintPie(p); break;
-    case Kind::Needle: paintNeedle(p, segments::painterDpr(p)); break;
+    case Kind::Bar:
+        paintBar(p);
+        break;
+    case Kind::Pie:
+        paintPie(p);
+        break;
+    case Kind::Needle:
+        paintNeedle(p, segments::painterDpr(p));
+        break;
     }
 }
 
@@ -159,11 +165,9 @@ void Gauge::paintBar(QPainter& p) {
     }
     if (inner.isEmpty()) return;
     // Whole logical pixels: the edge between fill and background is sharp.
-    const int fillWidth =
-        static_cast<int>(static_cast<qint64>(inner.width()) * m_progress / m_max);
+    const int fillWidth = static_cast<int>(static_cast<qint64>(inner.width()) * m_progress / m_max);
     const QRect filled(inner.left(), inner.top(), fillWidth, inner.height());
-    const QRect empty(inner.left() + fillWidth, inner.top(), inner.width() - fillWidth,
-                      inner.height());
+    const QRect empty(inner.left() + fillWidth, inner.top(), inner.width() - fillWidth, inner.height());
     if (!filled.isEmpty()) p.fillRect(filled, m_fore);
     if (!empty.isEmpty()) p.fillRect(empty, m_back);
 
@@ -255,8 +259,7 @@ void Gauge::paintNeedle(QPainter& p, qreal dpr) {
     const qreal r = std::max(2.0, std::min(w / 2.0 - 1.0, h - 2.0));
 
     if (m_showText) {
-        QRect textArea(0, static_cast<int>(h - 1.0 - r * 0.78), width(),
-                       static_cast<int>(r * 0.45));
+        QRect textArea(0, static_cast<int>(h - 1.0 - r * 0.78), width(), static_cast<int>(r * 0.45));
         textArea = textArea.intersected(rect());
         paintCentredText(p, textArea, contrastOn(m_back));
     }

@@ -36,8 +36,7 @@ const QColor kPaper(252, 252, 255);
 void polygon(QPainter& p, std::initializer_list<QPointF> pts, const QColor& fill,
              const QColor& line = Qt::transparent, qreal width = 1.0) {
     p.setBrush(fill);
-    p.setPen(line.alpha() ? QPen(line, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
-                          : QPen(Qt::NoPen));
+    p.setPen(line.alpha() ? QPen(line, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin) : QPen(Qt::NoPen));
     p.drawPolygon(QPolygonF(QList<QPointF>(pts)));
 }
 
@@ -49,8 +48,8 @@ void stroke(QPainter& p, std::initializer_list<QPointF> pts, const QColor& colou
 
 // A circular arrow around `c`: an arc from `fromDeg` sweeping `spanDeg`
 // (counter-clockwise positive) with an arrow head at its end.
-void circularArrow(QPainter& p, QPointF c, qreal r, qreal fromDeg, qreal spanDeg,
-                   const QColor& colour, qreal width) {
+void circularArrow(QPainter& p, QPointF c, qreal r, qreal fromDeg, qreal spanDeg, const QColor& colour,
+                   qreal width) {
     QPainterPath arc;
     const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
     arc.arcMoveTo(box, fromDeg);
@@ -76,8 +75,7 @@ void star(QPainter& p, QPointF c, qreal outer, const QColor& fill, const QColor&
         pts << QPointF(c.x() + r * std::cos(a), c.y() - r * std::sin(a));
     }
     p.setBrush(fill);
-    p.setPen(line.alpha() ? QPen(line, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
-                          : QPen(Qt::NoPen));
+    p.setPen(line.alpha() ? QPen(line, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin) : QPen(Qt::NoPen));
     p.drawPolygon(pts);
 }
 
@@ -93,15 +91,15 @@ void listLines(QPainter& p, const QColor& bullet, const QColor& ink) {
 
 void pencil(QPainter& p, const Palette& pal) {
     // Diagonal pencil in the lower right corner.
-    polygon(p, {QPointF(9.0, 15.0), QPointF(9.6, 12.4), QPointF(14.2, 7.8), QPointF(16.0, 9.6),
-                QPointF(11.4, 14.2)},
+    polygon(p,
+            {QPointF(9.0, 15.0), QPointF(9.6, 12.4), QPointF(14.2, 7.8), QPointF(16.0, 9.6), QPointF(11.4, 14.2)},
             pal(kAmber), pal(kInk), 0.8);
     polygon(p, {QPointF(9.0, 15.0), QPointF(9.6, 12.4), QPointF(11.4, 14.2)}, pal(kInk));
 }
 
 void play(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(9.0, 8.5), QPointF(15.5, 12.0), QPointF(9.0, 15.5)}, pal(kGreen),
-            pal(QColor(10, 80, 25)), 0.8);
+    polygon(p, {QPointF(9.0, 8.5), QPointF(15.5, 12.0), QPointF(9.0, 15.5)}, pal(kGreen), pal(QColor(10, 80, 25)),
+            0.8);
 }
 
 void clockFace(QPainter& p, const Palette& pal, QPointF c, qreal r) {
@@ -114,10 +112,10 @@ void clockFace(QPainter& p, const Palette& pal, QPointF c, qreal r) {
 // One function per glyph, drawn on the 16 x 16 grid.
 
 void paintHome(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(3.5, 7.5), QPointF(12.5, 7.5), QPointF(12.5, 14.5), QPointF(3.5, 14.5)},
-            pal(kPaper), pal(kNavy), 1.2);
-    polygon(p, {QPointF(0.8, 8.2), QPointF(8.0, 1.5), QPointF(15.2, 8.2)}, pal(kRed),
-            pal(QColor(120, 20, 20)), 1.0);
+    polygon(p, {QPointF(3.5, 7.5), QPointF(12.5, 7.5), QPointF(12.5, 14.5), QPointF(3.5, 14.5)}, pal(kPaper),
+            pal(kNavy), 1.2);
+    polygon(p, {QPointF(0.8, 8.2), QPointF(8.0, 1.5), QPointF(15.2, 8.2)}, pal(kRed), pal(QColor(120, 20, 20)),
+            1.0);
     p.setPen(Qt::NoPen);
     p.setBrush(pal(kNavy));
     p.drawRect(QRectF(6.8, 10.0, 2.4, 4.5));
@@ -149,8 +147,9 @@ void paintHelp(QPainter& p, const Palette& pal) {
 }
 
 void paintUpgrade(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(8, 1), QPointF(14.2, 7.2), QPointF(10.5, 7.2), QPointF(10.5, 11.5),
-                QPointF(5.5, 11.5), QPointF(5.5, 7.2), QPointF(1.8, 7.2)},
+    polygon(p,
+            {QPointF(8, 1), QPointF(14.2, 7.2), QPointF(10.5, 7.2), QPointF(10.5, 11.5), QPointF(5.5, 11.5),
+             QPointF(5.5, 7.2), QPointF(1.8, 7.2)},
             pal(kGreen), pal(QColor(10, 80, 25)), 0.8);
     p.setPen(Qt::NoPen);
     p.setBrush(pal(kInk));
@@ -189,8 +188,8 @@ void paintAnalysis(QPainter& p, const Palette& pal) {
 }
 
 void paintWarningOptions(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(8, 1.2), QPointF(15.2, 14.6), QPointF(0.8, 14.6)}, pal(kAmber),
-            pal(QColor(120, 70, 0)), 1.0);
+    polygon(p, {QPointF(8, 1.2), QPointF(15.2, 14.6), QPointF(0.8, 14.6)}, pal(kAmber), pal(QColor(120, 70, 0)),
+            1.0);
     p.setPen(Qt::NoPen);
     p.setBrush(pal(kInk));
     p.drawRect(QRectF(7.1, 5.4, 1.8, 5.2));
@@ -220,8 +219,8 @@ void paintMoveStart(QPainter& p, const Palette& pal) {
 }
 
 void paintReport(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(2.5, 0.8), QPointF(10.0, 0.8), QPointF(13.5, 4.3), QPointF(13.5, 15.2),
-                QPointF(2.5, 15.2)},
+    polygon(p,
+            {QPointF(2.5, 0.8), QPointF(10.0, 0.8), QPointF(13.5, 4.3), QPointF(13.5, 15.2), QPointF(2.5, 15.2)},
             pal(kPaper), pal(kInk), 1.0);
     for (int i = 0; i < 4; ++i) {
         const qreal y = 5.5 + i * 2.6;
@@ -255,8 +254,9 @@ void paintRestartTimer(QPainter& p, const Palette& pal) {
 }
 
 void paintRestartInterval(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(3.5, 1.5), QPointF(12.5, 1.5), QPointF(8.6, 8.0), QPointF(12.5, 14.5),
-                QPointF(3.5, 14.5), QPointF(7.4, 8.0)},
+    polygon(p,
+            {QPointF(3.5, 1.5), QPointF(12.5, 1.5), QPointF(8.6, 8.0), QPointF(12.5, 14.5), QPointF(3.5, 14.5),
+             QPointF(7.4, 8.0)},
             pal(QColor(255, 236, 170)), pal(kInk), 1.1);
     polygon(p, {QPointF(5.0, 14.0), QPointF(11.0, 14.0), QPointF(8.0, 10.5)}, pal(kAmber));
     stroke(p, {QPointF(2.5, 1.2), QPointF(13.5, 1.2)}, pal(kInk), 1.4);
@@ -270,8 +270,8 @@ void paintStopTimer(QPainter& p, const Palette& pal) {
 }
 
 void paintStartTimer(QPainter& p, const Palette& pal) {
-    polygon(p, {QPointF(4.0, 2.0), QPointF(13.5, 8.0), QPointF(4.0, 14.0)}, pal(kGreen),
-            pal(QColor(10, 80, 25)), 0.8);
+    polygon(p, {QPointF(4.0, 2.0), QPointF(13.5, 8.0), QPointF(4.0, 14.0)}, pal(kGreen), pal(QColor(10, 80, 25)),
+            0.8);
 }
 
 void paintDecrease(QPainter& p, const Palette& pal) {
@@ -343,36 +343,66 @@ using GlyphPainter = void (*)(QPainter&, const Palette&);
 // The painter of each glyph (None has none).
 GlyphPainter painterOf(Glyph glyph) {
     switch (glyph) {
-    case Glyph::None: return nullptr;
-    case Glyph::Home: return paintHome;
-    case Glyph::Info: return paintInfo;
-    case Glyph::Help: return paintHelp;
-    case Glyph::Upgrade: return paintUpgrade;
-    case Glyph::Minimize: return paintMinimize;
-    case Glyph::Close: return paintClose;
-    case Glyph::DockLeft: return paintDockLeft;
-    case Glyph::DockRight: return paintDockRight;
-    case Glyph::Analysis: return paintAnalysis;
-    case Glyph::WarningOptions: return paintWarningOptions;
-    case Glyph::ResetWarning: return paintResetWarning;
-    case Glyph::RefreshStart: return paintRefreshStart;
-    case Glyph::MoveStart: return paintMoveStart;
-    case Glyph::Report: return paintReport;
-    case Glyph::EditStartup: return paintEditStartup;
-    case Glyph::RunStartup: return paintRunStartup;
-    case Glyph::EditFavorite: return paintEditFavorite;
-    case Glyph::RunFavorite: return paintRunFavorite;
-    case Glyph::RestartTimer: return paintRestartTimer;
-    case Glyph::RestartInterval: return paintRestartInterval;
-    case Glyph::StopTimer: return paintStopTimer;
-    case Glyph::StartTimer: return paintStartTimer;
-    case Glyph::Decrease: return paintDecrease;
-    case Glyph::Increase: return paintIncrease;
-    case Glyph::Ok: return paintOk;
-    case Glyph::Exit: return paintExit;
-    case Glyph::LimitReset: return paintLimitReset;
-    case Glyph::Memory: return paintMemory;
-    case Glyph::SoftwareTest: return paintSoftwareTest;
+    case Glyph::None:
+        return nullptr;
+    case Glyph::Home:
+        return paintHome;
+    case Glyph::Info:
+        return paintInfo;
+    case Glyph::Help:
+        return paintHelp;
+    case Glyph::Upgrade:
+        return paintUpgrade;
+    case Glyph::Minimize:
+        return paintMinimize;
+    case Glyph::Close:
+        return paintClose;
+    case Glyph::DockLeft:
+        return paintDockLeft;
+    case Glyph::DockRight:
+        return paintDockRight;
+    case Glyph::Analysis:
+        return paintAnalysis;
+    case Glyph::WarningOptions:
+        return paintWarningOptions;
+    case Glyph::ResetWarning:
+        return paintResetWarning;
+    case Glyph::RefreshStart:
+        return paintRefreshStart;
+    case Glyph::MoveStart:
+        return paintMoveStart;
+    case Glyph::Report:
+        return paintReport;
+    case Glyph::EditStartup:
+        return paintEditStartup;
+    case Glyph::RunStartup:
+        return paintRunStartup;
+    case Glyph::EditFavorite:
+        return paintEditFavorite;
+    case Glyph::RunFavorite:
+        return paintRunFavorite;
+    case Glyph::RestartTimer:
+        return paintRestartTimer;
+    case Glyph::RestartInterval:
+        return paintRestartInterval;
+    case Glyph::StopTimer:
+        return paintStopTimer;
+    case Glyph::StartTimer:
+        return paintStartTimer;
+    case Glyph::Decrease:
+        return paintDecrease;
+    case Glyph::Increase:
+        return paintIncrease;
+    case Glyph::Ok:
+        return paintOk;
+    case Glyph::Exit:
+        return paintExit;
+    case Glyph::LimitReset:
+        return paintLimitReset;
+    case Glyph::Memory:
+        return paintMemory;
+    case Glyph::SoftwareTest:
+        return paintSoftwareTest;
     }
     return nullptr;
 }

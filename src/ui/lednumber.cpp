@@ -10,9 +10,7 @@
 
 namespace ostra::ui {
 
-LedNumber::LedNumber(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent, true);
-}
+LedNumber::LedNumber(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent, true); }
 
 void LedNumber::setValue(int v) {
     if (v == m_value) return;
@@ -72,8 +70,8 @@ void LedNumber::paintEvent(QPaintEvent*) {
     const qreal total = cells * cellWidth + (cells - 1) * gap;
     qreal x = area.right() - total;  // right-aligned like a counter
     for (QChar ch : text) {
-        segments::paintCell(p, QRectF(x, area.top(), cellWidth, area.height()),
-                            segments::charMask(ch), m_lit, m_unlit, dpr);
+        segments::paintCell(p, QRectF(x, area.top(), cellWidth, area.height()), segments::charMask(ch), m_lit,
+                            m_unlit, dpr);
         x += cellWidth + gap;
     }
 }

@@ -38,9 +38,15 @@ void LimitSlider::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_PageUp:
         setValue(std::clamp(keyStep(value(), +1), lo, hi));
         break;
-    case Qt::Key_Home: setValue(lo); break;
-    case Qt::Key_End: setValue(hi); break;
-    default: QSlider::keyPressEvent(event); return;
+    case Qt::Key_Home:
+        setValue(lo);
+        break;
+    case Qt::Key_End:
+        setValue(hi);
+        break;
+    default:
+        QSlider::keyPressEvent(event);
+        return;
     }
     event->accept();
 }

@@ -74,16 +74,15 @@ void PictureButton::paintEvent(QPaintEvent*) {
     const int side = std::clamp(height() - 6, 10, 28);
     const int pictureLeft = 4 + shift;
     if (m_glyph != Glyph::None)
-        paintGlyph(p, m_glyph,
-                   QRectF(pictureLeft, (height() - side) / 2.0 + shift, side, side), enabled);
+        paintGlyph(p, m_glyph, QRectF(pictureLeft, (height() - side) / 2.0 + shift, side, side), enabled);
 
     QFont bold = font();
     bold.setBold(true);
     const int textLeft = m_glyph != Glyph::None ? pictureLeft + side + 3 : 4 + shift;
     p.setFont(fittedFont(bold, text(), width() - textLeft - 3, height()));
     p.setPen(enabled ? QColor(Qt::white) : QColor(90, 94, 100));
-    p.drawText(QRect(textLeft, shift, width() - textLeft - 3, height()),
-               Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    p.drawText(QRect(textLeft, shift, width() - textLeft - 3, height()), Qt::AlignCenter | Qt::TextShowMnemonic,
+               text());
 
     if (hasFocus()) {
         p.setRenderHint(QPainter::Antialiasing, false);

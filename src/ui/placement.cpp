@@ -18,10 +18,10 @@ QRect besideOf(const QRect& window, const QRect& keepClear, const QRect& screen,
     if (!window.intersects(keepClear)) return window;
     // The room on each side of `keepClear`, the gap left out.
     const std::array<QRect, 4> sides{
-        QRect(QPoint(screen.left(), keepClear.bottom() + 1 + gap), screen.bottomRight()),   // below
-        QRect(screen.topLeft(), QPoint(screen.right(), keepClear.top() - 1 - gap)),         // above
-        QRect(QPoint(keepClear.right() + 1 + gap, screen.top()), screen.bottomRight()),     // right
-        QRect(screen.topLeft(), QPoint(keepClear.left() - 1 - gap, screen.bottom())),       // left
+        QRect(QPoint(screen.left(), keepClear.bottom() + 1 + gap), screen.bottomRight()),  // below
+        QRect(screen.topLeft(), QPoint(screen.right(), keepClear.top() - 1 - gap)),        // above
+        QRect(QPoint(keepClear.right() + 1 + gap, screen.top()), screen.bottomRight()),    // right
+        QRect(screen.topLeft(), QPoint(keepClear.left() - 1 - gap, screen.bottom())),      // left
     };
     // The window in a side: as near to where it is as the side allows, no
     // larger than the side.

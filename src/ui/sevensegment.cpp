@@ -38,8 +38,7 @@ qreal painterDpr(const QPainter& p) {
     return 1.0;
 }
 
-void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, const QColor& unlit,
-               qreal dpr) {
+void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, const QColor& unlit, qreal dpr) {
     if (cell.width() <= 0 || cell.height() <= 0) return;
     const qreal t = strokeFor(cell.width(), cell.height(), dpr);
     const qreal x0 = snap(cell.left(), dpr);
@@ -52,13 +51,13 @@ void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, con
     // between the horizontals, which leaves the corners empty and gives the
     // segments their separated look.
     const QRectF seg[7] = {
-        QRectF(QPointF(x0 + t, y0), QPointF(x1 - t, y0 + t)),       // a
-        QRectF(QPointF(x1 - t, y0 + t), QPointF(x1, ym)),           // b
-        QRectF(QPointF(x1 - t, ym + t), QPointF(x1, y1 - t)),       // c
-        QRectF(QPointF(x0 + t, y1 - t), QPointF(x1 - t, y1)),       // d
-        QRectF(QPointF(x0, ym + t), QPointF(x0 + t, y1 - t)),       // e
-        QRectF(QPointF(x0, y0 + t), QPointF(x0 + t, ym)),           // f
-        QRectF(QPointF(x0 + t, ym), QPointF(x1 - t, ym + t)),       // g
+        QRectF(QPointF(x0 + t, y0), QPointF(x1 - t, y0 + t)),  // a
+        QRectF(QPointF(x1 - t, y0 + t), QPointF(x1, ym)),      // b
+        QRectF(QPointF(x1 - t, ym + t), QPointF(x1, y1 - t)),  // c
+        QRectF(QPointF(x0 + t, y1 - t), QPointF(x1 - t, y1)),  // d
+        QRectF(QPointF(x0, ym + t), QPointF(x0 + t, y1 - t)),  // e
+        QRectF(QPointF(x0, y0 + t), QPointF(x0 + t, ym)),      // f
+        QRectF(QPointF(x0 + t, ym), QPointF(x1 - t, ym + t)),  // g
     };
     const bool drawUnlit = unlit.alpha() != 0;
     for (int i = 0; i < 7; ++i) {
@@ -70,8 +69,7 @@ void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, con
     }
 }
 
-void paintColon(QPainter& p, const QRectF& cell, qreal digitHeight, const QColor& colour,
-                qreal dpr) {
+void paintColon(QPainter& p, const QRectF& cell, qreal digitHeight, const QColor& colour, qreal dpr) {
     const qreal t = strokeFor(cell.width() * 2.0, digitHeight, dpr);
     const qreal x = snap(cell.center().x() - t / 2.0, dpr);
     const qreal yA = snap(cell.top() + cell.height() * 0.30 - t / 2.0, dpr);

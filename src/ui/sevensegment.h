@@ -23,13 +23,11 @@ int charMask(QChar c);
 
 // Paints one cell: lit segments in `lit`, the others in `unlit` (skipped
 // when transparent). `dpr` is the device pixel ratio of the target.
-void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, const QColor& unlit,
-               qreal dpr);
+void paintCell(QPainter& p, const QRectF& cell, int mask, const QColor& lit, const QColor& unlit, qreal dpr);
 
 // Paints a colon (two square dots) centred in `cell`; the dots take the
 // stroke thickness that a digit cell of height `digitHeight` would use.
-void paintColon(QPainter& p, const QRectF& cell, qreal digitHeight, const QColor& colour,
-                qreal dpr);
+void paintColon(QPainter& p, const QRectF& cell, qreal digitHeight, const QColor& colour, qreal dpr);
 
 // Stroke thickness used for a digit cell of the given size.
 qreal strokeFor(qreal cellWidth, qreal cellHeight, qreal dpr);

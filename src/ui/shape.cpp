@@ -83,10 +83,8 @@ void Diamond::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing, true);
     const qreal inset = m_lineWidth / 2.0;
     const QRectF box = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
-    const QPolygonF rhombus{QPointF(box.center().x(), box.top()),
-                            QPointF(box.right(), box.center().y()),
-                            QPointF(box.center().x(), box.bottom()),
-                            QPointF(box.left(), box.center().y())};
+    const QPolygonF rhombus{QPointF(box.center().x(), box.top()), QPointF(box.right(), box.center().y()),
+                            QPointF(box.center().x(), box.bottom()), QPointF(box.left(), box.center().y())};
     p.setBrush(m_fill);
     p.setPen(m_lineWidth > 0 ? QPen(m_color, m_lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin)
                              : QPen(Qt::NoPen));

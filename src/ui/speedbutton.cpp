@@ -93,8 +93,7 @@ void SpeedButton::paintEvent(QPaintEvent*) {
         const int content = glyphPart + fm.horizontalAdvance(caption);
         int x = std::max(r.left() + 3, r.left() + (r.width() - content) / 2) + shift;
         if (m_glyph != Glyph::None) {
-            paintGlyph(p, m_glyph, QRectF(x, r.top() + (r.height() - side) / 2.0 + shift, side, side),
-                       enabled);
+            paintGlyph(p, m_glyph, QRectF(x, r.top() + (r.height() - side) / 2.0 + shift, side, side), enabled);
             x += side + gap;
         }
         p.setPen(pal.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));

@@ -25,8 +25,7 @@ void StopwatchDisplay::setSeconds(qint64 s) {
 QString StopwatchDisplay::text() const {
     const qint64 day = ((m_seconds % 86400) + 86400) % 86400;
     const auto two = [](qint64 v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); };
-    return two(day / 3600) + QLatin1Char(':') + two(day / 60 % 60) + QLatin1Char(':') +
-           two(day % 60);
+    return two(day / 3600) + QLatin1Char(':') + two(day / 60 % 60) + QLatin1Char(':') + two(day % 60);
 }
 
 void StopwatchDisplay::setLitColor(const QColor& c) {
@@ -52,16 +51,15 @@ void StopwatchDisplay::paintOnScreen(Presenter present) {
     setAttribute(Qt::WA_PaintOnScreen, static_cast<bool>(m_present));
 }
 
-QPaintEngine* StopwatchDisplay::paintEngine() const {
-    return m_present ? nullptr : QWidget::paintEngine();
-}
+QPaintEngine* StopwatchDisplay::paintEngine() const { return m_present ? nullptr : QWidget::paintEngine(); }
 
 void StopwatchDisplay::paintEvent(QPaintEvent*) {
     if (m_present) {
         const qreal dpr = devicePixelRatioF();
         // Whole device pixels: the window may be a pixel larger than the
         // display's scaled size at a fractional scale.
-        const QSize pixels(static_cast<int>(std::ceil(width() * dpr)), static_cast<int>(std::ceil(height() * dpr)));
+        const QSize pixels(static_cast<int>(std::ceil(width() * dpr)),
+                           static_cast<int>(std::ceil(height() * dpr)));
         if (pixels.isEmpty()) return;
         if (m_frame.size() != pixels) m_frame = QImage(pixels, QImage::Format_RGB32);
         m_frame.setDevicePixelRatio(dpr);
@@ -100,12 +98,11 @@ void StopwatchDisplay::paintDisplay(QPainter& p) {
     qreal x = area.left() + (area.width() - total) / 2.0;
     for (QChar ch : shown) {
         if (ch == QLatin1Char(':')) {
-            segments::paintColon(p, QRectF(x, area.top(), colonWidth, area.height()),
-                                 area.height(), m_lit, dpr);
+            segments::paintColon(p, QRectF(x, area.top(), colonWidth, area.height()), area.height(), m_lit, dpr);
             x += colonWidth + gap;
         } else {
-            segments::paintCell(p, QRectF(x, area.top(), digitWidth, area.height()),
-                                segments::charMask(ch), m_lit, m_unlit, dpr);
+            segments::paintCell(p, QRectF(x, area.top(), digitWidth, area.height()), segments::charMask(ch), m_lit,
+                                m_unlit, dpr);
             x += digitWidth + gap;
         }
     }

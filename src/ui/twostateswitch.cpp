@@ -12,9 +12,7 @@
 
 namespace ostra::ui {
 
-TwoStateSwitch::TwoStateSwitch(QWidget* parent) : QWidget(parent) {
-    setFocusPolicy(Qt::StrongFocus);
-}
+TwoStateSwitch::TwoStateSwitch(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 void TwoStateSwitch::setOn(bool on) {
     if (on == m_on) return;
@@ -89,8 +87,7 @@ void TwoStateSwitch::paintEvent(QPaintEvent*) {
     // Slot: the lit part shows green when on, dark red when off.
     const qreal slotW = std::max(4.0, std::round(w * 0.48));
     const qreal inset = std::max(2.0, std::round(std::min(w, h) * 0.14));
-    const QRectF slot(std::round(body.center().x() - slotW / 2.0), body.top() + inset, slotW,
-                      h - 2 * inset);
+    const QRectF slot(std::round(body.center().x() - slotW / 2.0), body.top() + inset, slotW, h - 2 * inset);
     p.setPen(QPen(QColor(14, 15, 18), 1.0));
     p.setBrush(m_on ? QColor(0, 210, 70) : QColor(120, 24, 24));
     p.drawRoundedRect(slot, slotW * 0.25, slotW * 0.25);

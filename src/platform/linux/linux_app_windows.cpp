@@ -1,18 +1,18 @@
 #include "platform/linux/linux_app_windows.h"
 
+#include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QByteArray>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <xcb/res.h>
 #include <xcb/xcb.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace ostra {
 
@@ -46,8 +46,8 @@ public:
     int screenNumber() const { return screenNumber_; }
 
     xcb_atom_t atom(const char* name) {
-        auto r = own(xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 1, static_cast<std::uint16_t>(std::strlen(name)), name),
-                                           nullptr));
+        auto r = own(xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
         return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     }
 
@@ -81,7 +81,8 @@ public:
             xcb_res_client_id_spec_t spec{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
             auto r = own(xcb_res_query_client_ids_reply(c_, xcb_res_query_client_ids(c_, 1, &spec), nullptr));
             if (r) {
-                for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+                for (auto it = xcb_res_query_client_ids_ids_iterator(r.get()); it.rem;
+                     xcb_res_client_id_value_next(&it)) {
                     if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
                         xcb_res_client_id_value_value_length(it.data) >= 1)
                         return static_cast<int>(*xcb_res_client_id_value_value(it.data));
@@ -147,10 +148,9 @@ void sendClientMessage(xcb_connection_t* c, xcb_window_t to, xcb_window_t about,
 // The PID behind a session-bus name, 0 when nobody owns it; never waits
 // long for the bus.
 int busNamePid(QDBusConnection& bus, const QString& name) {
-    QDBusMessage msg = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                      QStringLiteral("/org/freedesktop/DBus"),
-                                                      QStringLiteral("org.freedesktop.DBus"),
-                                                      QStringLiteral("GetConnectionUnixProcessID"));
+    QDBusMessage msg = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
     msg.setArguments({name});
     const QDBusMessage reply = bus.call(msg, QDBus::Block, 500);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
@@ -217,7 +217,8 @@ DesktopKeepers LinuxDesktopPeers::keepers() {
             const QByteArray tray = "_NET_SYSTEM_TRAY_S" + QByteArray::number(d.screenNumber());
             const xcb_atom_t sel = d.atom(tray.constData());
             if (sel != XCB_ATOM_NONE) {
-                auto owner = own(xcb_get_selection_owner_reply(d.c(), xcb_get_selection_owner(d.c(), sel), nullptr));
+                auto owner =
+                    own(xcb_get_selection_owner_reply(d.c(), xcb_get_selection_owner(d.c(), sel), nullptr));
                 if (owner && owner->owner) {
                     if (const int pid = d.pidOf(owner->owner)) k.trays.push_back(pid);
                 }
@@ -226,7 +227,8 @@ DesktopKeepers LinuxDesktopPeers::keepers() {
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        if (const int pid = busNamePid(bus, QStringLiteral("org.kde.StatusNotifierWatcher"))) k.trays.push_back(pid);
+        if (const int pid = busNamePid(bus, QStringLiteral("org.kde.StatusNotifierWatcher")))
+            k.trays.push_back(pid);
         k.sessionBus = busNamePid(bus, QStringLiteral("org.freedesktop.DBus"));
         k.soundServer = busNamePid(bus, QStringLiteral("org.PulseAudio1"));
     }

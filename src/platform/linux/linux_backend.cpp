@@ -9,9 +9,9 @@
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_kernel_counters.h"
 #include "platform/linux/linux_load_source.h"
-#include "platform/linux/linux_process_memory.h"
 #include "platform/linux/linux_pressure_source.h"
 #include "platform/linux/linux_process_control.h"
+#include "platform/linux/linux_process_memory.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_session.h"
 #include "platform/linux/linux_shell.h"
@@ -41,11 +41,10 @@ LinuxBackend::LinuxBackend()
       appWindows_(std::make_unique<LinuxAppWindows>()),
       desktopPeers_(std::make_unique<LinuxDesktopPeers>()),
       kernelCounters_(std::make_unique<LinuxKernelCounters>()),
-      services_(std::make_unique<Services>(Services{*load_, *sound_, *files_, *shell_, *processes_, *session_,
-                                                     *downloads_, *clock_, *windows_, *dialogs_,
-                                                     *processMemory_, *notifier_, *pressure_, *desktopEntries_,
-                                                     *processControl_, *userUnits_, *appWindows_, *desktopPeers_,
-                                                     *kernelCounters_})) {}
+      services_(std::make_unique<Services>(
+          Services{*load_, *sound_, *files_, *shell_, *processes_, *session_, *downloads_, *clock_, *windows_,
+                   *dialogs_, *processMemory_, *notifier_, *pressure_, *desktopEntries_, *processControl_,
+                   *userUnits_, *appWindows_, *desktopPeers_, *kernelCounters_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

@@ -48,13 +48,20 @@ DesktopEntry LinuxDesktopEntries::parse(const QByteArray& text) {
         if (eq < 0) continue;
         const QByteArray key = line.left(eq).trimmed();
         const QByteArray value = line.mid(eq + 1).trimmed();
-        if (key == "Name") entry.name = value;
-        else if (key == "TryExec") entry.tryExec = value;
-        else if (key == "Exec") entry.exec = value;
-        else if (key == "StartupWMClass") entry.wmClass = value;
-        else if (key == "Type") entry.application = value == "Application";
-        else if (key == "Hidden") entry.hidden = value == "true";
-        else if (key == "NoDisplay") entry.noDisplay = value == "true";
+        if (key == "Name")
+            entry.name = value;
+        else if (key == "TryExec")
+            entry.tryExec = value;
+        else if (key == "Exec")
+            entry.exec = value;
+        else if (key == "StartupWMClass")
+            entry.wmClass = value;
+        else if (key == "Type")
+            entry.application = value == "Application";
+        else if (key == "Hidden")
+            entry.hidden = value == "true";
+        else if (key == "NoDisplay")
+            entry.noDisplay = value == "true";
     }
     return entry;
 }
@@ -118,8 +125,8 @@ QByteArray LinuxDesktopEntries::stamp() {
             token += "-;";
             continue;
         }
-        token += QByteArray::number(qint64(st.st_ino)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
-                 QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ';';
+        token += QByteArray::number(qint64(st.st_ino)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) +
+                 '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ';';
     }
     return token;
 }

@@ -43,10 +43,10 @@ private:
     QDBusServiceWatcher* watcher_ = nullptr;
     bool listening_ = false;
     Markup markup_ = Markup::Unknown;
-    quint64 owner_ = 0;          // counts the owners of the service's name seen
-    std::optional<Note> waiting_; // to be sent once the capabilities are known
-    uint lastId_ = 0;            // the service's id of our last notification, 0 until it answers
-    uint shownId_ = 0;           // the same while it is shown: the next one replaces it
+    quint64 owner_ = 0;            // counts the owners of the service's name seen
+    std::optional<Note> waiting_;  // to be sent once the capabilities are known
+    uint lastId_ = 0;              // the service's id of our last notification, 0 until it answers
+    uint shownId_ = 0;             // the same while it is shown: the next one replaces it
     std::function<void()> chosen_;
 };
 

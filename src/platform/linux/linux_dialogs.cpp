@@ -50,8 +50,7 @@ QString qtFilter(const QString& filter) {
     QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString desc = parts[i] == QLatin1String("*.exe") ? QStringLiteral("executable files")
-                                                            : parts[i];
+        QString desc = parts[i] == QLatin1String("*.exe") ? QStringLiteral("executable files") : parts[i];
         QString pat = parts[i + 1] == QLatin1String("*.exe") ? QStringLiteral("*") : parts[i + 1];
         filters << QStringLiteral("%1 (%2)").arg(desc, pat);
     }
@@ -66,14 +65,13 @@ std::optional<QString> chosen(const QString& f) {
 }  // namespace
 
 std::optional<QString> LinuxDialogs::openFile(const QString& title, const QString& filter,
-                                           const QString& initialDir) {
+                                              const QString& initialDir) {
     return chosen(QFileDialog::getOpenFileName(nullptr, title, initialDir, qtFilter(filter)));
 }
 
 std::optional<QString> LinuxDialogs::saveFile(const QString& title, const QString& filter,
-                                           const QString& initialPath) {
+                                              const QString& initialPath) {
     return chosen(QFileDialog::getSaveFileName(nullptr, title, initialPath, qtFilter(filter)));
 }
-
 
 }  // namespace ostra

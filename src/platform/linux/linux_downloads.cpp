@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 namespace ostra {
 
@@ -70,8 +70,7 @@ void LinuxDownloads::report(std::function<void(bool)> done, bool ok) {
         this, [done = std::move(done), ok] { done(ok); }, Qt::QueuedConnection);
 }
 
-void LinuxDownloads::fetch(const QString& url, const QString& target,
-                           std::function<void(bool)> done) {
+void LinuxDownloads::fetch(const QString& url, const QString& target, std::function<void(bool)> done) {
     const QUrl address(url, QUrl::StrictMode);
     if (!address.isValid() || !supportedScheme(address) || address.host().isEmpty() ||
         !replaceableTarget(target)) {
@@ -86,8 +85,7 @@ void LinuxDownloads::fetch(const QString& url, const QString& target,
 
     QNetworkRequest request(address);
     // Each redirect is checked against the scheme we started with.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setTransferTimeout(timeLimitMs_);
     // The bytes as sent: the size limit then counts what arrives, and no

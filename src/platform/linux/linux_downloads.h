@@ -21,8 +21,8 @@ public:
 
     // `timeLimitMs` bounds the whole transfer, from the request to the last
     // byte, however slowly the server trickles; `sizeLimit` bounds the body.
-    explicit LinuxDownloads(int timeLimitMs = kDefaultTimeLimitMs,
-                            qint64 sizeLimit = kDefaultSizeLimit, QObject* parent = nullptr);
+    explicit LinuxDownloads(int timeLimitMs = kDefaultTimeLimitMs, qint64 sizeLimit = kDefaultSizeLimit,
+                            QObject* parent = nullptr);
     ~LinuxDownloads() override;
 
     // Plain http (and https) addresses only; redirects are followed while

@@ -78,9 +78,7 @@ std::optional<QByteArray> LinuxFiles::readFile(const QString& path, qint64 maxBy
     return data;
 }
 
-bool LinuxFiles::replaceFile(const QString& path, const QByteArray& data) {
-    return !replaceFileError(path, data);
-}
+bool LinuxFiles::replaceFile(const QString& path, const QByteArray& data) { return !replaceFileError(path, data); }
 
 std::optional<QString> LinuxFiles::replaceFileError(const QString& path, const QByteArray& data) {
     if (path.isEmpty()) return QStringLiteral("No file name");
@@ -138,8 +136,6 @@ std::optional<QStringList> LinuxFiles::listFolder(const QString& folder) {
     return names;
 }
 
-bool LinuxFiles::setCurrentFolder(const QString& folder) {
-    return !folder.isEmpty() && QDir::setCurrent(folder);
-}
+bool LinuxFiles::setCurrentFolder(const QString& folder) { return !folder.isEmpty() && QDir::setCurrent(folder); }
 
 }  // namespace ostra

@@ -1,9 +1,9 @@
 #include "platform/linux/linux_kernel_counters.h"
 
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstring>
 
 namespace ostra {
 

@@ -2,11 +2,11 @@
 
 #include <QList>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 namespace ostra {
 
@@ -15,7 +15,9 @@ namespace {
 // Debian 12's <sys/pidfd.h> declares these without C linkage: the system
 // calls themselves.
 int openPidfd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
-int sendPidfd(int pidfd, int sig) { return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0)); }
+int sendPidfd(int pidfd, int sig) {
+    return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, sig, nullptr, 0));
+}
 
 // A small /proc file whole; empty when it cannot be read.
 QByteArray readProc(const char* path) {
@@ -36,10 +38,14 @@ QByteArray readProc(const char* path) {
 
 int number(ProcessSignal sig) {
     switch (sig) {
-    case ProcessSignal::Stop: return SIGSTOP;
-    case ProcessSignal::Continue: return SIGCONT;
-    case ProcessSignal::Terminate: return SIGTERM;
-    case ProcessSignal::Kill: return SIGKILL;
+    case ProcessSignal::Stop:
+        return SIGSTOP;
+    case ProcessSignal::Continue:
+        return SIGCONT;
+    case ProcessSignal::Terminate:
+        return SIGTERM;
+    case ProcessSignal::Kill:
+        return SIGKILL;
     }
     return 0;
 }

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <thread>
-#include <cerrno>
-#include <cstdlib>
-#include <cstdio>
-#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -39,7 +39,8 @@ Read readProcFile(int folder, const char* name, qint64 limit, QByteArray& out) {
     char buffer[4096];
     Read result = Read::Ok;
     while (out.size() < limit) {
-        const ssize_t got = ::read(fd, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - out.size())));
+        const ssize_t got =
+            ::read(fd, buffer, size_t(std::min<qint64>(qint64(sizeof buffer), limit - out.size())));
         if (got < 0) {
             if (errno == EINTR) continue;
             result = (errno == ESRCH || errno == ENOENT) ? Read::Gone : Read::Refused;

@@ -18,10 +18,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -86,8 +86,7 @@ std::optional<StatFields> parseStat(std::string_view text) {
             if (std::from_chars(word.data(), word.data() + word.size(), f.pgrp).ec != std::errc())
                 return std::nullopt;
         } else if (field == 22) {
-            if (std::from_chars(word.data(), word.data() + word.size(), f.startTime).ec !=
-                std::errc())
+            if (std::from_chars(word.data(), word.data() + word.size(), f.startTime).ec != std::errc())
                 return std::nullopt;
             gotStart = true;
         }
@@ -102,11 +101,9 @@ std::int64_t statusBytes(std::string_view text, std::string_view key) {
     while ((at = text.find(key, at)) != std::string_view::npos) {
         if (at == 0 || text[at - 1] == '\n') {
             std::string_view rest = text.substr(at + key.size());
-            while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t'))
-                rest.remove_prefix(1);
+            while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
             std::int64_t kb = 0;
-            if (std::from_chars(rest.data(), rest.data() + rest.size(), kb).ec != std::errc())
-                return -1;
+            if (std::from_chars(rest.data(), rest.data() + rest.size(), kb).ec != std::errc()) return -1;
             return kb * 1024;
         }
         at += key.size();
@@ -134,8 +131,7 @@ pid_t spawnLeader(const QByteArray& program, const QList<QByteArray>& args) {
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                        POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     // Only standard input, output and error reach the program.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
@@ -184,12 +180,10 @@ std::optional<QByteArray> withoutFieldCodes(const QByteArray& arg) {
 // found on PATH; empty when there is none.
 QList<QByteArray> desktopCommand(const QString& file) {
     std::unique_ptr<GKeyFile, KeyFileDeleter> keys(g_key_file_new());
-    if (!g_key_file_load_from_file(keys.get(), QFile::encodeName(file).constData(),
-                                   G_KEY_FILE_NONE, nullptr))
+    if (!g_key_file_load_from_file(keys.get(), QFile::encodeName(file).constData(), G_KEY_FILE_NONE, nullptr))
         return {};
     std::unique_ptr<gchar, GFreeDeleter> exec(
-        g_key_file_get_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC,
-                              nullptr));
+        g_key_file_get_string(keys.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr));
     if (!exec) return {};
     gchar** parsed = nullptr;
     if (!g_shell_parse_argv(exec.get(), nullptr, &parsed, nullptr)) return {};
@@ -213,8 +207,7 @@ enum class Leader { Running, Exited, Lost };
 // child of ours any more (reaped elsewhere), so its pid may name anyone now.
 Leader leaderState(int pidfd) {
     siginfo_t info{};
-    if (::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
-        return Leader::Lost;
+    if (::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return Leader::Lost;
     return info.si_pid != 0 ? Leader::Exited : Leader::Running;
 }
 
@@ -231,8 +224,7 @@ LinuxProcesses::~LinuxProcesses() {
         p->reaper.reset();
         if (p->pidfd < 0) continue;
         if (p->ended) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             pollfd pfd{p->pidfd, POLLIN, 0};
             if (left.count() > 0) ::poll(&pfd, 1, static_cast<int>(left.count()));
         }
@@ -383,8 +375,7 @@ void LinuxProcesses::endedByItself(Program& p) {
 bool LinuxProcesses::reap(Program& p) {
     if (p.pidfd < 0) return true;
     siginfo_t info{};
-    if (::waitid(P_PIDFD, static_cast<id_t>(p.pidfd), &info, WEXITED | WNOHANG) == 0 &&
-        info.si_pid == 0)
+    if (::waitid(P_PIDFD, static_cast<id_t>(p.pidfd), &info, WEXITED | WNOHANG) == 0 && info.si_pid == 0)
         return false;  // still running
     ::close(p.pidfd);
     p.pidfd = -1;

@@ -76,14 +76,15 @@ bool LinuxSession::forceLogOff() {
         // user scope outside every session. Only that answer leads on to
         // the user's graphical session.
         if (own.type() != QDBusMessage::ErrorMessage || own.errorName() != kNoSessionForPid) return false;
-        const QString user =
-            objectPathOf(call(kManagerPath, kManager, QStringLiteral("GetUser"), {static_cast<quint32>(::getuid())}));
+        const QString user = objectPathOf(
+            call(kManagerPath, kManager, QStringLiteral("GetUser"), {static_cast<quint32>(::getuid())}));
         if (!user.isEmpty())
             session = displaySessionOf(call(user, QStringLiteral("org.freedesktop.DBus.Properties"),
                                             QStringLiteral("Get"), {kUser, QStringLiteral("Display")}));
         // "auto": the caller's session, else the user's display session.
         if (session.isEmpty())
-            session = objectPathOf(call(kManagerPath, kManager, QStringLiteral("GetSession"), {QStringLiteral("auto")}));
+            session =
+                objectPathOf(call(kManagerPath, kManager, QStringLiteral("GetSession"), {QStringLiteral("auto")}));
         if (session.isEmpty()) return false;
     }
     return call(session, kSession, QStringLiteral("Terminate")).type() == QDBusMessage::ReplyMessage;

@@ -101,7 +101,9 @@ bool isExecutableProgram(const QString& path) {
     // has it. A program starts with the ELF magic or an interpreter line.
     LinuxFiles files;
     const std::optional<QByteArray> head = files.readFile(path, 4);
-    return head && (head->startsWith("\x7f" "ELF") || head->startsWith("#!"));
+    return head && (head->startsWith("\x7f"
+                                     "ELF") ||
+                    head->startsWith("#!"));
 }
 
 // A launch context that gives the started program the environment Ostra
@@ -185,17 +187,15 @@ bool LinuxShell::launchDesktopEntry(const QString& path) {
     // does; anything else is not run and not shown as text either.
     GKeyFileHolder keys;
     if (!g_key_file_load_from_file(keys.k, file.constData(), G_KEY_FILE_NONE, nullptr)) return false;
-    GCharHolder type{g_key_file_get_string(keys.k, G_KEY_FILE_DESKTOP_GROUP,
-                                           G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr)};
+    GCharHolder type{
+        g_key_file_get_string(keys.k, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr)};
     if (!type.s || qstrcmp(type.s, G_KEY_FILE_DESKTOP_TYPE_LINK) != 0) return false;
-    GCharHolder url{g_key_file_get_string(keys.k, G_KEY_FILE_DESKTOP_GROUP,
-                                          G_KEY_FILE_DESKTOP_KEY_URL, nullptr)};
+    GCharHolder url{g_key_file_get_string(keys.k, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_URL, nullptr)};
     if (!url.s || !*url.s) return false;
     const QString address = QString::fromUtf8(url.s);
     if (looksLikeAddress(address)) {
         const QUrl parsed(address, QUrl::StrictMode);
-        return parsed.isLocalFile() ? openWithDefaultApplication(parsed.toLocalFile())
-                                    : openAddress(address);
+        return parsed.isLocalFile() ? openWithDefaultApplication(parsed.toLocalFile()) : openAddress(address);
     }
     // A bare path in a link entry: opened, never executed.
     return QFileInfo::exists(address) && openWithDefaultApplication(address);

@@ -33,10 +33,14 @@ UnitResult resultOf(const QDBusMessage& reply) {
 
 int number(ProcessSignal sig) {
     switch (sig) {
-    case ProcessSignal::Stop: return SIGSTOP;
-    case ProcessSignal::Continue: return SIGCONT;
-    case ProcessSignal::Terminate: return SIGTERM;
-    case ProcessSignal::Kill: return SIGKILL;
+    case ProcessSignal::Stop:
+        return SIGSTOP;
+    case ProcessSignal::Continue:
+        return SIGCONT;
+    case ProcessSignal::Terminate:
+        return SIGTERM;
+    case ProcessSignal::Kill:
+        return SIGKILL;
     }
     return 0;
 }
@@ -136,7 +140,8 @@ void LinuxUserUnits::watchResults(bool on, Ended ended) {
         // The manager sends its units' changes only to subscribers.
         subscription("Subscribe");
     } else {
-        bus().disconnect(kService, QString(), props, changed, listener_.get(), SLOT(propertiesChanged(QDBusMessage)));
+        bus().disconnect(kService, QString(), props, changed, listener_.get(),
+                         SLOT(propertiesChanged(QDBusMessage)));
         subscription("Unsubscribe");
         listener_.reset();
     }

@@ -265,7 +265,8 @@ DBusMenuExporter::DBusMenuExporter(QMenu* menu, SdBusPump& pump, const char* pat
     announce_.setInterval(0);
     connect(&announce_, &QTimer::timeout, this, [this] {
         ++revision_;
-        if (pump_.bus()) sd_bus_emit_signal(pump_.bus(), path_, kMenuInterface, "LayoutUpdated", "ui", revision_, 0);
+        if (pump_.bus())
+            sd_bus_emit_signal(pump_.bus(), path_, kMenuInterface, "LayoutUpdated", "ui", revision_, 0);
         pump_.wake();
     });
     connect(&pump_, &SdBusPump::closing, this, [this] { slot_ = sd_bus_slot_unref(slot_); });

@@ -121,7 +121,8 @@ struct StatusNotifierItem::Vtable {
     static int onActivate(sd_bus_message* m, void* userdata, sd_bus_error*) {
         StatusNotifierItem* item = self(userdata);
         // After the reply, outside sd-bus: the window may open a modal loop.
-        QMetaObject::invokeMethod(item, [item] { emit item->activated(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            item, [item] { emit item->activated(); }, Qt::QueuedConnection);
         return sd_bus_reply_method_return(m, "");
     }
     static int onContextMenu(sd_bus_message* m, void* userdata, sd_bus_error*) {
@@ -130,7 +131,11 @@ struct StatusNotifierItem::Vtable {
         if (r < 0) return r;
         QPointer<QMenu> menu = self(userdata)->menu_;
         QMetaObject::invokeMethod(
-            self(userdata), [menu, x, y] { if (menu) menu->popup(QPoint(x, y)); }, Qt::QueuedConnection);
+            self(userdata),
+            [menu, x, y] {
+                if (menu) menu->popup(QPoint(x, y));
+            },
+            Qt::QueuedConnection);
         return sd_bus_reply_method_return(m, "");
     }
     static int onIgnored(sd_bus_message* m, void*, sd_bus_error*) { return sd_bus_reply_method_return(m, ""); }
@@ -174,7 +179,8 @@ const sd_bus_vtable StatusNotifierItem::Vtable::table[] = {
     SD_BUS_PROPERTY("IconThemePath", "s", &Vtable::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
     SD_BUS_PROPERTY("IconPixmap", kPixmapsSignature, &Vtable::getIconPixmap, 0, 0),
     SD_BUS_PROPERTY("OverlayIconName", "s", &Vtable::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("OverlayIconPixmap", kPixmapsSignature, &Vtable::getNoPixmaps, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_PROPERTY("OverlayIconPixmap", kPixmapsSignature, &Vtable::getNoPixmaps, 0,
+                    SD_BUS_VTABLE_PROPERTY_CONST),
     SD_BUS_PROPERTY("AttentionIconName", "s", &Vtable::getString, 0, SD_BUS_VTABLE_PROPERTY_CONST),
     SD_BUS_PROPERTY("AttentionIconPixmap", kPixmapsSignature, &Vtable::getNoPixmaps, 0,
                     SD_BUS_VTABLE_PROPERTY_CONST),

@@ -36,8 +36,7 @@ struct TrayFramesX11::Formats {
         for (auto s = xcb_render_query_pict_formats_screens_iterator(reply.get()); s.rem;
              xcb_render_pictscreen_next(&s))
             for (auto d = xcb_render_pictscreen_depths_iterator(s.data); d.rem; xcb_render_pictdepth_next(&d))
-                for (auto v = xcb_render_pictdepth_visuals_iterator(d.data); v.rem;
-                     xcb_render_pictvisual_next(&v))
+                for (auto v = xcb_render_pictdepth_visuals_iterator(d.data); v.rem; xcb_render_pictvisual_next(&v))
                     if (v.data->visual == visual) return v.data->format;
         return 0;
     }
@@ -111,9 +110,8 @@ bool TrayFramesX11::prepare(std::uint32_t window, int width, int height, int dep
         xcb_create_pixmap(c, 32, pixmaps_[i], window, std::uint16_t(width), std::uint16_t(height));
         const xcb_gcontext_t gc = xcb_generate_id(c);
         xcb_create_gc(c, gc, pixmaps_[i], 0, nullptr);
-        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmaps_[i], gc, std::uint16_t(width),
-                      std::uint16_t(height), 0, 0, 0, 32, std::uint32_t(canvas.sizeInBytes()),
-                      canvas.constBits());
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmaps_[i], gc, std::uint16_t(width), std::uint16_t(height),
+                      0, 0, 0, 32, std::uint32_t(canvas.sizeInBytes()), canvas.constBits());
         xcb_free_gc(c, gc);
         pictures_[i] = xcb_generate_id(c);
         xcb_render_create_picture(c, pictures_[i], pixmaps_[i], formats_->argb32, 0, nullptr);

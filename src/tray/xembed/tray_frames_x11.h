@@ -40,10 +40,10 @@ private:
     std::function<QImage(int, int)> render_;
     std::uint32_t window_ = 0;
     int width_ = 0, height_ = 0;
-    bool opaque_ = false;            // a 24-bit window: composite over its background
+    bool opaque_ = false;  // a 24-bit window: composite over its background
     std::uint32_t pixmaps_[2] = {0, 0};
     std::uint32_t pictures_[2] = {0, 0};
-    std::uint32_t target_ = 0;       // the window's picture
+    std::uint32_t target_ = 0;  // the window's picture
     int uploads_ = 0;
 };
 

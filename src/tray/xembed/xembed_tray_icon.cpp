@@ -12,7 +12,8 @@
 
 namespace ostra {
 
-XEmbedTrayIcon::XEmbedTrayIcon(QMenu* menu, std::array<QIcon, 2> icons, const TrayPictures& render, QObject* parent)
+XEmbedTrayIcon::XEmbedTrayIcon(QMenu* menu, std::array<QIcon, 2> icons, const TrayPictures& render,
+                               QObject* parent)
     : TrayBackend(parent), pictures_(std::move(icons)), animation_([this](int frame) { step(frame); }) {
     tray_ = new QSystemTrayIcon(pictures_[0], this);
     tray_->setContextMenu(menu);
@@ -67,7 +68,8 @@ bool XEmbedTrayIcon::eventFilter(QObject* watched, QEvent* event) {
     // Qt repaints the window with the picture it was last given (after an
     // expose, say): the current one follows at once.
     if (watched == iconWindow_ && event->type() == QEvent::Paint && direct_)
-        QMetaObject::invokeMethod(this, [this] { showDirect(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { showDirect(); }, Qt::QueuedConnection);
     return QObject::eventFilter(watched, event);
 }
 

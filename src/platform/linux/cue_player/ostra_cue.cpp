@@ -10,11 +10,11 @@
 // long it is, then the program ends.
 #include <canberra.h>
 
-#include <cerrno>
 #include <poll.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <string>
 
 namespace {
 
@@ -24,7 +24,8 @@ void play(ca_context* ctx, const std::string& path) {
     ca_context_cancel(ctx, kCueId);
     struct stat st {};
     int rc = CA_ERROR_NOTFOUND;
-    if (!path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0)
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ::access(path.c_str(), R_OK) == 0)
         rc = ca_context_play(ctx, kCueId, CA_PROP_MEDIA_FILENAME, path.c_str(), CA_PROP_CANBERRA_CACHE_CONTROL,
                              "never", nullptr);
     if (rc != CA_SUCCESS && rc != CA_ERROR_DISABLED && rc != CA_ERROR_NOTAVAILABLE && rc != CA_ERROR_DISCONNECTED)
