@@ -144,6 +144,15 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
         if (c.hasPressure) highest = std::max(highest, c.pressure.hi);
     pressureTop_ = pressureScaleTop(highest);
 
+    paintWarnings(p, a, cols);
+    paintScales(p, a);
+    paintTimeAxis(p, a);
+    paintMarks(p, a, cols);
+    paintCurves(p, a, cols);
+    paintCursorAndFocus(p, a);
+}
+
+void LoadHistoryPlot::paintWarnings(QPainter& p, const QRect& a, const std::vector<Column>& cols) const {
     // Standing warnings behind everything, a rectangle a run of columns.
     for (int c = 0; c < a.width();) {
         if (!(cols[static_cast<std::size_t>(c)].events & WarningOn)) {
@@ -155,7 +164,9 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
         p.fillRect(QRect(a.left() + c, a.top(), end - c, a.height()), kWarningShade);
         c = end;
     }
+}
 
+void LoadHistoryPlot::paintScales(QPainter& p, const QRect& a) const {
     // The scales: the load's 0, 25, 50, 75, 100 % at the left; the
     // pressure's 0, half and top at the right.
     p.setFont(font());
@@ -173,9 +184,12 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
                        Qt::AlignLeft | Qt::AlignVCenter, percentText(pressureTop_ * k / 4.0));
         }
     }
+}
 
+void LoadHistoryPlot::paintTimeAxis(QPainter& p, const QRect& a) const {
     // The times: a tick at each round time, its label where there is room.
     // (No lines across the plot: they would stripe the warning's shading.)
+    const int line = fontMetrics().height();
     const int labelsTop = a.bottom() + kTickLength + 1;
     p.setPen(palette().windowText().color());
     for (std::int64_t t : ticks(from_, to_, tickStepSeconds(to_ - from_ + 1))) {
@@ -187,7 +201,9 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
         p.drawText(r, Qt::AlignHCenter | Qt::AlignTop, l.time);
         if (!l.date.isEmpty()) p.drawText(r.translated(0, line), Qt::AlignHCenter | Qt::AlignTop, l.date);
     }
+}
 
+void LoadHistoryPlot::paintMarks(QPainter& p, const QRect& a, const std::vector<Column>& cols) const {
     if (limit_) {
         p.setPen(QPen(kLimitColour, 1, Qt::DashLine));
         p.drawLine(a.left(), yOf(*limit_), a.right(), yOf(*limit_));
@@ -197,7 +213,9 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
     for (int c = 0; c < a.width(); ++c)
         if (cols[static_cast<std::size_t>(c)].events & StartPointSet)
             p.drawLine(a.left() + c, a.top(), a.left() + c, a.top() + a.height() / 8);
+}
 
+void LoadHistoryPlot::paintCurves(QPainter& p, const QRect& a, const std::vector<Column>& cols) const {
     // The curves: pressure first, the load over it. A column's stroke runs
     // from its lowest to its highest figure and on to where the column
     // before it ended, so that neighbouring columns join without a sloped
@@ -225,7 +243,9 @@ void LoadHistoryPlot::paintEvent(QPaintEvent*) {
     };
     curve(kPressureColour, &Column::hasPressure, &Column::pressure, [this](int v) { return yOfPressure(v); });
     curve(kLoadColour, &Column::hasLoad, &Column::load, [this](int v) { return yOf(v); });
+}
 
+void LoadHistoryPlot::paintCursorAndFocus(QPainter& p, const QRect& a) const {
     // The keyboard's cursor, and the frame of the focus.
     if (cursor_ && cursorByKeys_) {
         p.setPen(QPen(kCursorColour, 1, Qt::DotLine));

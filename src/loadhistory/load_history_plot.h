@@ -10,6 +10,7 @@
 // the window is closed.
 #pragma once
 
+#include "loadhistory/decimate.h"
 #include "loadhistory/load_ring.h"
 
 #include <QStringList>
@@ -18,6 +19,8 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+class QPainter;
 
 namespace ostra::loadhistory {
 
@@ -91,6 +94,13 @@ protected:
 
 private:
     int timeRows() const;
+    // The parts of a painting, back to front.
+    void paintWarnings(QPainter& p, const QRect& a, const std::vector<Column>& cols) const;
+    void paintScales(QPainter& p, const QRect& a) const;
+    void paintTimeAxis(QPainter& p, const QRect& a) const;
+    void paintMarks(QPainter& p, const QRect& a, const std::vector<Column>& cols) const;
+    void paintCurves(QPainter& p, const QRect& a, const std::vector<Column>& cols) const;
+    void paintCursorAndFocus(QPainter& p, const QRect& a) const;
     void moveCursor(std::optional<int> column, bool byKeys);
     void tellCursor();
 
