@@ -348,7 +348,9 @@ e2e_wait_window() {
 e2e_warning_windows() {
   local id
   for id in $(e2e_visible_windows Ostra); do
-    e2e_geometry "$id"
+    # A window may close between the listing and this look: it is no
+    # warning window then.
+    e2e_try_geometry "$id" || continue
     [[ $E2E_W == 387 && $E2E_H == 137 ]] && echo "$id"
   done
   return 0
@@ -369,8 +371,13 @@ e2e_wait_warning() {
 # e2e_geometry WID: sets E2E_X, E2E_Y (absolute, root coordinates), E2E_W,
 # E2E_H of the window.
 e2e_geometry() {
+  e2e_try_geometry "$1" || e2e_fail "window $1 is gone"
+}
+
+# e2e_try_geometry WID: the same, returning non-zero when the window is gone.
+e2e_try_geometry() {
   local info
-  info=$(xwininfo -id "$1" 2>/dev/null) || e2e_fail "window $1 is gone"
+  info=$(xwininfo -id "$1" 2>/dev/null) || return 1
   E2E_X=$(awk -F: '/Absolute upper-left X/ {gsub(/ /, "", $2); print $2}' <<<"$info")
   E2E_Y=$(awk -F: '/Absolute upper-left Y/ {gsub(/ /, "", $2); print $2}' <<<"$info")
   E2E_W=$(awk -F: '/^ *Width:/ {gsub(/ /, "", $2); print $2}' <<<"$info")
