@@ -31,7 +31,7 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     setAccessibleName(title);
     setFont(ui::narrowFont(12));
     ui::fillBackground(this, Qt::white);
-    resize(560, 360);
+    resize(680, 360);  // room for the State column beside the names
 
     model_ = new GrowthModel(this);
     table_ = new QTableView(this);
@@ -56,9 +56,8 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
         header->resizeSection(c, std::max(header->sectionSizeHint(c), figure));
     }
     header->setSectionResizeMode(GrowthModel::State, QHeaderView::Interactive);
-    header->resizeSection(
-        GrowthModel::State,
-        QFontMetrics(table_->font()).horizontalAdvance(QStringLiteral("paused with signals")) + 16);
+    header->resizeSection(GrowthModel::State,
+                          QFontMetrics(table_->font()).horizontalAdvance(QStringLiteral("still running")) + 16);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     header->setSortIndicator(model_->sortColumn(), model_->sortOrder());
     header->setSortIndicatorShown(true);
