@@ -45,4 +45,14 @@ std::vector<ProcessRef> chosenNow(ProcessControl& control, const std::vector<int
     return out;
 }
 
+Target targetOf(const grow::GrowthRow& row, ProcessControl& control) {
+    Target t;
+    t.key = row.key;
+    t.name = row.name;
+    t.unit = applicationUnit(row.cgroup);
+    t.processes = chosenNow(control, row.pids);
+    t.bytes = row.nowBytes;
+    return t;
+}
+
 }  // namespace ostra::act

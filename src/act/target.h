@@ -3,6 +3,7 @@
 // its memory.
 #pragma once
 
+#include "grow/growth.h"
 #include "platform/process_control.h"
 
 #include <QString>
@@ -34,5 +35,10 @@ QString applicationUnit(const QByteArray& cgroup);
 // The processes of `pids` with the start times they have now (those already
 // gone are left out): the moment of the choice.
 std::vector<ProcessRef> chosenNow(ProcessControl& control, const std::vector<int>& pids);
+
+// The application of a row of "What grew" as chosen now: its processes
+// with their start times at this moment, its unit where all of them run in
+// one.
+Target targetOf(const grow::GrowthRow& row, ProcessControl& control);
 
 }  // namespace ostra::act

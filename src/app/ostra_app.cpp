@@ -67,7 +67,8 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
                                                 controller_.path(QLatin1String(act::kPausedFileName))}),
       oomWatch_(act::OomWatch::Deps{
           services.kernelCounters, services.notifier, services.clock, services.userUnits,
-          [this](std::function<void(grow::Snapshot)> done) { actScanner_.scan(std::move(done)); }}) {
+          [this](std::function<void(grow::Snapshot)> done) { actScanner_.scan(std::move(done)); }}),
+      growActing_(GrowActing::Deps{appActions_, services.processControl, services.dialogs}) {
     QApplication::setApplicationName(QStringLiteral("Ostra"));
     // TForm1; its creation loads the history.
     mainWindow_ = std::make_unique<MainWindow>(MainWindow::Model{actions_, controller_, monitor_, history_,
@@ -143,7 +144,11 @@ WarningDialog& OstraApp::warningWindow() {
 }
 
 grow::GrowWindow& OstraApp::growWindow() {
-    return madeOnce(growWindow_, services_.windows, [this] { return std::make_unique<grow::GrowWindow>(grow_); });
+    return madeOnce(growWindow_, services_.windows, [this] {
+        auto w = std::make_unique<grow::GrowWindow>(grow_);
+        growActing_.attach(*w);
+        return w;
+    });
 }
 
 ReportWindow& OstraApp::reportWindow() {
@@ -338,6 +343,11 @@ void OstraApp::connectActing() {
                        warning_.isShown());
     });
     connect(&oomWatch_, &act::OomWatch::openRequested, this, &OstraApp::openWhatGrew);
+    // The warning's notification offers to pause what grew most.
+    grow_.setPauseOffer([this](const grow::GrowthRow& row) { return growActing_.mayPause(row); });
+    connect(&grow_, &grow::GrowWatch::pauseRequested, &growActing_, &GrowActing::pause);
+    // The load history marks the second.
+    connect(&oomWatch_, &act::OomWatch::oomKill, &loadRecorder_, &loadhistory::LoadRecorder::oomKill);
 }
 
 // The windows' life: the warning window, the main window, the tray icon and

@@ -11,6 +11,7 @@
 #include "act/oom_watch.h"
 #include "act/snapshot_scanner.h"
 #include "app/actions.h"
+#include "app/grow_acting.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
 #include "grow/grow_watch.h"
@@ -99,6 +100,7 @@ public:
     grow::GrowWatch& growWatch() { return grow_; }
     act::ApplicationActions& applicationActions() { return appActions_; }
     act::OomWatch& oomWatch() { return oomWatch_; }
+    GrowActing& growActing() { return growActing_; }
 
 private:
     void buildMenu();
@@ -177,6 +179,7 @@ private:
     act::SnapshotScanner actScanner_;
     act::ApplicationActions appActions_;
     act::OomWatch oomWatch_;
+    GrowActing growActing_;
     Actions actions_;
     // The windows.
     std::unique_ptr<MainWindow> mainWindow_;

@@ -195,6 +195,11 @@ Snapshot group(const ProcessScan& scan, const AppIndex& index) {
         AppMemory& app = snap.apps[found->key];
         if (app.name.isEmpty()) app.name = found->name;
         app.bytes += p.bytes;
+        if (app.pids.empty())
+            app.cgroup = p.cgroup;
+        else if (!app.cgroup.isEmpty() && app.cgroup != p.cgroup)
+            app.cgroup.clear();
+        app.pids.push_back(p.pid);
         ++app.processes;
     }
     return snap;

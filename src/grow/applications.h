@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace ostra::grow {
 
@@ -24,6 +25,10 @@ struct AppMemory {
     QString name;            // as shown: control characters and bad UTF-8 escaped
     std::int64_t bytes = 0;  // summed over its processes
     int processes = 0;
+    std::vector<int> pids;  // its processes, as the scan found them
+    // The control-group lines its processes share; empty when they differ
+    // (then no single unit holds it all).
+    QByteArray cgroup;
 };
 
 // The memory per application at one moment.

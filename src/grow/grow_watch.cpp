@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace ostra::grow {
 
 GrowWatch::GrowWatch(Deps deps, QObject* parent)
@@ -67,8 +69,15 @@ void GrowWatch::warningOpened(int load) {
                                              : QStringLiteral("%1:%2")
                                                    .arg(startTime_.hour, 2, 10, QLatin1Char('0'))
                                                    .arg(startTime_.minute, 2, 10, QLatin1Char('0'));
+        std::vector<NotificationAction> actions{
+            {QString::fromLatin1(grow::kActionLabel), [this] { emit openRequested(); }}};
+        // The reversible step, for the application that grew most.
+        const auto top = std::find_if(rows_.cbegin(), rows_.cend(), [](const GrowthRow& r) { return !r.ended; });
+        if (top != rows_.cend() && top->growth > 0 && mayPause_ && mayPause_(*top))
+            actions.push_back(
+                {grow::pauseActionLabel(top->name), [this, row = *top] { emit pauseRequested(row); }});
         d_.notifier.notify(grow::notificationSummary(load), grow::notificationBody(rows_, since),
-                           QString::fromLatin1(grow::kActionLabel), [this] { emit openRequested(); });
+                           std::move(actions));
     });
 }
 

@@ -44,6 +44,10 @@ public:
     // A limit warning opened at `load`: the notification, when it is on.
     void warningOpened(int load);
 
+    // Whether an application may be paused: the notification then offers
+    // "Pause <Name>" for the one that grew most.
+    void setPauseOffer(std::function<bool(const grow::GrowthRow&)> mayPause) { mayPause_ = std::move(mayPause); }
+
     bool notifyOn() const { return notify_; }
     void setNotifyOn(bool on) { notify_ = on; }
 
@@ -62,6 +66,8 @@ signals:
     void changed();
     // The notification's "What grew" was chosen.
     void openRequested();
+    // Its "Pause <Name>" was chosen.
+    void pauseRequested(const ostra::grow::GrowthRow& row);
 
 private:
     void scan(std::function<void(grow::Snapshot)> done);
@@ -69,6 +75,7 @@ private:
 
     Deps d_;
     bool notify_ = true;
+    std::function<bool(const grow::GrowthRow&)> mayPause_;
     grow::Snapshot start_;
     grow::Snapshot now_;
     LocalTime startTime_;

@@ -9,11 +9,13 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QScreen>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -29,7 +31,7 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     setAccessibleName(title);
     setFont(ui::narrowFont(12));
     ui::fillBackground(this, Qt::white);
-    resize(560, 360);
+    resize(680, 360);  // room for the State column beside the names
 
     model_ = new GrowthModel(this);
     table_ = new QTableView(this);
@@ -49,10 +51,13 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     QHeaderView* header = table_->horizontalHeader();
     header->setSectionResizeMode(GrowthModel::Application, QHeaderView::Stretch);
     const int figure = QFontMetrics(table_->font()).horizontalAdvance(QStringLiteral("-1023.9 MiB")) + 16;
-    for (int c = 1; c < GrowthModel::kColumns; ++c) {
+    for (int c = 1; c < GrowthModel::kFigureColumns; ++c) {
         header->setSectionResizeMode(c, QHeaderView::Interactive);
         header->resizeSection(c, std::max(header->sectionSizeHint(c), figure));
     }
+    header->setSectionResizeMode(GrowthModel::State, QHeaderView::Interactive);
+    header->resizeSection(GrowthModel::State,
+                          QFontMetrics(table_->font()).horizontalAdvance(QStringLiteral("still running")) + 16);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     header->setSortIndicator(model_->sortColumn(), model_->sortOrder());
     header->setSortIndicatorShown(true);
@@ -62,9 +67,15 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     startPoint_->setObjectName(QStringLiteral("StartPointText"));
     unreadable_ = new QLabel(this);
     unreadable_->setObjectName(QStringLiteral("UnreadableText"));
+    note_ = new QLabel(this);
+    note_->setObjectName(QStringLiteral("ActionNote"));
+    note_->setWordWrap(true);
+    note_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(table_);
+    layout->addWidget(buildActionRow());
+    layout->addWidget(note_);
     layout->addWidget(startPoint_);
     layout->addWidget(unreadable_);
 
@@ -78,13 +89,83 @@ GrowWindow::GrowWindow(GrowWatch& watch, QWidget* parent)
     connect(&copy_, &QAction::triggered, this, &GrowWindow::copySelection);
 
     connect(&watch_, &GrowWatch::changed, this, &GrowWindow::showRows);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &GrowWindow::selectionChanged);
     showRows();
+    setOffer({});
+}
+
+QWidget* GrowWindow::buildActionRow() {
+    auto* row = new QWidget(this);
+    auto* buttons = new QHBoxLayout(row);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    const struct {
+        QAction* action;
+        const char* text;
+        const char* name;
+        void (GrowWindow::*signal)(const GrowthRow&);
+    } commands[] = {{&pause_, "Pause", "PauseButton", &GrowWindow::pauseRequested},
+                    {&resume_, "Resume", "ResumeButton", &GrowWindow::resumeRequested},
+                    {&close_, "Close", "CloseButton", &GrowWindow::closeRequested},
+                    {&end_, "End", "EndButton", &GrowWindow::endRequested},
+                    {&endNow_, "End now", "EndNowButton", &GrowWindow::endNowRequested}};
+    for (const auto& c : commands) {
+        c.action->setText(QString::fromLatin1(c.text));
+        c.action->setObjectName(QString::fromLatin1(c.name));
+        auto* button = new QToolButton(row);
+        button->setObjectName(QString::fromLatin1(c.name));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setDefaultAction(c.action);
+        button->setAccessibleName(QString::fromLatin1(c.text));
+        buttons->addWidget(button);
+        if (c.action == &endNow_) endNowButton_ = button;
+        table_->addAction(c.action);
+        const auto signal = c.signal;
+        connect(c.action, &QAction::triggered, this, [this, signal] { request(signal); });
+    }
+    buttons->addStretch(1);
+    table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    endNow_.setVisible(false);
+    return row;
 }
 
 void GrowWindow::showRows() {
     model_->setRows(watch_.rows());
     startPoint_->setText(watch_.startPointText());
     unreadable_->setText(unreadableText(watch_.unreadable()));
+    emit selectionChanged();
+}
+
+std::optional<GrowthRow> GrowWindow::selectedRow() const {
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    if (rows.size() != 1) return std::nullopt;
+    const GrowthRow& row = model_->row(rows.first().row());
+    if (row.ended) return std::nullopt;
+    return row;
+}
+
+void GrowWindow::request(void (GrowWindow::*signal)(const GrowthRow&)) {
+    if (const std::optional<GrowthRow> row = selectedRow()) emit(this->*signal)(*row);
+}
+
+void GrowWindow::setOffer(const RowOffer& offer) {
+    pause_.setEnabled(offer.pause);
+    resume_.setEnabled(offer.resume);
+    close_.setEnabled(offer.close);
+    end_.setEnabled(offer.end);
+    endNow_.setEnabled(offer.endNow);
+    endNow_.setVisible(offer.endNow);
+    endNowButton_->setVisible(offer.endNow);
+    for (QAction* a : {&pause_, &resume_, &close_, &end_, &endNow_})
+        a->setToolTip(offer.reason.isEmpty() ? a->text() : offer.reason);
+}
+
+void GrowWindow::setRowState(const QString& key, const QString& state, const QString& tip) {
+    model_->setState(key, state, tip);
+}
+
+void GrowWindow::showNote(const QString& text) {
+    note_->setText(text);
+    note_->setVisible(!text.isEmpty());
 }
 
 void GrowWindow::copySelection() {
@@ -112,8 +193,12 @@ void GrowWindow::stayUsableBeside(QWidget* modal) {
 
 bool GrowWindow::event(QEvent* e) {
     const bool done = QDialog::event(e);
-    // A modal window came while this one is open.
-    if (e->type() == QEvent::WindowBlocked) stayUsableBeside(QApplication::activeModalWidget());
+    // A modal window came while this one is open (not a question of its
+    // own, which stands over it).
+    if (e->type() == QEvent::WindowBlocked) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->parentWidget() != this) stayUsableBeside(modal);
+    }
     return done;
 }
 

@@ -14,6 +14,8 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
         row.name = it->name;
         row.nowBytes = it->bytes;
         row.processes = it->processes;
+        row.pids = it->pids;
+        row.cgroup = it->cgroup;
         const auto then = start.apps.constFind(it.key());
         row.startBytes = then == start.apps.cend() ? 0 : then->bytes;
         row.growth = row.nowBytes - row.startBytes;
@@ -55,6 +57,8 @@ QString growthText(std::int64_t bytes) {
     if (m.startsWith(QStringLiteral("0.0 "))) return m;
     return (bytes < 0 ? QStringLiteral("-") : QStringLiteral("+")) + m;
 }
+
+QString pauseActionLabel(const QString& name) { return QStringLiteral("Pause ") + name; }
 
 QStringList columnTitles() {
     return {QStringLiteral("Application"), QStringLiteral("At the start point"), QStringLiteral("Now"),

@@ -20,6 +20,8 @@ struct GrowthRow {
     bool ended = false;       // gone since the start point
     std::int64_t growth = 0;  // now less start (an ended one: less all it had)
     int processes = 0;        // now (an ended one: 0)
+    std::vector<int> pids;    // its processes now (an ended one: none)
+    QByteArray cgroup;        // the control group they share, empty when none
 };
 
 // Every application of either snapshot, sorted by growth, largest first
@@ -34,6 +36,8 @@ QString growthText(std::int64_t bytes);
 inline const char* const kWindowTitle = "What grew since the start point";
 inline const char* const kEndedText = "ended";
 inline const char* const kActionLabel = "What grew";
+// "Pause <Name>": the notification's second action.
+QString pauseActionLabel(const QString& name);
 QStringList columnTitles();
 // One row's five cells, in the columns' order.
 QStringList rowTexts(const GrowthRow& row);

@@ -27,6 +27,20 @@ int GrowthModel::columnCount(const QModelIndex& parent) const { return parent.is
 
 QVariant GrowthModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(entries_.size()) || index.column() >= kColumns) return {};
+    if (index.column() == State) {
+        const auto st = states_.constFind(entries_[size_t(index.row())].row.key);
+        const bool shown = st != states_.cend();
+        switch (role) {
+        case Qt::DisplayRole:
+            return shown ? st->first : QString();
+        case Qt::ToolTipRole:
+            return shown && !st->second.isEmpty() ? QVariant(st->second) : QVariant();
+        case Qt::TextAlignmentRole:
+            return QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
     switch (role) {
     case Qt::DisplayRole:
         return entries_[size_t(index.row())].texts[size_t(index.column())];
@@ -42,7 +56,7 @@ QVariant GrowthModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumns) return {};
     switch (role) {
     case Qt::DisplayRole:
-        return columnTitles().value(section);
+        return section == State ? QStringLiteral("State") : columnTitles().value(section);
     case Qt::InitialSortOrderRole:
         // Names from A, figures from the largest.
         return section == Application ? Qt::AscendingOrder : Qt::DescendingOrder;
@@ -54,7 +68,7 @@ QVariant GrowthModel::headerData(int section, Qt::Orientation orientation, int r
 std::array<QString, GrowthModel::kColumns> GrowthModel::textsOf(const GrowthRow& row) {
     const QStringList cells = rowTexts(row);
     std::array<QString, kColumns> texts;
-    for (int c = 0; c < kColumns && c < cells.size(); ++c) texts[size_t(c)] = cells[c];
+    for (int c = 0; c < kFigureColumns && c < cells.size(); ++c) texts[size_t(c)] = cells[c];
     return texts;
 }
 
@@ -82,6 +96,9 @@ bool GrowthModel::before(const Entry& ea, const Entry& eb) const {
         break;
     case Processes:
         c = compareValues(a.processes, b.processes);
+        break;
+    case State:
+        c = QString::compare(states_.value(a.key).first, states_.value(b.key).first, Qt::CaseInsensitive);
         break;
     default:
         break;
@@ -152,7 +169,11 @@ void GrowthModel::setRows(const std::vector<GrowthRow>& rows) {
         Entry& e = entries_[r];
         shown.insert(e.row.key, int(r));
         const GrowthRow& now = *incoming.value(e.row.key);
-        if (sameFigures(e.row, now)) continue;
+        if (sameFigures(e.row, now)) {
+            e.row.pids = now.pids;  // what an action needs, never shown
+            e.row.cgroup = now.cgroup;
+            continue;
+        }
         std::array<QString, kColumns> texts = textsOf(now);
         for (int c = 0; c < kColumns; ++c)
             if (texts[size_t(c)] != e.texts[size_t(c)]) e.changed |= 1u << c;
@@ -190,12 +211,30 @@ void GrowthModel::setRows(const std::vector<GrowthRow>& rows) {
     for (Entry& e : entries_) e.changed = 0;
 }
 
+void GrowthModel::setState(const QString& key, const QString& state, const QString& tip) {
+    const auto old = states_.constFind(key);
+    if (state.isEmpty() ? old == states_.cend()
+                        : (old != states_.cend() && old->first == state && old->second == tip))
+        return;
+    if (state.isEmpty())
+        states_.remove(key);
+    else
+        states_.insert(key, {state, tip});
+    for (size_t r = 0; r < entries_.size(); ++r)
+        if (entries_[r].row.key == key) {
+            const QModelIndex i = index(int(r), State);
+            emit dataChanged(i, i, {Qt::DisplayRole, Qt::ToolTipRole});
+            if (sortColumn_ == State) reorder();
+            break;
+        }
+}
+
 QString GrowthModel::tabSeparated(const QList<int>& rows) const {
     QString out = columnTitles().join(QLatin1Char('\t')) + QLatin1Char('\n');
     for (int r : rows) {
         if (r < 0 || r >= int(entries_.size())) continue;
         const auto& texts = entries_[size_t(r)].texts;
-        for (int c = 0; c < kColumns; ++c) {
+        for (int c = 0; c < kFigureColumns; ++c) {
             if (c > 0) out += QLatin1Char('\t');
             out += texts[size_t(c)];
         }

@@ -9,6 +9,7 @@
 #include "grow/growth.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <array>
 #include <vector>
@@ -18,8 +19,10 @@ namespace ostra::grow {
 class GrowthModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { Application, AtStart, Now, Growth, Processes };
-    static constexpr int kColumns = 5;
+    enum Column { Application, AtStart, Now, Growth, Processes, State };
+    static constexpr int kColumns = 6;
+    // The columns of the figures (those copied); the state follows them.
+    static constexpr int kFigureColumns = 5;
 
     explicit GrowthModel(QObject* parent = nullptr);
 
@@ -38,6 +41,11 @@ public:
 
     // The application of a row.
     const QString& key(int row) const { return entries_[size_t(row)].row.key; }
+    const GrowthRow& row(int row) const { return entries_[size_t(row)].row; }
+    // What is being done to an application ("paused", "still running"...),
+    // shown in the State column with `tip` as its tool tip; kept across
+    // refreshes.
+    void setState(const QString& key, const QString& state, const QString& tip = {});
     // The header and the given rows (in the order given), a line each, the
     // cells separated by tabs, each line ended by a line feed.
     QString tabSeparated(const QList<int>& rows) const;
@@ -55,6 +63,7 @@ private:
     void reorder();
 
     std::vector<Entry> entries_;
+    QHash<QString, std::pair<QString, QString>> states_;  // key -> state, tip
     int sortColumn_ = Growth;
     Qt::SortOrder order_ = Qt::DescendingOrder;
 };

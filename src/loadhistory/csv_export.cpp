@@ -26,6 +26,7 @@ QString eventText(unsigned events) {
     if (events & StartPointSet) parts << QStringLiteral("start point");
     if (events & WarningShown) parts << QStringLiteral("warning");
     if (events & Acknowledged) parts << QStringLiteral("acknowledged");
+    if (events & OomKill) parts << QStringLiteral("oom-kill");
     return parts.join(QLatin1Char(';'));
 }
 

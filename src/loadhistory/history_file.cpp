@@ -10,7 +10,7 @@ constexpr char kHeader[] = "ostra load history 1\n";
 constexpr struct {
     unsigned bit;
     char letter;
-} kLetters[] = {{StartPointSet, 's'}, {WarningShown, 'w'}, {Acknowledged, 'a'}, {WarningOn, 'W'}};
+} kLetters[] = {{StartPointSet, 's'}, {WarningShown, 'w'}, {Acknowledged, 'a'}, {WarningOn, 'W'}, {OomKill, 'k'}};
 
 void appendNumber(QByteArray& out, std::int64_t v) {
     char buf[24];
@@ -70,7 +70,7 @@ void oneEvent(Sample& s, unsigned& carried) {
     unsigned events = (s.events & kPointEvents) | carried;
     s.events &= ~kPointEvents;
     carried = 0;
-    for (const unsigned e : {StartPointSet, WarningShown, Acknowledged}) {
+    for (const unsigned e : {StartPointSet, WarningShown, Acknowledged, OomKill}) {
         if (!(events & e)) continue;
         if (s.events & kPointEvents)
             carried |= e;

@@ -102,6 +102,8 @@ void LoadRecorder::limitWarning() {
     mark(WarningShown);
 }
 
+void LoadRecorder::oomKill() { mark(OomKill); }
+
 void LoadRecorder::acknowledge() {
     if (!standing_) return;
     standing_ = false;

@@ -71,6 +71,8 @@ public:
     void acknowledge();
     // The warning window closed.
     void warningClosed();
+    // The out-of-memory killer ended a program: "oom-kill".
+    void oomKill();
     bool warningStanding() const { return standing_; }
 
     // The file into the (empty) ring; returns the samples kept.

@@ -3,7 +3,7 @@
 namespace ostra::loadhistory {
 
 // Bits 0-6 the load (127: empty slot), 7-20 the pressure in hundredths
-// (16383: unknown), 21-24 the events.
+// (16383: unknown), 21-25 the events.
 std::uint32_t LoadRing::pack(const Sample& s) {
     const std::uint32_t load = s.load < 0 ? 0u : (s.load > 100 ? 100u : static_cast<std::uint32_t>(s.load));
     const std::uint32_t pressure =

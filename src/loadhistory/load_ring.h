@@ -12,17 +12,18 @@
 namespace ostra::loadhistory {
 
 // What happened in a second besides its figures: at most one of the first
-// three (the recorder moves a second one to the next free second), and
+// point events (the recorder moves a second one to the next free second), and
 // whether a warning was standing.
 enum Event : unsigned {
     StartPointSet = 1u,  // the start point was set afresh or moved
     WarningShown = 2u,   // a load or rise warning came up
     Acknowledged = 4u,   // that warning was acknowledged ("OK")
     WarningOn = 8u,      // a warning was standing (from its coming up to its acknowledgement or close)
+    OomKill = 16u,       // the out-of-memory killer ended a program
 };
-inline constexpr unsigned kAllEvents = 15u;
+inline constexpr unsigned kAllEvents = 31u;
 // The events proper, of which a second holds one.
-inline constexpr unsigned kPointEvents = StartPointSet | WarningShown | Acknowledged;
+inline constexpr unsigned kPointEvents = StartPointSet | WarningShown | Acknowledged | OomKill;
 
 struct Sample {
     int load = 0;       // 0..100

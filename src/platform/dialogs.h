@@ -19,6 +19,10 @@ public:
     // Caption "Confirm", question icon, "&Yes" (default) and "&No"; Escape
     // answers No, the close box answers Closed.
     virtual Answer confirm(const QString& text) = 0;
+    // A question before a step that cannot be undone: caption "Confirm",
+    // warning icon, the buttons `act` and `cancel` (Escape and the close
+    // box cancel, neither is the default); true only for `act`.
+    virtual bool ask(const QString& text, const QString& act, const QString& cancel) = 0;
     // Open-file dialog; filter given in the "desc|pattern" form.
     virtual std::optional<QString> openFile(const QString& title, const QString& filter,
                                             const QString& initialDir) = 0;

@@ -9,7 +9,7 @@ still shown (as the specification of the service asks). Every
 GetCapabilities is logged as one line "GetCapabilities" to LOG.caps; CAPS
 (comma-separated) is its answer, "actions,body,body-markup" by default. The test side: org.example.NotificationsTest.InvokeLast
 emits ActionInvoked for the last notification's first action key, as a
-user's click on that action does; DismissLast closes the last one as the
+user's click on that action does (InvokeLastAction(u) for another one); DismissLast closes the last one as the
 user's click on its close box does. Writes READY once it owns the name.
 With DELAY (seconds), each Notify first keeps the service busy that long,
 as a hung service would.
@@ -49,7 +49,7 @@ class Notifications(dbus.service.Object):
             nid = self.count
         self.shown.add(nid)
         actions = [str(a) for a in actions]
-        self.last = (nid, actions[0] if actions else "")
+        self.last = (nid, actions[0] if actions else "", list(actions[::2]))
         self.log.write(json.dumps({"id": nid, "app": str(app), "summary": str(summary),
                                    "body": str(body), "actions": actions,
                                    "replaces": int(replaces)}) + "\n")
@@ -90,6 +90,12 @@ class Notifications(dbus.service.Object):
     def InvokeLast(self):
         if self.last:
             self.ActionInvoked(dbus.UInt32(self.last[0]), self.last[1])
+
+    @dbus.service.method("org.example.NotificationsTest", in_signature="u", out_signature="")
+    def InvokeLastAction(self, index):
+        """The user picks the last notification's action number INDEX (from 0)."""
+        if self.last and int(index) < len(self.last[2]):
+            self.ActionInvoked(dbus.UInt32(self.last[0]), self.last[2][int(index)])
 
 
 def main():

@@ -5,7 +5,7 @@
 # and the accessibility bus:
 #   - a program with a distinctive name (a copy of memhog) takes 1 GiB
 #     after the start point; Ctrl+G on the main window opens "What grew
-#     since the start point", whose table reads over AT-SPI with its five
+#     since the start point", whose table reads over AT-SPI with its six
 #     column headers and has that program as its first row, its growth
 #     within 10% of the program's own Pss + SwapPss;
 #   - a second program taking 4 GiB passes the load limit ([x] xx1, set 8
@@ -86,9 +86,9 @@ xdotool key --clearmodifiers ctrl+g
 e2e_wait_window "$GREW" 10
 table=$(e2e_atspi table --pid "$E2E_PID" --window "$GREW" --role table --match "^$HOG_NAME"$'\t' --timeout 20) ||
   e2e_fail "no row of $HOG_NAME in the table over AT-SPI: $table"
-e2e_assert_eq $'Application\tAt the start point\tNow\tGrowth\tProcesses' "$(sed -n 1p <<<"$table")" \
+e2e_assert_eq $'Application\tAt the start point\tNow\tGrowth\tProcesses\tState' "$(sed -n 1p <<<"$table")" \
   "the table's column headers over AT-SPI"
-IFS=$'\t' read -r name start now growth count <<<"$(sed -n 2p <<<"$table")"
+IFS=$'\t' read -r name start now growth count _ <<<"$(sed -n 2p <<<"$table")"
 e2e_assert_eq "$HOG_NAME" "$name" "the first row's application"
 e2e_assert_eq "0.0 MiB" "$start" "its memory at the start point"
 e2e_assert_eq 1 "$count" "its processes"

@@ -24,6 +24,15 @@ public:
         answers.pop_front();
         return a;
     }
+    // Recorded as "ask" with its text and buttons ("text|act|cancel");
+    // answered from `answers` (Yes acts, anything else cancels).
+    bool ask(const QString& text, const QString& act, const QString& cancel) override {
+        record(QStringLiteral("ask"), text + QLatin1Char('|') + act + QLatin1Char('|') + cancel);
+        if (answers.empty()) return true;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a == Answer::Yes;
+    }
     std::optional<QString> openFile(const QString& title, const QString& filter, const QString&) override {
         shown.push_back({QStringLiteral("open"), title});
         lastFilter = filter;

@@ -213,14 +213,22 @@ class FakeNotifier : public DesktopNotifier {
 public:
     struct Sent {
         QString summary, body, action;
+        QStringList more;  // the labels of the actions after the first
     };
-    void notify(const QString& summary, const QString& body, const QString& actionLabel,
-                std::function<void()> chosen) override {
-        sent.push_back({summary, body, actionLabel});
-        lastChosen = std::move(chosen);
+    using DesktopNotifier::notify;
+    void notify(const QString& summary, const QString& body, std::vector<NotificationAction> actions) override {
+        Sent s{summary, body, actions.empty() ? QString() : actions.front().label, {}};
+        lastActions.clear();
+        for (std::size_t i = 0; i < actions.size(); ++i) {
+            if (i > 0) s.more << actions[i].label;
+            lastActions.push_back(actions[i].chosen);
+        }
+        lastChosen = lastActions.empty() ? std::function<void()>() : lastActions.front();
+        sent.push_back(std::move(s));
     }
     std::vector<Sent> sent;
     std::function<void()> lastChosen;
+    std::vector<std::function<void()>> lastActions;
 };
 
 class FakePlatform : public FakeLoadSource,

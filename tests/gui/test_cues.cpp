@@ -197,6 +197,7 @@ public:
     void message(const QString& text) override { messages << text; }
     void error(const QString& text) override { messages << QStringLiteral("error: ") + text; }
     Answer confirm(const QString&) override { return Answer::No; }
+    bool ask(const QString&, const QString&, const QString&) override { return false; }
     std::optional<QString> openFile(const QString& title, const QString& filter, const QString& initial) override {
         opens.push_back({title, filter, initial});
         if (answers.empty()) return std::nullopt;

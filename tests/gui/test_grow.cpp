@@ -58,11 +58,11 @@ TEST(GrowApp, MenuEntriesAtTheEndCtrlGAndTheWindowAfterEachFreshStartPoint) {
     QAbstractItemModel& t = *w.table().model();
     QStringList heads;
     for (int c = 0; c < t.columnCount(); ++c) heads << t.headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(heads, (QStringList{"Application", "At the start point", "Now", "Growth", "Processes"}));
+    EXPECT_EQ(heads, (QStringList{"Application", "At the start point", "Now", "Growth", "Processes", "State"}));
     ASSERT_EQ(t.rowCount(), 2);
     QStringList first;
     for (int c = 0; c < t.columnCount(); ++c) first << t.index(0, c).data().toString();
-    EXPECT_EQ(first, (QStringList{"hog", "0.0 MiB", "1.5 GiB", "+1.5 GiB", "1"}));
+    EXPECT_EQ(first, (QStringList{"hog", "0.0 MiB", "1.5 GiB", "+1.5 GiB", "1", ""}));
     EXPECT_EQ(t.index(1, 3).data().toString(), QStringLiteral("+30.0 MiB"));
     const QString load = QString::number(h.app->monitor().figures().startLoad);
     EXPECT_EQ(AppHarness::child<QLabel>(w, "StartPointText")->text(),

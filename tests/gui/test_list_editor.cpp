@@ -43,6 +43,7 @@ public:
         confirmed << text;
         return confirmAnswer;
     }
+    bool ask(const QString&, const QString&, const QString&) override { return false; }
     std::optional<QString> openFile(const QString& title, const QString& filter, const QString& dir) override {
         calls.append({title, filter, dir});
         return answer;

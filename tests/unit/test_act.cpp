@@ -592,7 +592,7 @@ TEST(OomWatch, WithoutAFreshLookItCannotTellAndSaysSo) {
 TEST(OomWatch, AUnitEndedByTheManagerForMemoryIsNamedFromTheLastLook) {
     OomWorld w;
     grow::Snapshot s;
-    s.apps.insert(QStringLiteral("unit:org.gnome.Photos"), grow::AppMemory{QStringLiteral("Photos"), 2ll << 30, 4});
+    s.apps.insert(QStringLiteral("unit:org.gnome.Photos"), grow::AppMemory{QStringLiteral("Photos"), 2ll << 30, 4, {}, {}});
     w.next = s;
     w.seconds(10, 90);
     ASSERT_TRUE(w.units.ended) << "heard near the limit";

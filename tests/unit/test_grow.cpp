@@ -442,7 +442,7 @@ TEST(GrowRealProc, EveryProcessOnceWhateverWorkerReadIt) {
 grow::Snapshot snap(std::initializer_list<std::tuple<const char*, double, int>> apps) {
     grow::Snapshot s;
     for (const auto& [name, mib, n] : apps)
-        s.apps.insert(QLatin1String(name), {QLatin1String(name), std::int64_t(mib * 1024 * 1024), n});
+        s.apps.insert(QLatin1String(name), {QLatin1String(name), std::int64_t(mib * 1024 * 1024), n, {}, {}});
     return s;
 }
 

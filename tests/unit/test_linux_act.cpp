@@ -276,7 +276,7 @@ TEST(OomWatch, TheKernelsRealCountRisesAtAKillAndTheWatchSaysWhatItEnded) {
     FakeNotifier notifier;
     FakeClock clock;
     grow::Snapshot next;
-    next.apps.insert(QStringLiteral("exe:oomzebra"), grow::AppMemory{QStringLiteral("oomzebra"), 60ll << 20, 1});
+    next.apps.insert(QStringLiteral("exe:oomzebra"), grow::AppMemory{QStringLiteral("oomzebra"), 60ll << 20, 1, {}, {}});
     FakeUserUnits units;
     OomWatch watch({counters, notifier, clock, units, [&](std::function<void(grow::Snapshot)> done) { done(next); }});
     auto tick = [&] {

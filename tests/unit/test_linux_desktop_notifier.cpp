@@ -111,6 +111,31 @@ TEST(LinuxDesktopNotifier, SendsTheNotificationAndRunsItsActionWhenInvoked) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return chosen == 1; }, 5000));
 }
 
+// A second action ("Pause <Name>") is offered beside the first; picking it
+// runs its own code, not the first action's.
+TEST(LinuxDesktopNotifier, ASecondActionRunsItsOwnCode) {
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    useBus(bus);
+    StandIn service;
+    ASSERT_TRUE(service.start(bus.address(), QStringLiteral("0")));
+    LinuxDesktopNotifier notifier;
+    int first = 0, second = 0;
+    notifier.notify(QStringLiteral("Memory load 96%"), QStringLiteral("hog +1.0 GiB"),
+                    {{QStringLiteral("What grew"), [&] { ++first; }}, {QStringLiteral("Pause hog"), [&] { ++second; }}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.logged().isEmpty(); }, 5000));
+    EXPECT_TRUE(service.logged().contains("\"What grew\", \"default-action-of-ostra-1\", \"Pause hog\"]"))
+        << service.logged().toStdString();
+    QTest::qWait(200);  // the service's answer (its id) arrives
+    QDBusMessage pick = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.example.NotificationsTest"), QStringLiteral("InvokeLastAction"));
+    pick << 1u;
+    QDBusConnection::sessionBus().call(pick);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second == 1; }, 5000));
+    EXPECT_EQ(first, 0);
+}
+
 // A service that shows markup gets the body escaped, a plain-text one gets
 // it as it is; each owner of the name is asked for its capabilities once.
 // Each notification replaces the previous one while that is shown, never

@@ -765,3 +765,35 @@ TEST(LoadRecorderInProgram, WritesTheFileEveryTenMinutes) {
     EXPECT_EQ(next.ring().newestTime(), r.now());
     EXPECT_EQ(next.ring().oldestTime(), savedAt - 600);
 }
+
+// ------------------------------------------------------------ oom-kill
+
+// The second of an out-of-memory kill holds the event "oom-kill": one event
+// a second as the others (a kill in the second of a warning goes to the
+// next), kept by the file and written by the CSV.
+TEST(LoadRecorder, OomKillMarksItsSecondInTheFileAndTheCsv) {
+    FakePlatform fp;
+    LoadRecorder rec({fp, fp, fp, fp.fakeDialogs, QStringLiteral("/nonexistent/load-history.txt")});
+    fp.epoch = T0;
+    rec.record(70);
+    rec.oomKill();
+    EXPECT_EQ(rec.ring().at(T0)->events, unsigned(OomKill));
+    fp.epoch = T0 + 1;
+    rec.record(95);
+    rec.limitWarning();
+    rec.oomKill();
+    fp.epoch = T0 + 2;
+    rec.record(96);
+    EXPECT_EQ(rec.ring().at(T0 + 1)->events & kPointEvents, unsigned(WarningShown));
+    EXPECT_EQ(rec.ring().at(T0 + 2)->events & kPointEvents, unsigned(OomKill));
+
+    LoadRing back;
+    parse(serialize(rec.ring()), T0 + 2, back);
+    ASSERT_TRUE(back.at(T0).has_value());
+    EXPECT_EQ(back.at(T0)->events, unsigned(OomKill));
+    EXPECT_EQ(back.at(T0 + 2)->events & kPointEvents, unsigned(OomKill));
+    const QList<QByteArray> lines = csv(rec.ring(), T0, T0 + 2).split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[1].endsWith(",oom-kill\r")) << lines[1].constData();
+    EXPECT_TRUE(lines[3].endsWith(",oom-kill\r")) << lines[3].constData();
+}

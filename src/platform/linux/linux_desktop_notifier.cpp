@@ -45,12 +45,26 @@ void LinuxDesktopNotifier::ownerChanged() {
     if (waiting_) askCapabilities();
 }
 
-void LinuxDesktopNotifier::notify(const QString& summary, const QString& body, const QString& actionLabel,
-                                  std::function<void()> chosen) {
+namespace {
+
+// The first action is the default one; the others are told apart by number.
+QString actionKey(std::size_t i) {
+    return i == 0 ? kActionKey : kActionKey + QLatin1Char('-') + QString::number(i);
+}
+
+}  // namespace
+
+void LinuxDesktopNotifier::notify(const QString& summary, const QString& body,
+                                  std::vector<NotificationAction> actions) {
     if (!QDBusConnection::sessionBus().isConnected()) return;
     listen();
-    chosen_ = std::move(chosen);
-    waiting_ = Note{summary, body, actionLabel};
+    chosen_.clear();
+    QStringList keys;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        keys << actionKey(i) << actions[i].label;
+        chosen_.push_back(std::move(actions[i].chosen));
+    }
+    waiting_ = Note{summary, body, keys};
     if (markup_ == Markup::Unknown)
         askCapabilities();
     else if (markup_ != Markup::Asking)
@@ -83,7 +97,7 @@ void LinuxDesktopNotifier::send() {
     QDBusMessage call = serviceCall(QStringLiteral("Notify"));
     const QString body = markup_ == Markup::Plain ? note.body : note.body.toHtmlEscaped();
     call << QStringLiteral("Ostra") << shownId_ << QStringLiteral("org.example.ostra") << note.summary << body
-         << QStringList{kActionKey, note.actionLabel} << QVariantMap{} << int(-1);
+         << note.actions << QVariantMap{} << int(-1);
     lastId_ = 0;
     auto* watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, kCallTimeoutMs), this);
@@ -96,8 +110,14 @@ void LinuxDesktopNotifier::send() {
 }
 
 void LinuxDesktopNotifier::actionInvoked(uint id, const QString& key) {
-    if (id == 0 || id != lastId_ || (key != kActionKey && key != QStringLiteral("default"))) return;
-    if (chosen_) chosen_();
+    if (id == 0 || id != lastId_) return;
+    for (std::size_t i = 0; i < chosen_.size(); ++i)
+        if (key == actionKey(i) || (i == 0 && key == QStringLiteral("default"))) {
+            // A copy: the action may send the next notification.
+            const std::function<void()> run = chosen_[i];
+            if (run) run();
+            return;
+        }
 }
 
 void LinuxDesktopNotifier::notificationClosed(uint id, uint) {

@@ -10,6 +10,7 @@
 #include "platform/desktop_notifier.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <optional>
 
@@ -23,8 +24,8 @@ public:
     // A service that has not answered by then is given up (no retry).
     static constexpr int kCallTimeoutMs = 5000;
 
-    void notify(const QString& summary, const QString& body, const QString& actionLabel,
-                std::function<void()> chosen) override;
+    using DesktopNotifier::notify;
+    void notify(const QString& summary, const QString& body, std::vector<NotificationAction> actions) override;
 
 private slots:
     void actionInvoked(uint id, const QString& key);
@@ -33,7 +34,8 @@ private slots:
 private:
     enum class Markup { Unknown, Asking, Plain, Shown };
     struct Note {
-        QString summary, body, actionLabel;
+        QString summary, body;
+        QStringList actions;  // key, label, key, label...
     };
     void listen();
     void ownerChanged();
@@ -47,7 +49,7 @@ private:
     std::optional<Note> waiting_;  // to be sent once the capabilities are known
     uint lastId_ = 0;              // the service's id of our last notification, 0 until it answers
     uint shownId_ = 0;             // the same while it is shown: the next one replaces it
-    std::function<void()> chosen_;
+    std::vector<std::function<void()>> chosen_;
 };
 
 }  // namespace ostra

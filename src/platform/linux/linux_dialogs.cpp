@@ -1,5 +1,6 @@
 #include "platform/linux/linux_dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +42,22 @@ Answer LinuxDialogs::confirm(const QString& text) {
     if (box->clickedButton() == yes) return Answer::Yes;
     if (box->clickedButton() == no) return Answer::No;
     return Answer::Closed;
+}
+
+bool LinuxDialogs::ask(const QString& text, const QString& act, const QString& cancel) {
+    std::unique_ptr<QMessageBox> box(makeBox(QMessageBox::Warning, QStringLiteral("Confirm"), text));
+    // Over the window it was asked from.
+    if (QWidget* from = QApplication::activeWindow()) {
+        box->setParent(from, box->windowFlags());
+        box->setWindowModality(Qt::ApplicationModal);
+    }
+    QPushButton* yes = box->addButton(act, QMessageBox::AcceptRole);
+    QPushButton* no = box->addButton(cancel, QMessageBox::RejectRole);
+    yes->setAutoDefault(false);
+    no->setAutoDefault(false);
+    box->setEscapeButton(no);
+    box->exec();
+    return box->clickedButton() == yes;
 }
 
 namespace {

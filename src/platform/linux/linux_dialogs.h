@@ -10,6 +10,7 @@ public:
     void message(const QString& text) override;
     void error(const QString& text) override;
     Answer confirm(const QString& text) override;
+    bool ask(const QString& text, const QString& act, const QString& cancel) override;
     std::optional<QString> openFile(const QString& title, const QString& filter,
                                     const QString& initialDir) override;
     std::optional<QString> saveFile(const QString& title, const QString& filter,
