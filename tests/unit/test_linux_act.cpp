@@ -241,7 +241,8 @@ TEST(LinuxAppWindows, ARealWindowIsClosedAsItsCloseButtonWouldWithOrWithoutAWind
         }
         XClient client(QStringLiteral(OSTRA_X_WINDOW), {}, x.display);
         ASSERT_TRUE(QTest::qWaitFor([&] { return client.p.canReadLine(); }, 10000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return windows.hasWindow({client.pid()}); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windows.hasWindow({client.pid()}); }, 10000))
+            << (withManager ? "with a window manager" : "without one");
         EXPECT_FALSE(windows.hasWindow({client.pid() + 100000}));
         EXPECT_EQ(windows.closeWindows({client.pid() + 100000}), 0);
         EXPECT_EQ(windows.closeWindows({client.pid()}), 1);
