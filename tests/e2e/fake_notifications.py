@@ -5,7 +5,7 @@ Owns org.freedesktop.Notifications and serves Notify, GetCapabilities,
 GetServerInformation and CloseNotification. Every Notify is logged to LOG
 as one JSON line {"id", "app", "summary", "body", "actions", "replaces"}
 and answered with a new id, or with the id it replaces when that one is
-still shown (as the specification of the service asks). Every
+still shown (as the desktop notifications standard asks). Every
 GetCapabilities is logged as one line "GetCapabilities" to LOG.caps; CAPS
 (comma-separated) is its answer, "actions,body,body-markup" by default. The test side: org.example.NotificationsTest.InvokeLast
 emits ActionInvoked for the last notification's first action key, as a
