@@ -1,5 +1,7 @@
 #include "platform/linux/linux_process_control.h"
 
+#include "platform/linux/signal_number.h"
+
 #include <QList>
 
 #include <fcntl.h>
@@ -34,20 +36,6 @@ QByteArray readProc(const char* path) {
     }
     ::close(fd);
     return out;
-}
-
-int number(ProcessSignal sig) {
-    switch (sig) {
-    case ProcessSignal::Stop:
-        return SIGSTOP;
-    case ProcessSignal::Continue:
-        return SIGCONT;
-    case ProcessSignal::Terminate:
-        return SIGTERM;
-    case ProcessSignal::Kill:
-        return SIGKILL;
-    }
-    return 0;
 }
 
 std::optional<std::uint64_t> startTimeOf(int pid) {
@@ -116,10 +104,10 @@ SignalOutcome LinuxProcessControl::signal(const ProcessRef& process, ProcessSign
     }
     int rc;
     if (fd >= 0) {
-        rc = sendPidfd(fd, number(sig));
+        rc = sendPidfd(fd, signalNumber(sig));
         ::close(fd);
     } else {
-        rc = ::kill(process.pid, number(sig));  // kernels before 5.3 only
+        rc = ::kill(process.pid, signalNumber(sig));  // kernels before 5.3 only
     }
     if (rc == 0) return SignalOutcome::Sent;
     return errno == EPERM ? SignalOutcome::Denied : SignalOutcome::Gone;

@@ -1,5 +1,7 @@
 #include "platform/linux/linux_user_units.h"
 
+#include "platform/linux/signal_number.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -29,20 +31,6 @@ UnitResult resultOf(const QDBusMessage& reply) {
     const QString text = name + QStringLiteral(": ") + reply.errorMessage();
     if (absent.contains(name)) return {UnitOutcome::NoManager, text};
     return {UnitOutcome::Refused, text};
-}
-
-int number(ProcessSignal sig) {
-    switch (sig) {
-    case ProcessSignal::Stop:
-        return SIGSTOP;
-    case ProcessSignal::Continue:
-        return SIGCONT;
-    case ProcessSignal::Terminate:
-        return SIGTERM;
-    case ProcessSignal::Kill:
-        return SIGKILL;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -81,7 +69,7 @@ void LinuxUserUnits::thaw(const QString& unit, Done done) {
 }
 
 void LinuxUserUnits::kill(const QString& unit, ProcessSignal sig, Done done) {
-    call(QStringLiteral("KillUnit"), {unit, QStringLiteral("all"), number(sig)}, std::move(done));
+    call(QStringLiteral("KillUnit"), {unit, QStringLiteral("all"), signalNumber(sig)}, std::move(done));
 }
 
 QString UnitResultListener::unitOfPath(const QString& path) {
