@@ -1,9 +1,5 @@
 #include "platform/pressure.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 namespace ostra::pressure {
@@ -39,25 +35,9 @@ int someAvg10(const char* text, std::size_t size) {
     return -1;
 }
 
-Reader::Reader(const char* path) {
-    // Non-blocking and only a regular file, as /proc presents it: nothing
-    // else put in its place can stall the tick.
-    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
-    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-Reader::~Reader() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 int Reader::read() {
-    if (fd_ < 0) return -1;
     char buf[256];
-    const ssize_t got = ::pread(fd_, buf, sizeof buf, 0);
+    const long got = file_.read(buf, sizeof buf);
     if (got <= 0) return -1;
     return someAvg10(buf, static_cast<std::size_t>(got));
 }

@@ -1,6 +1,8 @@
 // Reading /proc/pressure/memory: its "some" line's avg10.
 #pragma once
 
+#include "platform/proc_file.h"
+
 #include <cstddef>
 
 namespace ostra::pressure {
@@ -12,15 +14,12 @@ int someAvg10(const char* text, std::size_t size);
 // A kept descriptor on a pressure file, read from its start at every call.
 class Reader {
 public:
-    explicit Reader(const char* path = "/proc/pressure/memory");
-    ~Reader();
-    Reader(const Reader&) = delete;
-    Reader& operator=(const Reader&) = delete;
+    explicit Reader(const char* path = "/proc/pressure/memory") : file_(path) {}
     // The figure now, or -1 when the file is missing or unreadable.
     int read();
 
 private:
-    int fd_ = -1;
+    ProcFile file_;
 };
 
 }  // namespace ostra::pressure

@@ -1,24 +1,8 @@
 #include "platform/linux/linux_kernel_counters.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cstring>
 
 namespace ostra {
-
-LinuxKernelCounters::LinuxKernelCounters(const char* path) {
-    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
-    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-LinuxKernelCounters::~LinuxKernelCounters() {
-    if (fd_ >= 0) ::close(fd_);
-}
 
 std::optional<std::uint64_t> LinuxKernelCounters::oomKillsIn(const char* text, std::size_t size) {
     static constexpr char kKey[] = "oom_kill ";
@@ -41,10 +25,9 @@ std::optional<std::uint64_t> LinuxKernelCounters::oomKillsIn(const char* text, s
 }
 
 std::optional<std::uint64_t> LinuxKernelCounters::oomKills() {
-    if (fd_ < 0) return std::nullopt;
     // The whole file: about 5 KiB with some 170 counters.
     char buf[16384];
-    const ssize_t got = ::pread(fd_, buf, sizeof buf, 0);
+    const long got = file_.read(buf, sizeof buf);
     if (got <= 0) return std::nullopt;
     return oomKillsIn(buf, static_cast<std::size_t>(got));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/kernel_counters.h"
+#include "platform/proc_file.h"
 
 #include <cstddef>
 
@@ -10,10 +11,7 @@ namespace ostra {
 
 class LinuxKernelCounters : public KernelCounters {
 public:
-    explicit LinuxKernelCounters(const char* path = "/proc/vmstat");
-    ~LinuxKernelCounters() override;
-    LinuxKernelCounters(const LinuxKernelCounters&) = delete;
-    LinuxKernelCounters& operator=(const LinuxKernelCounters&) = delete;
+    explicit LinuxKernelCounters(const char* path = "/proc/vmstat") : file_(path) {}
 
     std::optional<std::uint64_t> oomKills() override;
 
@@ -21,7 +19,7 @@ public:
     static std::optional<std::uint64_t> oomKillsIn(const char* text, std::size_t size);
 
 private:
-    int fd_ = -1;
+    ProcFile file_;
 };
 
 }  // namespace ostra

@@ -1,0 +1,27 @@
+#include "platform/proc_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ostra {
+
+ProcFile::ProcFile(const char* path) {
+    fd_ = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+ProcFile::~ProcFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+long ProcFile::read(char* buf, std::size_t size) const {
+    if (fd_ < 0) return -1;
+    return static_cast<long>(::pread(fd_, buf, size, 0));
+}
+
+}  // namespace ostra
