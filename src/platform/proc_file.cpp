@@ -24,4 +24,15 @@ long ProcFile::read(char* buf, std::size_t size) const {
     return static_cast<long>(::pread(fd_, buf, size, 0));
 }
 
+std::optional<std::string_view> lineAfter(std::string_view text, std::string_view key) {
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        const std::string_view line = text.substr(0, eol);
+        if (line.size() > key.size() && line.substr(0, key.size()) == key) return line.substr(key.size());
+        if (eol == std::string_view::npos) break;
+        text.remove_prefix(eol + 1);
+    }
+    return std::nullopt;
+}
+
 }  // namespace ostra

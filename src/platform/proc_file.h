@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace ostra {
 
@@ -21,5 +23,9 @@ public:
 private:
     int fd_ = -1;
 };
+
+// What follows `key` on the first line of `text` that starts with it (up to
+// the line's end); nothing when no line does.
+std::optional<std::string_view> lineAfter(std::string_view text, std::string_view key);
 
 }  // namespace ostra

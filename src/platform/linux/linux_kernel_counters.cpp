@@ -1,27 +1,14 @@
 #include "platform/linux/linux_kernel_counters.h"
 
-#include <cstring>
-
 namespace ostra {
 
 std::optional<std::uint64_t> LinuxKernelCounters::oomKillsIn(const char* text, std::size_t size) {
-    static constexpr char kKey[] = "oom_kill ";
-    constexpr std::size_t n = sizeof kKey - 1;
-    const char* p = text;
-    const char* end = text + size;
-    while (p < end) {
-        const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (!eol) eol = end;
-        if (static_cast<std::size_t>(eol - p) > n && std::memcmp(p, kKey, n) == 0) {
-            std::uint64_t v = 0;
-            const char* q = p + n;
-            if (q == eol || *q < '0' || *q > '9') return std::nullopt;
-            while (q < eol && *q >= '0' && *q <= '9') v = v * 10 + static_cast<std::uint64_t>(*q++ - '0');
-            return v;
-        }
-        p = eol + 1;
-    }
-    return std::nullopt;
+    const std::optional<std::string_view> value = lineAfter({text, size}, "oom_kill ");
+    if (!value || value->front() < '0' || value->front() > '9') return std::nullopt;
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < value->size() && (*value)[i] >= '0' && (*value)[i] <= '9'; ++i)
+        v = v * 10 + static_cast<std::uint64_t>((*value)[i] - '0');
+    return v;
 }
 
 std::optional<std::uint64_t> LinuxKernelCounters::oomKills() {
