@@ -25,6 +25,26 @@ ostra_build() {
     cmake --build "$dir" -j2
 }
 
+# ostra_require_tools TOOL...: exits with a message naming the packages
+# when one of the tools is missing.
+ostra_require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || {
+      echo "error: $tool is missing (packages: ${OSTRA_TEST_PACKAGES[*]})" >&2
+      exit 1
+    }
+  done
+}
+
+# ostra_require_program DIST: exits when DIST holds no built program.
+ostra_require_program() {
+  [[ -x $1/ostra ]] || {
+    echo "error: no program in $1 (build it first)" >&2
+    exit 1
+  }
+}
+
 # ostra_start_xvfb: starts a private Xvfb on the first free display number
 # (one with neither /tmp/.XN-lock nor /tmp/.X11-unix/XN) from 90 on, waits
 # until it answers and sets OSTRA_XVFB_PID and OSTRA_XVFB_DISPLAY (":N").

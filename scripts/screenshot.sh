@@ -16,16 +16,8 @@ dist=${1:-$OSTRA_ROOT/build/release/dist}
 out=${2:-$OSTRA_ROOT/docs/screenshot.png}
 desktop='#3b6e8f'
 
-for tool in Xvfb xdpyinfo xwininfo xdotool import display; do
-  command -v "$tool" >/dev/null || {
-    echo "error: $tool is missing (packages: ${OSTRA_TEST_PACKAGES[*]})" >&2
-    exit 1
-  }
-done
-[[ -x $dist/ostra ]] || {
-  echo "error: no program in $dist (build it first)" >&2
-  exit 1
-}
+ostra_require_tools Xvfb xdpyinfo xwininfo xdotool import display
+ostra_require_program "$dist"
 
 tmp=$(mktemp -d)
 pids=()

@@ -13,16 +13,8 @@ set -euo pipefail
 dist=${1:-$OSTRA_ROOT/build/release/dist}
 out=${2:-$OSTRA_ROOT/docs/load-history.png}
 
-for tool in Xvfb xdpyinfo xwininfo xdotool import python3; do
-  command -v "$tool" >/dev/null || {
-    echo "error: $tool is missing (packages: ${OSTRA_TEST_PACKAGES[*]})" >&2
-    exit 1
-  }
-done
-[[ -x $dist/ostra ]] || {
-  echo "error: no program in $dist (build it first)" >&2
-  exit 1
-}
+ostra_require_tools Xvfb xdpyinfo xwininfo xdotool import python3
+ostra_require_program "$dist"
 
 tmp=$(mktemp -d)
 pids=()
