@@ -58,7 +58,7 @@ ostra::ProcessScan scanOf(const std::vector<std::int64_t>& bytes) {
     s.processes.reserve(bytes.size());
     for (int i = 0; i < int(bytes.size()); ++i) {
         const QByteArray exe = QByteArray("app") + QByteArray::number(i).rightJustified(4, '0');
-        s.processes.push_back({1000 + i, "0::/\n", exe, exe, bytes[size_t(i)], {}});
+        s.processes.push_back({1000 + i, "0::/\n", exe, exe, bytes[size_t(i)], {}, std::uint64_t(5000 + i)});
     }
     s.unreadable = 17;
     return s;

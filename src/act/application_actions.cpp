@@ -13,7 +13,9 @@ QString processCount(std::size_t n) {
 }  // namespace
 
 ApplicationActions::ApplicationActions(Deps deps, QObject* parent)
-    : QObject(parent), d_(std::move(deps)), protected_(d_.processes, d_.peers) {}
+    : QObject(parent), d_(std::move(deps)), peers_(d_.peers, d_.clock), protected_(d_.processes, peers_) {
+    connect(&peers_, &PeerCache::changed, this, &ApplicationActions::offersChanged);
+}
 
 ApplicationActions::~ApplicationActions() {
     resumeAll();

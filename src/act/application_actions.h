@@ -8,6 +8,7 @@
 #pragma once
 
 #include "act/paused_state.h"
+#include "act/peer_cache.h"
 #include "act/protected_list.h"
 #include "act/target.h"
 #include "platform/app_windows.h"
@@ -65,7 +66,12 @@ public:
     // Resumes whatever is still paused.
     ~ApplicationActions() override;
 
+    // Never waits for the session bus once the desktop's own programs have
+    // been found (see PeerCache).
     Offer offer(const Target& target);
+    // Finds the desktop's own programs in the background, ahead of the
+    // first offer.
+    void lookAround() { peers_.refresh(); }
     // "paused", "ending", "still running", or empty.
     QString stateText(const QString& key) const;
     bool isPaused(const QString& key) const { return held_.count(key) != 0; }
@@ -93,6 +99,9 @@ signals:
     void fellBackToSignals(const QString& key, const QString& note);
     // Some process of the application still ran 10 s after End.
     void endNowOffered(const QString& key);
+    // What may be done may have changed for any application (the desktop's
+    // own programs were found anew).
+    void offersChanged();
     void failed(const QString& key, const QString& message);
 
 private:
@@ -113,6 +122,7 @@ private:
     bool save();
 
     Deps d_;
+    PeerCache peers_;
     ProtectedList protected_;
     std::map<QString, Held> held_;
     std::map<QString, Ending> ending_;

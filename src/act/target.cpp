@@ -50,7 +50,8 @@ Target targetOf(const grow::GrowthRow& row, ProcessControl& control) {
     t.key = row.key;
     t.name = row.name;
     t.unit = applicationUnit(row.cgroup);
-    t.processes = chosenNow(control, row.pids);
+    for (const ProcessRef& p : row.members)
+        if (p.startTime != 0 && stillRunning(control, p)) t.processes.push_back(p);
     t.bytes = row.nowBytes;
     return t;
 }

@@ -36,9 +36,10 @@ QString applicationUnit(const QByteArray& cgroup);
 // gone are left out): the moment of the choice.
 std::vector<ProcessRef> chosenNow(ProcessControl& control, const std::vector<int>& pids);
 
-// The application of a row of "What grew" as chosen now: its processes
-// with their start times at this moment, its unit where all of them run in
-// one.
+// The application of a row of "What grew": its processes as the scan found
+// them, each with the start time it had then (one that ended since, or
+// whose PID another process has been given since, is left out: the row
+// never showed that one), its unit where all of them run in one.
 Target targetOf(const grow::GrowthRow& row, ProcessControl& control);
 
 }  // namespace ostra::act

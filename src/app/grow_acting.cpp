@@ -11,6 +11,7 @@ GrowActing::GrowActing(Deps deps, QObject* parent) : QObject(parent), d_(deps) {
                 showState(key);
             });
     connect(&a, &act::ApplicationActions::endNowOffered, this, &GrowActing::refreshOffer);
+    connect(&a, &act::ApplicationActions::offersChanged, this, &GrowActing::refreshOffer);
     connect(&a, &act::ApplicationActions::failed, this, [this](const QString&, const QString& message) {
         if (window_) window_->showNote(message);
         refreshOffer();
@@ -19,6 +20,7 @@ GrowActing::GrowActing(Deps deps, QObject* parent) : QObject(parent), d_(deps) {
 
 void GrowActing::attach(grow::GrowWindow& w) {
     window_ = &w;
+    d_.actions.lookAround();
     connect(&w, &grow::GrowWindow::selectionChanged, this, &GrowActing::refreshOffer);
     connect(&w, &grow::GrowWindow::pauseRequested, this, &GrowActing::pause);
     connect(&w, &grow::GrowWindow::resumeRequested, this, &GrowActing::resume);

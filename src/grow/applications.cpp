@@ -195,11 +195,11 @@ Snapshot group(const ProcessScan& scan, const AppIndex& index) {
         AppMemory& app = snap.apps[found->key];
         if (app.name.isEmpty()) app.name = found->name;
         app.bytes += p.bytes;
-        if (app.pids.empty())
+        if (app.members.empty())
             app.cgroup = p.cgroup;
         else if (!app.cgroup.isEmpty() && app.cgroup != p.cgroup)
             app.cgroup.clear();
-        app.pids.push_back(p.pid);
+        app.members.push_back({p.pid, p.startTime});
         ++app.processes;
     }
     return snap;

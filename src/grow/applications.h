@@ -9,6 +9,7 @@
 #pragma once
 
 #include "grow/app_index.h"
+#include "platform/process_control.h"
 #include "platform/process_memory.h"
 
 #include <QByteArray>
@@ -25,7 +26,7 @@ struct AppMemory {
     QString name;            // as shown: control characters and bad UTF-8 escaped
     std::int64_t bytes = 0;  // summed over its processes
     int processes = 0;
-    std::vector<int> pids;  // its processes, as the scan found them
+    std::vector<ProcessRef> members;  // its processes with their start times, as the scan found them
     // The control-group lines its processes share; empty when they differ
     // (then no single unit holds it all).
     QByteArray cgroup;

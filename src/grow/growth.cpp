@@ -14,7 +14,7 @@ std::vector<GrowthRow> ranked(const Snapshot& start, const Snapshot& now) {
         row.name = it->name;
         row.nowBytes = it->bytes;
         row.processes = it->processes;
-        row.pids = it->pids;
+        row.members = it->members;
         row.cgroup = it->cgroup;
         const auto then = start.apps.constFind(it.key());
         row.startBytes = then == start.apps.cend() ? 0 : then->bytes;

@@ -17,11 +17,11 @@ struct GrowthRow {
     QString name;
     std::int64_t startBytes = 0;  // 0 for an application started since
     std::int64_t nowBytes = 0;
-    bool ended = false;       // gone since the start point
-    std::int64_t growth = 0;  // now less start (an ended one: less all it had)
-    int processes = 0;        // now (an ended one: 0)
-    std::vector<int> pids;    // its processes now (an ended one: none)
-    QByteArray cgroup;        // the control group they share, empty when none
+    bool ended = false;               // gone since the start point
+    std::int64_t growth = 0;          // now less start (an ended one: less all it had)
+    int processes = 0;                // now (an ended one: 0)
+    std::vector<ProcessRef> members;  // its processes now with their start times (an ended one: none)
+    QByteArray cgroup;                // the control group they share, empty when none
 };
 
 // Every application of either snapshot, sorted by growth, largest first

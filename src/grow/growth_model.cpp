@@ -170,7 +170,7 @@ void GrowthModel::setRows(const std::vector<GrowthRow>& rows) {
         shown.insert(e.row.key, int(r));
         const GrowthRow& now = *incoming.value(e.row.key);
         if (sameFigures(e.row, now)) {
-            e.row.pids = now.pids;  // what an action needs, never shown
+            e.row.members = now.members;  // what an action needs, never shown
             e.row.cgroup = now.cgroup;
             continue;
         }

@@ -26,12 +26,14 @@ struct DesktopKeepers {
     int sessionBus = 0;
     int soundServer = 0;
     int sessionLeader = 0;
+    bool operator==(const DesktopKeepers&) const = default;
 };
 
 class DesktopPeers {
 public:
     virtual ~DesktopPeers() = default;
-    // Asked afresh at each call.
+    // Asked of the display and the session bus at each call (the Linux
+    // one), from any thread.
     virtual DesktopKeepers keepers() = 0;
 };
 

@@ -19,6 +19,10 @@ struct ProcessRecord {
     QByteArray command;      // its short command name, read only when there is no executable
     std::int64_t bytes = 0;  // proportional share of its memory, resident and swapped out
     QByteArray commandLine;  // its arguments, each ended by a NUL; read only for an interpreter
+    // When it started (clock ticks after boot, as the kernel gives it), read
+    // with its memory: it tells this process from a later one given the same
+    // PID. 0 when it could not be read.
+    std::uint64_t startTime = 0;
 };
 
 struct ProcessScan {

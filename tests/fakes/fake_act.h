@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <vector>
@@ -130,6 +131,8 @@ public:
     QList<int> closed;
 };
 
+// Asked from a worker thread too: the count is atomic; set `k` while no
+// question is under way.
 class FakeDesktopPeers : public DesktopPeers {
 public:
     DesktopKeepers keepers() override {
@@ -137,7 +140,7 @@ public:
         return k;
     }
     DesktopKeepers k;
-    int asked = 0;
+    std::atomic<int> asked = 0;
 };
 
 class FakeKernelCounters : public KernelCounters {

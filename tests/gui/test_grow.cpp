@@ -17,7 +17,10 @@ namespace {
 ProcessScan scanOf(std::initializer_list<std::pair<const char*, int>> exeMiB) {
     ProcessScan s;
     int pid = 100;
-    for (const auto& [exe, mib] : exeMiB) s.processes.push_back({pid++, "0::/\n", exe, exe, std::int64_t(mib) << 20, {}});
+    for (const auto& [exe, mib] : exeMiB) {
+        s.processes.push_back({pid, "0::/\n", exe, exe, std::int64_t(mib) << 20, {}, std::uint64_t(pid) * 100});
+        ++pid;
+    }
     s.unreadable = 4;
     return s;
 }

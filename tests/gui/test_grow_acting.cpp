@@ -23,10 +23,10 @@ const QByteArray kEditorCgroup =
 
 ProcessScan desktop() {
     ProcessScan s;
-    s.processes.push_back({200, kPlainCgroup, "hog", {}, std::int64_t(512) << 20, {}});
-    s.processes.push_back({201, kPlainCgroup, "hog", {}, std::int64_t(10) << 20, {}});
-    s.processes.push_back({300, kEditorCgroup, "editor", {}, std::int64_t(90) << 20, {}});
-    s.processes.push_back({1000, kPlainCgroup, "ostra", {}, std::int64_t(20) << 20, {}});
+    s.processes.push_back({200, kPlainCgroup, "hog", {}, std::int64_t(512) << 20, {}, 5000});
+    s.processes.push_back({201, kPlainCgroup, "hog", {}, std::int64_t(10) << 20, {}, 5001});
+    s.processes.push_back({300, kEditorCgroup, "editor", {}, std::int64_t(90) << 20, {}, 6000});
+    s.processes.push_back({1000, kPlainCgroup, "ostra", {}, std::int64_t(20) << 20, {}, 10});
     return s;
 }
 
@@ -158,6 +158,41 @@ TEST(GrowActing, ButtonsFollowTheRowAndReachTheRolesProtectedRowsSayWhy) {
     EXPECT_TRUE(h.fp.processControl.log.contains(QStringLiteral("CONT 300")));
 }
 
+// The table's row is acted on as its scan saw it: a PID that another
+// program got between the scan and the click receives nothing. Refreshing
+// the table does not ask the session bus again.
+TEST(GrowActing, APidReusedSinceTheScanIsNeverSignalled) {
+    AppHarness h([](FakePlatform& fp, const QString&) {
+        fp.processMemory.set(ProcessScan{});
+        fp.processControl.add(200, 5000, "hog");
+        fp.processControl.add(201, 5001, "hog");
+    });
+    h.start();
+    grow::GrowWatch& watch = h.app->growWatch();
+    watch.waitForScans();
+    h.fp.processMemory.set(desktop());
+    h.app->actions().whatGrew.trigger();
+    watch.waitForScans();
+    grow::GrowWindow& w = h.app->growWindow();
+    QTableView& t = w.table();
+    t.selectRow(rowOf(t, "hog"));
+    // The table's refreshes never ask the session bus (it may hang).
+    QTest::qWait(100);  // the first look at the desktop's programs, in the background
+    const int asked = h.fp.desktopPeers.asked;
+    EXPECT_GE(asked, 1);
+    for (int i = 0; i < 3; ++i) {
+        w.refreshAction().trigger();
+        watch.waitForScans();
+    }
+    EXPECT_EQ(h.fp.desktopPeers.asked, asked);
+
+    h.fp.processControl.table.erase(201);
+    h.fp.processControl.add(201, 7000, "newcomer");
+    QTest::mouseClick(AppHarness::child<QToolButton>(w, "PauseButton"), Qt::LeftButton);
+    EXPECT_EQ(h.fp.processControl.log, (QStringList{"STOP 200"}));
+    EXPECT_EQ(h.fp.processControl.table[201].state, 'S');
+}
+
 }  // namespace
 }  // namespace ostra::testing
 
@@ -191,7 +226,7 @@ TEST(GrowActing, NotificationOffersToPauseWhatGrewMost) {
 
     // Ostra itself grew most: only "What grew".
     ProcessScan own;
-    own.processes.push_back({1000, kPlainCgroup, "ostra", {}, std::int64_t(900) << 20, {}});
+    own.processes.push_back({1000, kPlainCgroup, "ostra", {}, std::int64_t(900) << 20, {}, 10});
     h.fp.processMemory.set(own);
     watch.warningOpened(96);
     watch.waitForScans();

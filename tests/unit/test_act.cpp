@@ -5,8 +5,11 @@
 #include "act/application_actions.h"
 #include "act/oom_watch.h"
 #include "act/paused_state.h"
+#include "act/peer_cache.h"
 #include "act/protected_list.h"
 #include "act/target.h"
+#include "grow/applications.h"
+#include "grow/growth.h"
 #include "fakes/fake_act.h"
 #include "fakes/fake_platform.h"
 #include "platform/linux/linux_files.h"
@@ -19,7 +22,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,6 +128,84 @@ TEST(ProtectedList, OneProtectedProcessDisablesEveryButtonOfItsApplicationButRes
     EXPECT_FALSE(a.offer(plain).close);
     w.procs.table.erase(40);
     EXPECT_EQ(a.offer(plain).reason, QLatin1String(kEndedReason));
+    EXPECT_EQ(w.peers.asked, 1) << "the desktop's programs are found once, not at each offer or action";
+
+    // 30 s on they are found again in the background; a change is told.
+    w.procs.add(40, 400);
+    w.peers.k.windowManager = 40;
+    w.clock.advanceSeconds(PeerCache::kFreshSeconds);
+    QSignalSpy changed(&a, &ApplicationActions::offersChanged);
+    EXPECT_TRUE(a.offer(plain).pause) << "the set kept serves meanwhile";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changed.count() == 1; }, 5000));
+    EXPECT_EQ(a.offer(plain).reason, QLatin1String(kWindowManagerReason));
+    EXPECT_EQ(w.peers.asked, 2);
+}
+
+// The desktop's programs as a hung session bus gives them: held back until
+// released (or 3 s).
+class HeldPeers : public DesktopPeers {
+public:
+    DesktopKeepers keepers() override {
+        std::unique_lock<std::mutex> lock(mutex);
+        ++asked;
+        inside = true;
+        if (!wake.wait_for(lock, std::chrono::seconds(3), [this] { return !hold; })) waitedOut = true;
+        inside = false;
+        return k;
+    }
+    void set(bool held, int windowManager) {
+        std::lock_guard<std::mutex> lock(mutex);
+        hold = held;
+        k.windowManager = windowManager;
+        wake.notify_all();
+    }
+    template <typename T>
+    T read(T HeldPeers::*field) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return this->*field;
+    }
+    std::mutex mutex;
+    std::condition_variable wake;
+    DesktopKeepers k;
+    bool hold = false, inside = false, waitedOut = false;
+    int asked = 0;
+};
+
+TEST(PeerCache, ARefreshNeverWaitsForAHungBusOnlyTheFirstLookDoes) {
+    FakeClock clock;
+    HeldPeers peers;
+    peers.set(false, 41);
+    PeerCache cache(peers, clock);
+    QSignalSpy changed(&cache, &PeerCache::changed);
+    EXPECT_EQ(cache.keepers().windowManager, 41) << "the first look asks and waits";
+    // The table refreshed every 5 s: the set kept serves.
+    for (int i = 0; i < 5; ++i) {
+        clock.advanceSeconds(5);
+        EXPECT_EQ(cache.keepers().windowManager, 41);
+    }
+    EXPECT_EQ(peers.read(&HeldPeers::asked), 1);
+
+    // 30 s old, and the bus hangs: the kept set comes at once, the question
+    // waits on another thread, one at a time.
+    peers.set(true, 42);
+    clock.advanceSeconds(5);
+    EXPECT_EQ(cache.keepers().windowManager, 41);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peers.read(&HeldPeers::inside); }, 2000));
+    for (int i = 0; i < 3; ++i) {
+        clock.advanceSeconds(5);
+        EXPECT_EQ(cache.keepers().windowManager, 41);
+    }
+    peers.set(false, 42);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changed.count() == 1; }, 5000));
+    EXPECT_EQ(cache.keepers().windowManager, 42);
+    EXPECT_EQ(peers.read(&HeldPeers::asked), 2);
+    EXPECT_FALSE(peers.read(&HeldPeers::waitedOut)) << "a caller waited for the hung bus";
+    // A clock set back counts as old: asked again, the same set is no change.
+    clock.epoch -= 3600;
+    cache.keepers();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peers.read(&HeldPeers::asked) == 3; }, 2000));
+    QTest::qWait(200);
+    EXPECT_EQ(changed.count(), 1);
 }
 
 // -------------------------------------------------------- unit or signals
@@ -432,6 +516,48 @@ TEST(ApplicationActions, AChoiceOutlivedByItsProcessNeverReachesTheNextOwnerOfTh
     a.end(t);
     a.pause(t);
     EXPECT_FALSE(a.isPaused(t.key));
+}
+
+// A row of "What grew" is acted on as the scan saw it: a process that ended
+// after the scan and whose PID went to another program before the click is
+// left out, and the newcomer gets no signal.
+TEST(ApplicationActions, APidReusedBetweenTheScanAndTheClickGetsNothing) {
+    World w;
+    ApplicationActions a(w.deps());
+    w.procs.add(200, 5000, "hog");
+    w.procs.add(201, 5001, "hog");
+    ProcessScan scan;
+    for (const ProcessFacts& f : {w.procs.table[200], w.procs.table[201]})
+        scan.processes.push_back({f.pid, "0::/\n", "hog", {}, std::int64_t(300) << 20, {}, f.startTime});
+    FakeDesktopEntries entries;
+    const grow::AppIndex index(entries);
+    const std::vector<grow::GrowthRow> rows = grow::ranked({}, grow::group(scan, index));
+    ASSERT_EQ(rows.size(), 1u);
+    const grow::GrowthRow& row = rows.front();
+
+    // After the scan, 200 ends and its PID goes to another program.
+    w.procs.table.erase(200);
+    w.procs.add(200, 9000, "newcomer");
+    const Target t = targetOf(row, w.procs);
+    EXPECT_EQ(t.processes, (std::vector<ProcessRef>{{201, 5001}}));
+    EXPECT_TRUE(ApplicationActions::endQuestion(t).contains(QStringLiteral("in 1 process.")));
+    a.pause(t);
+    a.resume(t.key);
+    w.procs.endsOnTerm = false;
+    a.end(targetOf(row, w.procs));
+    EXPECT_EQ(w.procs.log, (QStringList{"STOP 201", "CONT 201", "TERM 201", "CONT 201"}));
+    EXPECT_EQ(w.procs.table[200].state, 'S') << "the newcomer never stopped";
+
+    // Every process of the row replaced: it has ended, nothing is offered.
+    w.procs.table.erase(201);
+    w.procs.add(201, 9001, "newcomer");
+    w.procs.log.clear();
+    const Target gone = targetOf(row, w.procs);
+    EXPECT_TRUE(gone.processes.empty());
+    EXPECT_EQ(a.offer(gone).reason, QLatin1String(kEndedReason));
+    a.pause(gone);
+    a.endNow(gone);
+    EXPECT_TRUE(w.procs.log.isEmpty()) << w.procs.log.join(QLatin1Char(',')).toStdString();
 }
 
 // The writer of the paused file killed at any moment: the next start never

@@ -6,6 +6,7 @@
 #include "grow/grow_watch.h"
 #include "grow/growth.h"
 #include "platform/linux/linux_desktop_entries.h"
+#include "platform/linux/linux_process_control.h"
 #include "platform/linux/linux_process_memory.h"
 #include "fakes/fake_platform.h"
 
@@ -110,11 +111,20 @@ protected:
         f.write(data);
     }
     QString pidDir(int pid) { return proc() + QLatin1Char('/') + QString::number(pid); }
+    static std::uint64_t startTimeOf(int pid) { return 880000u + std::uint64_t(pid); }
+    // A /proc/PID/stat line as the kernel writes it: its command name between
+    // parentheses as it is, the start time as its 22nd field.
+    static QByteArray statLine(int pid, const QByteArray& comm, std::uint64_t start) {
+        return QByteArray::number(pid) + " (" + comm + ") S 1 " + QByteArray::number(pid) + " " +
+               QByteArray::number(pid) + " 0 -1 4194560 100 0 0 0 5 3 0 0 20 0 1 0 " + QByteArray::number(start) +
+               " 12345678 300 18446744073709551615 1 1 0 0 0 0 0 4096 0 0 0 0 17 1 0 0 0 0 0\n";
+    }
     void process(int pid, const QByteArray& cgroup, const char* exe, const QByteArray& comm, int pssKb,
                  int swapKb = 0, const QByteArray& cmdline = QByteArray()) {
         write(pidDir(pid) + QStringLiteral("/cgroup"), cgroup);
         write(pidDir(pid) + QStringLiteral("/cmdline"), cmdline.isNull() ? comm + '\0' : cmdline);
         write(pidDir(pid) + QStringLiteral("/comm"), comm + '\n');
+        write(pidDir(pid) + QStringLiteral("/stat"), statLine(pid, comm, startTimeOf(pid)));
         write(pidDir(pid) + QStringLiteral("/smaps_rollup"),
               QByteArray("00400000-7fff0000 ---p 00000000 00:00 0 [rollup]\nRss: 9999 kB\nPss: ") +
                   QByteArray::number(pssKb) + " kB\nPss_Anon: 1 kB\nSwap: 77 kB\nSwapPss: " +
@@ -145,6 +155,7 @@ protected:
         QFile::remove(pidDir(302) + QStringLiteral("/smaps_rollup"));
         QDir().mkpath(pidDir(302) + QStringLiteral("/smaps_rollup"));  // cannot be read as a file
         process(400, "0::/\n", nullptr, "\x1b]0;evil\x07\xff", 64);
+        process(401, "0::/\n", nullptr, "a) b (c", 64);  // a command name that looks like fields
         process(500, unitPath + "app-gnome-my\\x2dtool-77.scope\n", "/opt/tool", "tool", 128);
         process(501, unitPath + "app-org.example.Fifo@1.service\n", "/opt/fifo", "fifo", 128);
         process(502, unitPath + "app-gnome-Folder-1.scope\n", "/opt/folder", "folder", 128);
@@ -223,7 +234,7 @@ TEST_F(GrowFixture, ScanReadsEveryProcessItCanAndCountsTheUnreadable) {
     const ProcessScan scan = memory.scan();
     QMap<int, ProcessRecord> byPid;
     for (const ProcessRecord& p : scan.processes) byPid.insert(p.pid, p);
-    EXPECT_EQ(byPid.keys(), (QList<int>{100, 101, 102, 200, 201, 400, 500, 501, 502, 503, 504, 505, 600, 601, 602,
+    EXPECT_EQ(byPid.keys(), (QList<int>{100, 101, 102, 200, 201, 400, 401, 500, 501, 502, 503, 504, 505, 600, 601, 602,
                                         603, 604, 605, 606, 607, 608, 609, 610, 611, 612, 613, 614, 615, 616}));
     EXPECT_EQ(scan.unreadable, 2) << "the FIFO and the folder in place of smaps_rollup";
     EXPECT_EQ(byPid[100].bytes, 1024 * 1024) << "Pss + SwapPss";
@@ -231,6 +242,9 @@ TEST_F(GrowFixture, ScanReadsEveryProcessItCanAndCountsTheUnreadable) {
     EXPECT_EQ(byPid[200].executable, "java") << "a deleted executable keeps its name";
     EXPECT_EQ(byPid[201].executable, "");
     EXPECT_EQ(byPid[201].command, "bash");
+    // The start time of each, past a command name with blanks and parentheses.
+    for (const ProcessRecord& p : scan.processes) EXPECT_EQ(p.startTime, startTimeOf(p.pid)) << p.pid;
+    EXPECT_EQ(byPid[401].command, "a) b (c");
     EXPECT_LE(byPid[505].cgroup.size(), LinuxProcessMemory::kMaxCgroupBytes);
 
     EXPECT_EQ(byPid[600].commandLine, nuls("python3\0-u\0/home/u/bin/backup.py\0--full\0"s))
@@ -275,7 +289,7 @@ TEST_F(GrowFixture, ProcessesAreGroupedIntoNamedApplications) {
                            QStringLiteral("Folder"), QStringLiteral("Late"), QStringLiteral("Main"),
                            QStringLiteral("Meld"), QStringLiteral("My \\x01Tool"), QStringLiteral("Py Tool"),
                            QStringLiteral("Signal"), QStringLiteral("Try"), QStringLiteral("Visual Studio Code"),
-                           QStringLiteral("\\x1b]0;evil\\x07\\xff"), QStringLiteral("bash"),
+                           QStringLiteral("\\x1b]0;evil\\x07\\xff"), QStringLiteral("a) b (c"), QStringLiteral("bash"),
                            QStringLiteral("bash: sync.sh"), QStringLiteral("dash"), QStringLiteral("hiddenprog"),
                            QStringLiteral("java"), QStringLiteral("java: server.jar"), QStringLiteral("longcg"),
                            QStringLiteral("org.example.Fifo"), QStringLiteral("perl: ") + QString(74, QLatin1Char('p')) +
@@ -360,6 +374,9 @@ TEST(GrowRealProc, ThisProcessIsFoundWithItsExecutable) {
     ASSERT_NE(self, scan.processes.end());
     EXPECT_EQ(self->executable, "unit_tests");
     EXPECT_GT(self->bytes, 1 << 20);
+    const std::optional<ProcessFacts> facts = LinuxProcessControl().facts(int(::getpid()));
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(self->startTime, facts->startTime) << "what a signal is checked against later";
 }
 
 // Real interpreters, as /proc shows them: a Python script started with
@@ -495,7 +512,10 @@ TEST(GrowTexts, SizesInMibOrGibWithOneDecimalAndASignedGrowth) {
 ProcessScan fakeScan(std::initializer_list<std::pair<const char*, int>> exeMiB, int unreadable = 0) {
     ProcessScan s;
     int pid = 10;
-    for (const auto& [exe, mib] : exeMiB) s.processes.push_back({pid++, "0::/\n", exe, exe, std::int64_t(mib) << 20, {}});
+    for (const auto& [exe, mib] : exeMiB) {
+        s.processes.push_back({pid, "0::/\n", exe, exe, std::int64_t(mib) << 20, {}, std::uint64_t(pid) * 100});
+        ++pid;
+    }
     s.unreadable = unreadable;
     return s;
 }

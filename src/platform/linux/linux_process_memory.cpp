@@ -1,5 +1,7 @@
 #include "platform/linux/linux_process_memory.h"
 
+#include "platform/linux/linux_process_control.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -102,6 +104,14 @@ void readProcess(int proc, const char* name, long pid, ProcessScan& result, QByt
     record.bytes = (pss + swapPss) * 1024;
     if (readProcFile(folder, "cgroup", LinuxProcessMemory::kMaxCgroupBytes, text) == Read::Gone) return;
     record.cgroup = text;
+    // Its start time, read through the same folder and so of the same
+    // process: an action later reaches this process or none. The command
+    // name is on the same line.
+    const Read stat = readProcFile(folder, "stat", 4096, text);
+    if (stat == Read::Gone) return;
+    const std::optional<ProcessFacts> facts =
+        stat == Read::Ok ? LinuxProcessControl::parseStat(text) : std::nullopt;
+    if (facts) record.startTime = facts->startTime;
     char link[4096];
     const ssize_t n = ::readlinkat(folder, "exe", link, sizeof link - 1);
     // An in-memory file (memfd_create) has a made-up name: it counts as none.
@@ -117,8 +127,12 @@ void readProcess(int proc, const char* name, long pid, ProcessScan& result, QByt
         }
     } else {
         // The command name only where there is no executable to name it.
-        if (readProcFile(folder, "comm", 256, text) == Read::Gone) return;
-        record.command = text.endsWith('\n') ? text.chopped(1) : text;
+        if (facts) {
+            record.command = facts->executable;
+        } else {
+            if (readProcFile(folder, "comm", 256, text) == Read::Gone) return;
+            record.command = text.endsWith('\n') ? text.chopped(1) : text;
+        }
     }
     result.processes.push_back(std::move(record));
 }

@@ -1,6 +1,6 @@
 // Per-process memory on Linux, from /proc: the control-group lines, the
-// executable (and an interpreter's arguments) and the `Pss` + `SwapPss` of
-// smaps_rollup of each process.
+// start time (stat), the executable (and an interpreter's arguments) and the
+// `Pss` + `SwapPss` of smaps_rollup of each process.
 #pragma once
 
 #include "platform/process_memory.h"
