@@ -1,5 +1,6 @@
 // Cost of one snapshot of what grew: a walk of /proc reading the cgroup,
-// executable, command name and smaps_rollup of every process, grouped into
+// stat (start time, and the command name where there is no executable),
+// executable and smaps_rollup of every process, grouped into
 // applications named by the desktop entries (their index checked for
 // changes at each scan), with 1,000 real processes of our own besides the machine's:
 // /bin/sleep (a small program, as most processes of a desktop are), or
