@@ -6,6 +6,7 @@
 // time limit.
 #include "act/application_actions.h"
 #include "act/oom_watch.h"
+#include "act/peer_cache.h"
 #include "fakes/fake_act.h"
 #include "fakes/fake_platform.h"
 #include "platform/linux/linux_app_windows.h"
@@ -230,6 +231,9 @@ TEST(LinuxAppWindows, ARealWindowIsClosedAsItsCloseButtonWouldWithOrWithoutAWind
     // The display server is known by our own connection to it.
     EXPECT_EQ(peers.keepers().displayServer, static_cast<int>(x.server.processId()));
     EXPECT_EQ(peers.keepers().windowManager, 0);
+    FakeClock clock;
+    PeerCache kept(peers, clock);
+    EXPECT_EQ(kept.keepers().windowManager, 0);
 
     for (const bool withManager : {false, true}) {
         std::unique_ptr<XClient> wm;
@@ -238,6 +242,10 @@ TEST(LinuxAppWindows, ARealWindowIsClosedAsItsCloseButtonWouldWithOrWithoutAWind
             // The window manager is known by the owner of its check window.
             ASSERT_TRUE(QTest::qWaitFor([&] { return peers.keepers().windowManager == wm->pid(); }, 10000))
                 << peers.keepers().windowManager << " " << wm->pid();
+            // The same found on the kept set's worker thread once it is old.
+            clock.advanceSeconds(PeerCache::kFreshSeconds);
+            EXPECT_EQ(kept.keepers().windowManager, 0) << "the old set serves while the new one is found";
+            EXPECT_TRUE(QTest::qWaitFor([&] { return kept.keepers().windowManager == wm->pid(); }, 10000));
         }
         XClient client(QStringLiteral(OSTRA_X_WINDOW), {}, x.display);
         ASSERT_TRUE(QTest::qWaitFor([&] { return client.p.canReadLine(); }, 10000));
