@@ -34,7 +34,7 @@ NOTES=$E2E_TMP/notifications.log
 group_cleanup() {
   local rc=$? i pid
   set +e
-  for pid in $(cat "$GROUP/cgroup.procs" 2>/dev/null); do kill -KILL "$pid" 2>/dev/null; done
+  while read -r pid; do kill -KILL "$pid" 2>/dev/null; done 2>/dev/null <"$GROUP/cgroup.procs"
   for ((i = 0; i < 100; i++)); do
     rmdir "$GROUP" 2>/dev/null && break
     sleep 0.05
