@@ -21,7 +21,7 @@ namespace {
 
 volatile sig_atomic_t growths = 0;
 
-void onGrow(int) { ++growths; }
+void onGrow(int) { growths = growths + 1; }
 
 long envNumber(const char* name, long def) {
     const char* v = std::getenv(name);
@@ -41,6 +41,9 @@ char* take(long mib) {
 // Holds for `seconds` (forever when negative), growing by `moreMib` at
 // each SIGUSR1.
 void hold(long seconds, long moreMib) {
+    if (seconds < 0 && moreMib <= 0) {
+        for (;;) pause();
+    }
     if (seconds < 0) {
         // SIGUSR1 is blocked but while waiting: none is lost between a look
         // at the count and the wait.
@@ -50,7 +53,10 @@ void hold(long seconds, long moreMib) {
         sigprocmask(SIG_BLOCK, &usr1, &waiting);
         sigdelset(&waiting, SIGUSR1);
         for (;;) {
-            for (; growths > 0; --growths) take(moreMib);
+            while (growths > 0) {
+                growths = growths - 1;
+                take(moreMib);
+            }
             sigsuspend(&waiting);
         }
     }
