@@ -29,10 +29,7 @@ void OomWatch::tick(int load, std::optional<int> limit, bool warningOpen) {
     const std::int64_t t = d_.clock.unixTime();
     if (t < lastRead_ || t - lastRead_ >= kReadSeconds) {
         lastRead_ = t;
-        const std::optional<std::uint64_t> now = d_.counters.oomKills();
-        const bool rose = now && count_ && *now > *count_;
-        if (now) count_ = now;
-        if (rose) killed({});
+        if (counterRose()) killed({});
     }
     const bool near = warningOpen || (limit && load >= *limit - kNearPoints);
     // The manager's word on units it ended (systemd-oomd) is heard near the
@@ -50,12 +47,27 @@ void OomWatch::tick(int load, std::optional<int> limit, bool warningOpen) {
     }
 }
 
+bool OomWatch::counterRose() {
+    const std::optional<std::uint64_t> now = d_.counters.oomKills();
+    const bool rose = now && count_ && *now > *count_;
+    if (now) count_ = now;
+    return rose;
+}
+
 void OomWatch::look(std::function<void(const grow::Snapshot&)> then) {
     scanning_ = true;
     QPointer<OomWatch> self(this);
     d_.scan([self, then = std::move(then)](grow::Snapshot s) {
         if (!self) return;
         self->scanning_ = false;
+        // A kill the counter shows now, before its next reading, came
+        // before this look or while it was made: what it ended may be
+        // missing from it. It is named from the look before, against a
+        // look made from now on.
+        if (!self->naming_ && self->counterRose()) {
+            self->killed({});
+            return;
+        }
         then(s);
         self->last_ = std::move(s);
         self->lastTime_ = self->d_.clock.unixTime();

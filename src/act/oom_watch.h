@@ -70,6 +70,8 @@ signals:
     void openRequested();
 
 private:
+    // Reads the kernel's count; true when it rose since the last reading.
+    bool counterRose();
     void look(std::function<void(const grow::Snapshot&)> then);
     void killed(const QString& unitKey);
     void notify(const QString& body);

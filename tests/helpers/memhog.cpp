@@ -6,6 +6,8 @@
 //   MEMHOG_IGNORE_TERM=1  ignore SIGTERM (the child too)
 //   MEMHOG_EXIT_AFTER=S   exit after S seconds (default: hold forever)
 //   MEMHOG_PIDFILE=path   write "parentpid childpid\n" once the memory is held
+//   MEMHOG_MORE_MIB=N     at each SIGUSR1, allocate and touch N MiB more (it
+//                         grows as a leaking program does)
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,14 +19,46 @@
 
 namespace {
 
+volatile sig_atomic_t growths = 0;
+
+void onGrow(int) { growths = growths + 1; }
+
 long envNumber(const char* name, long def) {
     const char* v = std::getenv(name);
     return v && *v ? std::strtol(v, nullptr, 10) : def;
 }
 
-void hold(long seconds) {
-    if (seconds < 0) {
+// Allocates and touches `mib` MiB, kept for the rest of the run.
+char* take(long mib) {
+    const std::size_t bytes = static_cast<std::size_t>(mib) << 20;
+    char* block = bytes ? static_cast<char*>(std::malloc(bytes)) : nullptr;
+    if (bytes && !block) std::exit(1);
+    for (std::size_t i = 0; i < bytes; i += 4096) block[i] = 1;
+    asm volatile("" : : "r"(block) : "memory");
+    return block;
+}
+
+// Holds for `seconds` (forever when negative), growing by `moreMib` at
+// each SIGUSR1.
+void hold(long seconds, long moreMib) {
+    if (seconds < 0 && moreMib <= 0) {
         for (;;) pause();
+    }
+    if (seconds < 0) {
+        // SIGUSR1 is blocked but while waiting: none is lost between a look
+        // at the count and the wait.
+        sigset_t usr1, waiting;
+        sigemptyset(&usr1);
+        sigaddset(&usr1, SIGUSR1);
+        sigprocmask(SIG_BLOCK, &usr1, &waiting);
+        sigdelset(&waiting, SIGUSR1);
+        for (;;) {
+            while (growths > 0) {
+                growths = growths - 1;
+                take(moreMib);
+            }
+            sigsuspend(&waiting);
+        }
     }
     sleep(static_cast<unsigned>(seconds));
 }
@@ -42,16 +76,14 @@ int main(int argc, char**) {
         child = fork();
         if (child < 0) return 1;
         if (child == 0) {
-            hold(exitAfter);
+            hold(exitAfter, 0);
             _exit(0);
         }
     }
 
-    const std::size_t bytes = static_cast<std::size_t>(mib) << 20;
-    char* block = bytes ? static_cast<char*>(std::malloc(bytes)) : nullptr;
-    if (bytes && !block) return 1;
-    for (std::size_t i = 0; i < bytes; i += 4096) block[i] = 1;
-    asm volatile("" : : "r"(block) : "memory");
+    const long moreMib = envNumber("MEMHOG_MORE_MIB", 0);
+    if (moreMib > 0) signal(SIGUSR1, onGrow);
+    char* block = take(mib);
 
     if (const char* pidfile = std::getenv("MEMHOG_PIDFILE"); pidfile && *pidfile) {
         // Written under another name first so that a reader never sees half of it.
@@ -62,7 +94,7 @@ int main(int argc, char**) {
         if (std::fclose(f) != 0 || std::rename(tmp.c_str(), pidfile) != 0) return 1;
     }
 
-    hold(exitAfter);
+    hold(exitAfter, moreMib);
     if (child > 0) waitpid(child, nullptr, 0);
     std::free(block);
     return 0;

@@ -692,6 +692,28 @@ TEST(OomWatch, NamesTheLargestApplicationThatVanishedSinceTheLastLook) {
     EXPECT_EQ(w.notifier.sent.size(), 1u);
 }
 
+// The counter is read every 2 s, the applications looked at every 10 s:
+// a look made after a kill but before the next reading of the counter no
+// longer holds what was ended, and must not stand as the look before it.
+TEST(OomWatch, ALookMadeBetweenTheKillAndTheNextReadingStillNamesWhatItEnded) {
+    OomWorld w;
+    w.seconds(1, 50);  // the counter read at rest: odd seconds
+    w.next = snap({{"memhog", 512ll << 20}, {"editor", 100ll << 20}});
+    w.seconds(1, 90);  // near from an even second: looks at 2, 12, 22
+    ASSERT_EQ(w.scans, 1);
+    w.seconds(9, 90);  // to second 11
+    ASSERT_EQ(w.scans, 1);
+    // The kernel ends memhog; the look of second 12 comes before the
+    // counter's next reading.
+    w.counters.kills = 1;
+    w.next = snap({{"editor", 100ll << 20}});
+    w.seconds(2, 90);
+    ASSERT_EQ(w.notifier.sent.size(), 1u);
+    EXPECT_EQ(w.notifier.sent[0].body, QStringLiteral("memhog was ended to free memory. It held 512.0 MiB."));
+    w.seconds(20, 90);
+    EXPECT_EQ(w.notifier.sent.size(), 1u) << "one kill, one notification";
+}
+
 TEST(OomWatch, WithoutAFreshLookItCannotTellAndSaysSo) {
     OomWorld w;
     w.seconds(4, 50);
