@@ -100,7 +100,9 @@ void ApplicationActions::pause(const Target& t) {
         }
         if (r.outcome == UnitOutcome::Done) {
             it->second.frozen = true;
+            const Target target = it->second.target;
             setState(key, QString::fromLatin1(kPausedState));
+            emit acted(Act::Paused, target);
             return;
         }
         stopProcesses(key);
@@ -121,7 +123,9 @@ void ApplicationActions::stopProcesses(const QString& key) {
         emit failed(key, QString::fromLatin1(kNothingPaused));
         return;
     }
+    const Target target = h.target;
     setState(key, QString::fromLatin1(kPausedState));
+    emit acted(Act::Paused, target);
 }
 
 void ApplicationActions::resume(const QString& key) {
@@ -144,12 +148,16 @@ void ApplicationActions::resume(const QString& key) {
     }
     save();
     setState(key, {});
+    emit acted(Act::Resumed, h.target);
 }
 
 int ApplicationActions::close(const Target& t) {
     if (!protected_.reason(t).isEmpty()) return 0;
     const int asked = d_.windows.closeWindows(t.pids());
-    if (asked == 0) emit failed(t.key, QString::fromLatin1(kNoWindowAsked));
+    if (asked == 0)
+        emit failed(t.key, QString::fromLatin1(kNoWindowAsked));
+    else
+        emit acted(Act::Closed, t);
     return asked;
 }
 
@@ -187,6 +195,7 @@ void ApplicationActions::terminate(const Target& t, ProcessSignal sig) {
     }
     if (wasPaused) save();
     setState(t.key, QString::fromLatin1(kEndingState));
+    emit acted(Act::Ended, t);
     followUp(t);
 }
 
@@ -242,7 +251,10 @@ void ApplicationActions::resumeAll() {
     held_.clear();
     thawing_.clear();
     save();
-    for (const auto& [key, h] : was) setState(key, {});
+    for (const auto& [key, h] : was) {
+        setState(key, {});
+        emit acted(Act::Resumed, h.target);
+    }
 }
 
 void ApplicationActions::resumeLeftovers() {

@@ -37,6 +37,9 @@ inline const char* const kNothingPaused = "Nothing was paused: its processes hav
 inline const char* const kNotRecorded = "Nothing was paused: the file that keeps track of it cannot be written.";
 inline const char* const kNoWindowAsked = "None of its windows could be asked to close.";
 
+// What was done to an application.
+enum class Act { Paused, Resumed, Closed, Ended };
+
 class ApplicationActions : public QObject {
     Q_OBJECT
 public:
@@ -103,6 +106,9 @@ signals:
     // own programs were found anew).
     void offersChanged();
     void failed(const QString& key, const QString& message);
+    // It was paused (its unit frozen or its processes stopped), resumed,
+    // its windows asked to close, or it was sent the signal to end.
+    void acted(ostra::act::Act act, const ostra::act::Target& target);
 
 private:
     struct Held {

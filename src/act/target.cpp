@@ -53,6 +53,7 @@ Target targetOf(const grow::GrowthRow& row, ProcessControl& control) {
     for (const ProcessRef& p : row.members)
         if (p.startTime != 0 && stillRunning(control, p)) t.processes.push_back(p);
     t.bytes = row.nowBytes;
+    t.growth = row.growth;
     return t;
 }
 
