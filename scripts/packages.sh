@@ -40,7 +40,7 @@ OSTRA_TEST_PACKAGES=(
   # the export to the fleet's tools: node_exporter's textfile collector, the
   # Prometheus server and promtool (the rule file's checks); unshare for
   # the journal stand-in's private mount namespace, logger as its client
-  prometheus prometheus-node-exporter util-linux bsdutils
+  prometheus prometheus-node-exporter curl util-linux bsdutils
 )
 
 # For the footprint benchmark (bench/footprint.sh installs them itself):

@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# shellcheck disable=SC2119 # helpers take optional arguments
+# What the user saw and did, handed to the fleet's tools, with the real
+# program on a private X server, in a private mount namespace:
+#   - the journal: a stand-in (fake_journald.py) bound at the journal's own
+#     socket /run/systemd/journal/socket on a tmpfs that only this test's
+#     namespace sees; the machine's own folder is checked unchanged
+#     afterwards (private_mounts.sh);
+#   - Prometheus: the real node_exporter (textfile collector only, on
+#     127.0.0.1) reading the folder named by [export] TextfileDir, and the
+#     real Prometheus server scraping it every second.
+# One scenario:
+#   - at rest the file ostra-<user>.prom is read by node_exporter without a
+#     scrape error and carries the load, the limit and no warning; the
+#     Prometheus server answers a query for ostra_memory_load_percent;
+#   - a program with a distinctive name taking 5 GiB after the start point
+#     passes the load limit ([x] xx1, 10 points over the load at start; the
+#     rise warning off): the warning opens; node_exporter's /metrics then
+#     holds ostra_warning_active{kind="limit",user=...} 1, one warning
+#     counted and that program among ostra_application_growth_bytes; the
+#     journal holds exactly one warning-limit entry with its fields;
+#   - "OK" clicked with the pointer: one "acknowledged" entry, and the
+#     metric back to 0 within the file's 15 s;
+#   - at the end (SIGTERM, as at a log-off) the file is gone, with no
+#     temporary file left in the folder;
+#   - bad input: a FIFO at the file's name. The program neither hangs nor
+#     writes through it, leaves it in place, and says so on standard error
+#     once, although it tries again after 15 s.
+# shellcheck source=tests/e2e/private_mounts.sh
+. "$(dirname "$0")/private_mounts.sh"
+# shellcheck source=tests/e2e/lib.sh
+. "$(dirname "$0")/lib.sh"
+
+MEMHOG=${OSTRA_MEMHOG:-$(cd "$OSTRA_DIST/.." && pwd)/tests/memhog}
+[[ -x $MEMHOG ]] || e2e_fail "no memhog helper at $MEMHOG (build the tests)"
+HOG_NAME=quaggaexporthog
+cp "$MEMHOG" "$E2E_TMP/$HOG_NAME"
+USER_NAME=$(id -un)
+PROM_NAME=ostra-$USER_NAME.prom
+JOURNAL=$E2E_TMP/journal.jsonl
+TEXTDIR=$E2E_TMP/textfile
+mkdir -p "$TEXTDIR"
+
+# free_port: a TCP port on 127.0.0.1 that nothing listens on now.
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# wait_http URL WHAT: waits up to 20 s until URL answers.
+wait_http() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    curl -sf -o /dev/null "$1" && return 0
+    sleep 0.1
+  done
+  e2e_fail "$2 did not answer at $1 within 20 s"
+}
+
+# metrics: node_exporter's /metrics now.
+metrics() { curl -sf "http://127.0.0.1:$NODE_PORT/metrics" || e2e_fail "node_exporter did not answer"; }
+
+# wait_metric REGEX SECONDS WHAT: waits until a line of /metrics matches
+# REGEX (extended, whole line); sets METRICS to that scrape.
+wait_metric() {
+  local deadline=$((SECONDS + $2))
+  while :; do
+    METRICS=$(metrics)
+    grep -qE "^($1)\$" <<<"$METRICS" && return 0
+    ((SECONDS < deadline)) ||
+      e2e_fail "$3: no line matching '$1' in /metrics within $2 s; ostra lines: $(grep '^ostra_' <<<"$METRICS")"
+    sleep 0.5
+  done
+}
+
+# no_scrape_error: the collector read every file of the folder.
+no_scrape_error() {
+  grep -qx 'node_textfile_scrape_error 0' <<<"$METRICS" ||
+    e2e_fail "node_exporter reports a scrape error: $(grep -E '^node_textfile' <<<"$METRICS"; cat "$E2E_TMP/node.log")"
+}
+
+# entries KEY=VALUE...: how many journal entries match.
+entries() { e2e_journal_select "$JOURNAL" "$@" | wc -l; }
+
+# wait_entry SECONDS KEY=VALUE...: waits until one entry matches; sets ENTRY.
+wait_entry() {
+  local deadline=$((SECONDS + $1))
+  shift
+  while :; do
+    ENTRY=$(e2e_journal_select "$JOURNAL" "$@" | head -n 1)
+    [[ -n $ENTRY ]] && return 0
+    ((SECONDS < deadline)) || e2e_fail "no journal entry with $* within the time; entries: $(cat "$JOURNAL")"
+    sleep 0.2
+  done
+}
+
+field() { e2e_journal_field "$ENTRY" "$1" || e2e_fail "the entry has no field $1: $ENTRY"; }
+
+# --- the fleet's tools
+e2e_start_fake_journal "$JOURNAL"
+NODE_PORT=$(free_port)
+prometheus-node-exporter --web.listen-address="127.0.0.1:$NODE_PORT" --collector.disable-defaults \
+  --collector.textfile --collector.textfile.directory="$TEXTDIR" >"$E2E_TMP/node.log" 2>&1 &
+e2e_track "$!"
+wait_http "http://127.0.0.1:$NODE_PORT/metrics" node_exporter
+PROM_PORT=$(free_port)
+mkdir -p "$E2E_TMP/prometheus"
+cat >"$E2E_TMP/prometheus/prometheus.yml" <<EOF
+global:
+  scrape_interval: 1s
+  evaluation_interval: 1s
+scrape_configs:
+  - job_name: node
+    static_configs:
+      - targets: ['127.0.0.1:$NODE_PORT']
+EOF
+prometheus --config.file="$E2E_TMP/prometheus/prometheus.yml" --storage.tsdb.path="$E2E_TMP/prometheus/data" \
+  --web.listen-address="127.0.0.1:$PROM_PORT" >"$E2E_TMP/prometheus.log" 2>&1 &
+e2e_track "$!"
+
+e2e_start_xvfb
+e2e_start_atspi
+e2e_new_program_folder
+load=$(e2e_memory_load)
+limit=$((load + 10))
+((limit + 22 <= 100)) || e2e_fail "the memory load is $load %: no room for the test's 5 GiB"
+e2e_note "memory load $load %, load limit xx1=$limit"
+printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\nSoundCheck=0\r\n[export]\r\nTextfileDir=%s\r\n' \
+  "$limit" "$TEXTDIR" >"$E2E_PROG/tevo.ini"
+e2e_start_program
+e2e_wait_window Brisel 15
+sleep 1.5 # the start point's snapshot, taken at the showing
+
+# --- at rest: the file, read by node_exporter
+label="user=\"$USER_NAME\""
+wait_metric "ostra_load_limit_percent\\{$label\\} $limit" 10 "the load limit at rest"
+no_scrape_error
+grep -qE "^ostra_memory_load_percent\\{$label\\} [0-9]+$" <<<"$METRICS" ||
+  e2e_fail "no load in /metrics: $(grep '^ostra_' <<<"$METRICS")"
+grep -qx "ostra_warning_active{kind=\"limit\",$label} 0" <<<"$METRICS" ||
+  e2e_fail "the limit warning is not 0 at rest: $(grep '^ostra_warning' <<<"$METRICS")"
+e2e_assert_file "$TEXTDIR/$PROM_NAME" "the collector's file"
+e2e_assert_eq 0 "$(entries SYSLOG_IDENTIFIER=ostra)" "journal entries at rest"
+
+# --- the Prometheus server scraping node_exporter answers a query
+wait_http "http://127.0.0.1:$PROM_PORT/-/ready" "the Prometheus server"
+for ((i = 0; i < 60; i++)); do
+  answer=$(curl -sf "http://127.0.0.1:$PROM_PORT/api/v1/query?query=ostra_memory_load_percent" || true)
+  sample=$("$E2E_SYS_PYTHON" -c '
+import json, sys
+r = json.loads(sys.argv[1] or "{}").get("data", {}).get("result", [])
+if r:
+    print(r[0]["metric"].get("user", ""), r[0]["metric"].get("job", ""), r[0]["value"][1])' "$answer")
+  [[ -n $sample ]] && break
+  sleep 0.5
+done
+[[ -n $sample ]] || e2e_fail "Prometheus has no sample of ostra_memory_load_percent within 30 s: $answer"
+read -r prom_user prom_job prom_load <<<"$sample"
+e2e_assert_eq "$USER_NAME" "$prom_user" "the user label Prometheus stored"
+e2e_assert_eq node "$prom_job" "the job label Prometheus stored"
+e2e_assert_range $((load - 5)) $((load + 5)) "$prom_load" "the load Prometheus stored"
+
+# --- 5 GiB after the start point: the load-limit warning
+HOG_PIDFILE=$E2E_TMP/hog.pid
+MEMHOG_MIB=5120 MEMHOG_PIDFILE=$HOG_PIDFILE "$E2E_TMP/$HOG_NAME" &
+HOG=$!
+e2e_track "$HOG"
+e2e_wait_warning open 40 "the load-limit warning did not open within 40 s"
+wait_metric "ostra_warning_active\\{kind=\"limit\",$label\\} 1" 20 "the limit warning while it is shown"
+no_scrape_error
+grep -qx "ostra_warnings_total{kind=\"limit\",$label} 1" <<<"$METRICS" ||
+  e2e_fail "not one limit warning counted: $(grep '^ostra_warnings_total' <<<"$METRICS")"
+grown=$(grep -E "^ostra_application_growth_bytes\\{application=\"$HOG_NAME\",$label\\} " <<<"$METRICS") ||
+  e2e_fail "$HOG_NAME is not among the grown: $(grep '^ostra_application_growth' <<<"$METRICS")"
+grown_bytes=${grown##* }
+awk -v b="$grown_bytes" 'BEGIN { exit !(b + 0 >= 64 * 1048576) }' || e2e_fail "$HOG_NAME grew only $grown_bytes bytes"
+e2e_note "warning in /metrics; $HOG_NAME grew $grown_bytes bytes"
+
+# The journal: one entry for the opening, whatever the ticks after it.
+wait_entry 5 SYSLOG_IDENTIFIER=ostra OSTRA_EVENT=warning-limit
+e2e_assert_eq 4 "$(field PRIORITY)" "the warning's PRIORITY"
+e2e_assert_eq "$limit" "$(field OSTRA_LIMIT)" "the warning's OSTRA_LIMIT"
+warn_id=$(field MESSAGE_ID)
+[[ $warn_id =~ ^[0-9a-f]{32}$ ]] || e2e_fail "the warning's MESSAGE_ID '$warn_id' is no 128-bit id"
+warn_load=$(field OSTRA_LOAD)
+e2e_assert_range "$limit" 100 "$warn_load" "the warning's OSTRA_LOAD"
+field OSTRA_APP | grep -qx "$HOG_NAME" || e2e_fail "OSTRA_APP does not name $HOG_NAME: $(field OSTRA_APP)"
+message=$(field MESSAGE)
+[[ $message != *$'\n'* && $message == *"$HOG_NAME"* ]] ||
+  e2e_fail "the warning's MESSAGE is not one line naming $HOG_NAME: '$message'"
+e2e_note "journal: $message"
+sleep 2 # ticks while the warning stays open
+e2e_assert_eq 1 "$(entries OSTRA_EVENT=warning-limit)" "warning-limit entries while it stays open"
+
+# --- "OK" clicked: the acknowledgement
+box=$(e2e_atspi extents --pid "$E2E_PID" --window Ostra --name OK --role "push button" --timeout 10) ||
+  e2e_fail "no OK in the warning window over AT-SPI"
+read -r x y w h <<<"$box"
+xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+e2e_wait_warning gone 5 "the warning window stayed open after OK"
+wait_entry 5 SYSLOG_IDENTIFIER=ostra OSTRA_EVENT=acknowledged
+e2e_assert_eq 5 "$(field PRIORITY)" "the acknowledgement's PRIORITY"
+ack_id=$(field MESSAGE_ID)
+[[ $ack_id =~ ^[0-9a-f]{32}$ && $ack_id != "$warn_id" ]] ||
+  e2e_fail "the acknowledgement's MESSAGE_ID '$ack_id' is no id of its own (warning: $warn_id)"
+[[ -n $(field MESSAGE) ]] || e2e_fail "the acknowledgement has an empty MESSAGE"
+wait_metric "ostra_warning_active\\{kind=\"limit\",$label\\} 0" 20 "the limit warning after OK"
+no_scrape_error
+grep -qx "ostra_warnings_total{kind=\"limit\",$label} 1" <<<"$METRICS" ||
+  e2e_fail "the count changed with OK: $(grep '^ostra_warnings_total' <<<"$METRICS")"
+e2e_stop_pid "$HOG"
+
+# --- the end: the file goes
+kill -TERM "$E2E_PID"
+e2e_wait_exit "$E2E_PID" 10 || e2e_fail "the program did not end within 10 s of SIGTERM"
+e2e_assert_eq 0 "$E2E_EXIT" "the program's exit status"
+leftover=$(ls -A "$TEXTDIR")
+e2e_assert_eq "" "$leftover" "files left in the collector's folder at the end"
+METRICS=$(metrics)
+! grep -q '^ostra_' <<<"$METRICS" || e2e_fail "node_exporter still shows Ostra's metrics after the end"
+e2e_assert_eq 1 "$(entries OSTRA_EVENT=warning-limit)" "warning-limit entries in all"
+e2e_assert_eq 1 "$(entries OSTRA_EVENT=acknowledged)" "acknowledged entries in all"
+
+# --- bad input: a FIFO at the file's name
+FIFODIR=$E2E_TMP/fifo-folder
+mkdir -p "$FIFODIR"
+mkfifo "$FIFODIR/$PROM_NAME"
+e2e_new_program_folder
+printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\nSoundCheck=0\r\n[export]\r\nTextfileDir=%s\r\n' \
+  "$limit" "$FIFODIR" >"$E2E_PROG/tevo.ini"
+e2e_start_program
+e2e_wait_window Brisel 15
+log=${E2E_PROG_LOGS[-1]}
+# Past the first write and a second one 15 s later.
+sleep 17
+e2e_assert_alive "$E2E_PID" "the program with a FIFO at the file's name"
+kill -TERM "$E2E_PID"
+e2e_wait_exit "$E2E_PID" 5 || e2e_fail "the program hangs with a FIFO at the file's name (no end within 5 s of SIGTERM)"
+[[ -p $FIFODIR/$PROM_NAME ]] || e2e_fail "the FIFO at the file's name was replaced or removed"
+said=$(grep -cE "fifo-folder|$PROM_NAME" "$log" || true)
+e2e_assert_eq 1 "$said" "lines on standard error about the folder (log: $(cat "$log"))"
+# Nothing was written into the FIFO: a reader finds it empty.
+written=$(timeout 2 "$E2E_SYS_PYTHON" -c '
+import os, sys
+fd = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK)
+print(len(os.read(fd, 65536)))' "$FIFODIR/$PROM_NAME")
+e2e_assert_eq 0 "$written" "bytes waiting in the FIFO"
+e2e_assert_eq "$PROM_NAME" "$(ls -A "$FIFODIR")" "files in the folder with the FIFO"
+e2e_pass "warning and OK in the journal and in Prometheus ($HOG_NAME +$grown_bytes B); FIFO refused: $(grep -E "fifo-folder|$PROM_NAME" "$log")"
