@@ -13,8 +13,9 @@
 #   - at rest the file ostra-<user>.prom is read by node_exporter without a
 #     scrape error and carries the load, the limit and no warning; the
 #     Prometheus server answers a query for ostra_memory_load_percent;
-#   - a program with a distinctive name taking 5 GiB after the start point
-#     passes the load limit ([x] xx1, 10 points over the load at start; the
+#   - a program with a distinctive name, holding a quote and a backslash
+#     (escaped in the file, else node_exporter rejects the whole file),
+#     taking 5 GiB after the start point passes the load limit ([x] xx1, 10 points over the load at start; the
 #     rise warning off): the warning opens; node_exporter's /metrics then
 #     holds ostra_warning_active{kind="limit",user=...} 1, one warning
 #     counted and that program among ostra_application_growth_bytes; the
@@ -33,7 +34,9 @@
 
 MEMHOG=${OSTRA_MEMHOG:-$(cd "$OSTRA_DIST/.." && pwd)/tests/memhog}
 [[ -x $MEMHOG ]] || e2e_fail "no memhog helper at $MEMHOG (build the tests)"
-HOG_NAME=quaggaexporthog
+HOG_NAME='quagga"exp\hog'
+# The name as the exposition format writes it between its quotes.
+HOG_LABEL='quagga\"exp\\hog'
 cp "$MEMHOG" "$E2E_TMP/$HOG_NAME"
 USER_NAME=$(id -un)
 PROM_NAME=ostra-$USER_NAME.prom
@@ -169,7 +172,7 @@ wait_metric "ostra_warning_active\\{kind=\"limit\",$label\\} 1" 20 "the limit wa
 no_scrape_error
 grep -qx "ostra_warnings_total{kind=\"limit\",$label} 1" <<<"$METRICS" ||
   e2e_fail "not one limit warning counted: $(grep '^ostra_warnings_total' <<<"$METRICS")"
-grown=$(grep -E "^ostra_application_growth_bytes\\{application=\"$HOG_NAME\",$label\\} " <<<"$METRICS") ||
+grown=$(grep -F "ostra_application_growth_bytes{application=\"$HOG_LABEL\",$label} " <<<"$METRICS") ||
   e2e_fail "$HOG_NAME is not among the grown: $(grep '^ostra_application_growth' <<<"$METRICS")"
 grown_bytes=${grown##* }
 awk -v b="$grown_bytes" 'BEGIN { exit !(b + 0 >= 64 * 1048576) }' || e2e_fail "$HOG_NAME grew only $grown_bytes bytes"
@@ -183,7 +186,7 @@ warn_id=$(field MESSAGE_ID)
 [[ $warn_id =~ ^[0-9a-f]{32}$ ]] || e2e_fail "the warning's MESSAGE_ID '$warn_id' is no 128-bit id"
 warn_load=$(field OSTRA_LOAD)
 e2e_assert_range "$limit" 100 "$warn_load" "the warning's OSTRA_LOAD"
-field OSTRA_APP | grep -qx "$HOG_NAME" || e2e_fail "OSTRA_APP does not name $HOG_NAME: $(field OSTRA_APP)"
+field OSTRA_APP | grep -qxF "$HOG_NAME" || e2e_fail "OSTRA_APP does not name $HOG_NAME: $(field OSTRA_APP)"
 message=$(field MESSAGE)
 [[ $message != *$'\n'* && $message == *"$HOG_NAME"* ]] ||
   e2e_fail "the warning's MESSAGE is not one line naming $HOG_NAME: '$message'"
