@@ -48,6 +48,7 @@ E2E_MODULE_FILES=(libostra_downloads.so ostra-cue)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/ostra-e2e.XXXXXX")
 E2E_PIDS=()        # processes to stop at exit, in start order
 E2E_PROG_LOGS=()   # program output files, shown when a test fails
+E2E_MOUNTS=()      # mounts under $E2E_TMP, unmounted at exit
 E2E_FOLDER_COUNT=0
 E2E_START_COUNT=0
 
@@ -179,6 +180,9 @@ e2e__cleanup() {
   done
   for pid in $(e2e__token_pids); do
     kill -KILL "$pid" 2>/dev/null
+  done
+  for ((i = ${#E2E_MOUNTS[@]} - 1; i >= 0; i--)); do
+    umount "${E2E_MOUNTS[i]}" 2>/dev/null || umount -l "${E2E_MOUNTS[i]}"
   done
   if [[ ${E2E_KEEP:-0} == 1 ]]; then
     echo "[$E2E_NAME] kept $E2E_TMP" >&2

@@ -24,9 +24,10 @@
 #     metric back to 0 within the file's 15 s;
 #   - at the end (SIGTERM, as at a log-off) the file is gone, with no
 #     temporary file left in the folder;
-#   - bad input: a FIFO at the file's name. The program neither hangs nor
-#     writes through it, leaves it in place, and says so on standard error
-#     once, although it tries again after 15 s.
+#   - bad input: a FIFO at the file's name, and a read-only folder. The
+#     program neither hangs nor writes through them, leaves the FIFO and
+#     the earlier file in place, and says so on standard error once,
+#     although it tries again after 15 s.
 # shellcheck source=tests/e2e/private_mounts.sh
 . "$(dirname "$0")/private_mounts.sh"
 # shellcheck source=tests/e2e/lib.sh
@@ -223,24 +224,57 @@ METRICS=$(metrics)
 e2e_assert_eq 1 "$(entries OSTRA_EVENT=warning-limit)" "warning-limit entries in all"
 e2e_assert_eq 1 "$(entries OSTRA_EVENT=acknowledged)" "acknowledged entries in all"
 
-# --- bad input: a FIFO at the file's name
+# --- bad input: a FIFO at the file's name, and a read-only folder holding
+# an earlier file; one copy of the program on each (each with a runtime
+# folder of its own, so that they do not meet as one copy)
 FIFODIR=$E2E_TMP/fifo-folder
 mkdir -p "$FIFODIR"
 mkfifo "$FIFODIR/$PROM_NAME"
-e2e_new_program_folder
-printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\nSoundCheck=0\r\n[export]\r\nTextfileDir=%s\r\n' \
-  "$limit" "$FIFODIR" >"$E2E_PROG/tevo.ini"
-e2e_start_program
-e2e_wait_window Brisel 15
-log=${E2E_PROG_LOGS[-1]}
+RODIR=$E2E_TMP/readonly-folder
+mkdir -p "$RODIR"
+echo "# an earlier file" >"$RODIR/$PROM_NAME"
+# Root writes in any folder: read-only through a mount, in this test's
+# private namespace.
+mount --bind "$RODIR" "$RODIR" || e2e_fail "could not bind-mount $RODIR"
+E2E_MOUNTS+=("$RODIR")
+mount -o remount,bind,ro "$RODIR" || e2e_fail "could not make $RODIR read-only"
+! touch "$RODIR/probe" 2>/dev/null || e2e_fail "$RODIR is still writable"
+
+# bad_start DIR: the program on DIR; sets BAD_PID and BAD_LOG.
+bad_start() {
+  local runtime
+  runtime=$E2E_TMP/runtime-$(basename "$1")
+  mkdir -m 700 "$runtime"
+  e2e_new_program_folder
+  printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\nSoundCheck=0\r\n[export]\r\nTextfileDir=%s\r\n' \
+    "$limit" "$1" >"$E2E_PROG/tevo.ini"
+  XDG_RUNTIME_DIR=$runtime e2e_start_program
+  BAD_PID=$E2E_PID
+  BAD_LOG=${E2E_PROG_LOGS[-1]}
+}
+
+# bad_end DIR PID LOG WHAT: the program on DIR still runs, ends at once on
+# SIGTERM, and said one line about the folder.
+bad_end() {
+  e2e_assert_alive "$2" "the program with $4"
+  kill -TERM "$2"
+  e2e_wait_exit "$2" 5 || e2e_fail "the program hangs with $4 (no end within 5 s of SIGTERM)"
+  said=$(grep -cE "$(basename "$1")|$PROM_NAME" "$3" || true)
+  e2e_assert_eq 1 "$said" "lines on standard error with $4 (output: $(cat "$3"))"
+  e2e_note "with $4: $(grep -E "$(basename "$1")|$PROM_NAME" "$3")"
+}
+
+bad_start "$FIFODIR"
+FIFO_PID=$BAD_PID FIFO_LOG=$BAD_LOG
+bad_start "$RODIR"
+RO_PID=$BAD_PID RO_LOG=$BAD_LOG
+e2e_wait_window Brisel 15 "$FIFO_PID"
+e2e_wait_window Brisel 15 "$RO_PID"
 # Past the first write and a second one 15 s later.
 sleep 17
-e2e_assert_alive "$E2E_PID" "the program with a FIFO at the file's name"
-kill -TERM "$E2E_PID"
-e2e_wait_exit "$E2E_PID" 5 || e2e_fail "the program hangs with a FIFO at the file's name (no end within 5 s of SIGTERM)"
+bad_end "$FIFODIR" "$FIFO_PID" "$FIFO_LOG" "a FIFO at the file's name"
+bad_end "$RODIR" "$RO_PID" "$RO_LOG" "a read-only folder"
 [[ -p $FIFODIR/$PROM_NAME ]] || e2e_fail "the FIFO at the file's name was replaced or removed"
-said=$(grep -cE "fifo-folder|$PROM_NAME" "$log" || true)
-e2e_assert_eq 1 "$said" "lines on standard error about the folder (log: $(cat "$log"))"
 # Nothing was written into the FIFO: a reader finds it empty.
 written=$(timeout 2 "$E2E_SYS_PYTHON" -c '
 import os, sys
@@ -248,4 +282,5 @@ fd = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK)
 print(len(os.read(fd, 65536)))' "$FIFODIR/$PROM_NAME")
 e2e_assert_eq 0 "$written" "bytes waiting in the FIFO"
 e2e_assert_eq "$PROM_NAME" "$(ls -A "$FIFODIR")" "files in the folder with the FIFO"
-e2e_pass "warning and OK in the journal and in Prometheus ($HOG_NAME +$grown_bytes B); FIFO refused: $(grep -E "fifo-folder|$PROM_NAME" "$log")"
+e2e_assert_eq "# an earlier file" "$(cat "$RODIR/$PROM_NAME")" "the earlier file in the read-only folder"
+e2e_pass "warning and OK in the journal and in Prometheus ($HOG_NAME +$grown_bytes B); FIFO and read-only folder refused"
