@@ -27,7 +27,9 @@
 #   - bad input: a FIFO at the file's name, and a read-only folder. The
 #     program neither hangs nor writes through them, leaves the FIFO and
 #     the earlier file in place, and says so on standard error once,
-#     although it tries again after 15 s.
+#     although it tries again after 15 s;
+#   - a journal that takes nothing (the stand-in stopped, its queue full):
+#     a warning at start, its "OK" and the end are not held up.
 # shellcheck source=tests/e2e/private_mounts.sh
 . "$(dirname "$0")/private_mounts.sh"
 # shellcheck source=tests/e2e/lib.sh
@@ -283,4 +285,33 @@ print(len(os.read(fd, 65536)))' "$FIFODIR/$PROM_NAME")
 e2e_assert_eq 0 "$written" "bytes waiting in the FIFO"
 e2e_assert_eq "$PROM_NAME" "$(ls -A "$FIFODIR")" "files in the folder with the FIFO"
 e2e_assert_eq "# an earlier file" "$(cat "$RODIR/$PROM_NAME")" "the earlier file in the read-only folder"
+# --- a journal that takes nothing: its stand-in stopped, its queue full.
+# The warning, its "OK" and the end go on as without a journal.
+kill -STOP "$E2E_JOURNAL_PID"
+queued=$("$E2E_SYS_PYTHON" -c '
+import socket, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+n = 0
+try:
+    while n < 100000:
+        s.sendto(b"SYSLOG_IDENTIFIER=filler\nMESSAGE=x\n", socket.MSG_DONTWAIT, sys.argv[1])
+        n += 1
+except BlockingIOError:
+    print(n)' /run/systemd/journal/socket)
+[[ -n $queued ]] || e2e_fail "could not fill the stopped journal's queue"
+e2e_new_program_folder
+printf '[x]\r\nxx1=%s\r\ncheckbox1=1\r\ncheckbox2=0\r\nSoundCheck=0\r\n' $((load >= 10 ? load - 10 : 0)) \
+  >"$E2E_PROG/tevo.ini"
+e2e_start_program
+e2e_wait_window Brisel 15
+e2e_wait_warning open 5 "no warning within 5 s of the main window with the journal jammed"
+box=$(e2e_atspi extents --pid "$E2E_PID" --window Ostra --name OK --role "push button" --timeout 10) ||
+  e2e_fail "no OK in the warning window over AT-SPI (journal jammed)"
+read -r x y w h <<<"$box"
+xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+e2e_wait_warning gone 5 "the warning window stayed open after OK with the journal jammed"
+kill -TERM "$E2E_PID"
+e2e_wait_exit "$E2E_PID" 5 || e2e_fail "the program did not end within 5 s of SIGTERM with the journal jammed"
+kill -CONT "$E2E_JOURNAL_PID"
+e2e_note "journal jammed with $queued datagrams: warning, OK and end went on"
 e2e_pass "warning and OK in the journal and in Prometheus ($HOG_NAME +$grown_bytes B); FIFO and read-only folder refused"
