@@ -98,7 +98,9 @@ void ApplicationActions::pause(const Target& t) {
         }
         if (r.outcome == UnitOutcome::Done) {
             it->second.frozen = true;
+            const Target target = it->second.target;
             setState(key, QString::fromLatin1(kPausedState));
+            emit acted(Act::Paused, target);
             return;
         }
         stopProcesses(key);
@@ -119,7 +121,9 @@ void ApplicationActions::stopProcesses(const QString& key) {
         emit failed(key, QString::fromLatin1(kNothingPaused));
         return;
     }
+    const Target target = h.target;
     setState(key, QString::fromLatin1(kPausedState));
+    emit acted(Act::Paused, target);
 }
 
 void ApplicationActions::resume(const QString& key) {
@@ -142,12 +146,16 @@ void ApplicationActions::resume(const QString& key) {
     }
     save();
     setState(key, {});
+    emit acted(Act::Resumed, h.target);
 }
 
 int ApplicationActions::close(const Target& t) {
     if (!protected_.reason(t).isEmpty()) return 0;
     const int asked = d_.windows.closeWindows(t.pids());
-    if (asked == 0) emit failed(t.key, QString::fromLatin1(kNoWindowAsked));
+    if (asked == 0)
+        emit failed(t.key, QString::fromLatin1(kNoWindowAsked));
+    else
+        emit acted(Act::Closed, t);
     return asked;
 }
 
@@ -185,6 +193,7 @@ void ApplicationActions::terminate(const Target& t, ProcessSignal sig) {
     }
     if (wasPaused) save();
     setState(t.key, QString::fromLatin1(kEndingState));
+    emit acted(Act::Ended, t);
     followUp(t);
 }
 
@@ -240,7 +249,10 @@ void ApplicationActions::resumeAll() {
     held_.clear();
     thawing_.clear();
     save();
-    for (const auto& [key, h] : was) setState(key, {});
+    for (const auto& [key, h] : was) {
+        setState(key, {});
+        emit acted(Act::Resumed, h.target);
+    }
 }
 
 void ApplicationActions::resumeLeftovers() {

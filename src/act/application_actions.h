@@ -36,6 +36,9 @@ inline const char* const kNothingPaused = "Nothing was paused: its processes hav
 inline const char* const kNotRecorded = "Nothing was paused: the file that keeps track of it cannot be written.";
 inline const char* const kNoWindowAsked = "None of its windows could be asked to close.";
 
+// What was done to an application.
+enum class Act { Paused, Resumed, Closed, Ended };
+
 class ApplicationActions : public QObject {
     Q_OBJECT
 public:
@@ -94,6 +97,9 @@ signals:
     // Some process of the application still ran 10 s after End.
     void endNowOffered(const QString& key);
     void failed(const QString& key, const QString& message);
+    // It was paused (its unit frozen or its processes stopped), resumed,
+    // its windows asked to close, or it was sent the signal to end.
+    void acted(ostra::act::Act act, const ostra::act::Target& target);
 
 private:
     struct Held {

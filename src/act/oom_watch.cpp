@@ -77,11 +77,13 @@ void OomWatch::killed(const QString& unitKey) {
     const bool fresh = lastTime_ <= t && t - lastTime_ <= kFreshSeconds;
     if (!fresh) {
         notify(QString::fromLatin1(kOomUnknownBody));
+        emit killTold(std::nullopt);
         return;
     }
     if (!unitKey.isEmpty() && last_.apps.contains(unitKey)) {
         const grow::AppMemory app = last_.apps.value(unitKey);
         notify(oomBody(app.name, app.bytes));
+        emit killTold(app);
         return;
     }
     // A fresh look at once, compared with the last one.
@@ -93,6 +95,7 @@ void OomWatch::killed(const QString& unitKey) {
         self->naming_ = false;
         const std::optional<grow::AppMemory> app = largestVanished(before, after);
         self->notify(app ? oomBody(app->name, app->bytes) : QString::fromLatin1(kOomUnknownBody));
+        emit self->killTold(app);
     });
 }
 

@@ -68,6 +68,9 @@ signals:
     void oomKill();
     // The notification's "What grew" was chosen.
     void openRequested();
+    // What the notification of a kill said: the application that vanished
+    // and what it held, or nothing when it could not be named.
+    void killTold(std::optional<ostra::grow::AppMemory> app);
 
 private:
     void look(std::function<void(const grow::Snapshot&)> then);

@@ -52,6 +52,7 @@ Target targetOf(const grow::GrowthRow& row, ProcessControl& control) {
     t.unit = applicationUnit(row.cgroup);
     t.processes = chosenNow(control, row.pids);
     t.bytes = row.nowBytes;
+    t.growth = row.growth;
     return t;
 }
 

@@ -19,6 +19,7 @@ struct Target {
     QString unit;  // "app-….scope" / "app-….service"; empty when it runs in none
     std::vector<ProcessRef> processes;
     std::int64_t bytes = 0;
+    std::int64_t growth = 0;  // since the start point
 
     std::vector<int> pids() const {
         std::vector<int> out;

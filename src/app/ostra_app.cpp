@@ -1,5 +1,6 @@
 #include "app/ostra_app.h"
 
+#include "app/export_wiring.h"
 #include "app/info_window.h"
 #include "app/load_history_wiring.h"
 #include "app/main_window.h"
@@ -19,6 +20,8 @@
 #include <QDir>
 #include <QMenu>
 
+#include <cstdio>
+
 namespace ostra {
 
 namespace {
@@ -35,10 +38,21 @@ std::unique_ptr<TrayBackend> chooseTrayBackend(QMenu& menu) {
                                             &ui::trayFrame);
 }
 
+// [export] TextfileDir, read once at start.
+QString textfileDir(Files& files, const QString& iniPath) {
+    SettingsFile ini(files, iniPath);
+    ini.load();
+    return ini.read(kTextfileDirKey, QString()).trimmed();
+}
+
 }  // namespace
 
 OstraApp::OstraApp(Services& services, const QString& programFolder)
     : services_(services),
+      exporter_(Exporter::Deps{
+          services.journal, services.collectorFolder, services.clock,
+          textfileDir(services.files, programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName)),
+          [](const QString& line) { std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData()); }}),
       optionsFile_(services.files, programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName), options_),
       restTimer_(services.clock),
       cue_(services.sound, programFolder, options_.useSound),
@@ -97,7 +111,7 @@ OstraApp::OstraApp(Services& services, const QString& programFolder)
     tray_->show();
 }
 
-OstraApp::~OstraApp() = default;
+OstraApp::~OstraApp() { exporter_.finish(); }
 
 namespace {
 
@@ -216,6 +230,7 @@ void OstraApp::connectCommands() {
     connectWhatGrew();
     connectLoadHistory();
     connectActing();
+    connectExport();
     connectWindowLife();
 }
 
@@ -350,6 +365,13 @@ void OstraApp::connectActing() {
     connect(&oomWatch_, &act::OomWatch::oomKill, &loadRecorder_, &loadhistory::LoadRecorder::oomKill);
 }
 
+// The journal and the collector's file; the file goes as the program ends.
+void OstraApp::connectExport() {
+    connectExporter(exporter_,
+                    ExportSources{monitor_, warning_, options_, loadRecorder_, grow_, appActions_, oomWatch_});
+    connect(mainWindow_.get(), &MainWindow::closing, this, [this] { exporter_.finish(); });
+}
+
 // The windows' life: the warning window, the main window, the tray icon and
 // the popup menu.
 void OstraApp::connectWindowLife() {
@@ -447,6 +469,7 @@ void OstraApp::openWarningOptions() {
 void OstraApp::acknowledgeWarning() {
     cue_.play("click.wav");
     loadRecorder_.acknowledge();
+    exporter_.acknowledged();
     restAlarm_.setPassedMinutes(0);
     monitor_.setExceedLimitState(true);
     mainWindow_->setVersionText(QStringLiteral("Exceed Limit"));

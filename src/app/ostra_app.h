@@ -14,6 +14,7 @@
 #include "app/grow_acting.h"
 #include "app/main_controller.h"
 #include "app/placement.h"
+#include "export/exporter.h"
 #include "grow/grow_watch.h"
 #include "loadhistory/csv_export.h"
 #include "loadhistory/load_history_options.h"
@@ -101,6 +102,7 @@ public:
     act::ApplicationActions& applicationActions() { return appActions_; }
     act::OomWatch& oomWatch() { return oomWatch_; }
     GrowActing& growActing() { return growActing_; }
+    Exporter& exporter() { return exporter_; }
 
 private:
     void buildMenu();
@@ -116,6 +118,7 @@ private:
     void connectWhatGrew();
     void connectLoadHistory();
     void connectActing();
+    void connectExport();
     void connectWindowLife();
 
     // Commands that act across windows.
@@ -153,6 +156,9 @@ private:
     void bindCommand(QAction& action, const char* cue, void (OstraApp::*run)());
 
     Services& services_;
+    // The journal and the collector's file: made before, and so let go
+    // after, everything whose signals reach it.
+    Exporter exporter_;
     // The logic, built first.
     WarningOptions options_;
     WarningOptionsFile optionsFile_;

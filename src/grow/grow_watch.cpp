@@ -61,10 +61,24 @@ void GrowWatch::refreshNow() {
     if (refresh_->interval() > 0) setWatching(true);
 }
 
+void GrowWatch::warningScan(std::function<void()> then) {
+    warningWaiters_.push_back(std::move(then));
+    if (warningWaiters_.size() > 1) return;
+    scan([this](grow::Snapshot s) {
+        compare(std::move(s));
+        const std::vector<std::function<void()>> waiters = std::move(warningWaiters_);
+        warningWaiters_.clear();
+        for (const std::function<void()>& f : waiters) f();
+    });
+}
+
+void GrowWatch::scanForWarning() {
+    warningScan([this] { emit warningScanned(); });
+}
+
 void GrowWatch::warningOpened(int load) {
     if (!notify_) return;
-    scan([this, load](grow::Snapshot s) {
-        compare(std::move(s));
+    warningScan([this, load] {
         const QString since = startLoad_ < 0 ? QString()
                                              : QStringLiteral("%1:%2")
                                                    .arg(startTime_.hour, 2, 10, QLatin1Char('0'))

@@ -43,6 +43,9 @@ public:
     void refreshNow();
     // A limit warning opened at `load`: the notification, when it is on.
     void warningOpened(int load);
+    // A warning opened: the rows brought up to date, then warningScanned().
+    // One scan serves this and the notification of the same warning.
+    void scanForWarning();
 
     // Whether an application may be paused: the notification then offers
     // "Pause <Name>" for the one that grew most.
@@ -68,10 +71,14 @@ signals:
     void openRequested();
     // Its "Pause <Name>" was chosen.
     void pauseRequested(const ostra::grow::GrowthRow& row);
+    // The scan asked for by scanForWarning() is in the rows.
+    void warningScanned();
 
 private:
     void scan(std::function<void(grow::Snapshot)> done);
     void compare(grow::Snapshot now);
+    // A scan for a warning; `then` runs once the rows hold it.
+    void warningScan(std::function<void()> then);
 
     Deps d_;
     bool notify_ = true;
@@ -84,6 +91,7 @@ private:
     std::unique_ptr<Timer> refresh_;
     grow::AppIndex index_;  // used by the scans' worker only
     int pending_ = 0;
+    std::vector<std::function<void()>> warningWaiters_;  // a warning's scan is under way while not empty
     QThreadPool pool_;
 };
 

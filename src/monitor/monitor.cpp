@@ -176,7 +176,7 @@ void Monitor::warnOrRemind(int nowLoad) {
         d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlue : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kLoadLimitMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
-        emit limitWarning();
+        emit limitWarning(LimitKind::Load);
         if (!d_.warning.isShown()) d_.warning.showModal();
     }
 
@@ -186,7 +186,7 @@ void Monitor::warnOrRemind(int nowLoad) {
         d_.warning.setPanelColor(d_.warning.panelColor() == ui::kRed ? ui::kBlack : ui::kRed);
         d_.warning.setMessage(QString::fromLatin1(kRiseMessage));
         d_.cue.play(QStringLiteral("dingdong.wav"));
-        emit limitWarning();
+        emit limitWarning(LimitKind::Rise);
         if (!d_.warning.isShown()) d_.warning.showModal();
     }
 }

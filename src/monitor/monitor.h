@@ -23,6 +23,9 @@ class RestTimer;
 class SoundCue;
 class Warning;
 
+// Which limit a warning passed: the load limit or the rise limit.
+enum class LimitKind { Load, Rise };
+
 class Monitor : public QObject {
     Q_OBJECT
 public:
@@ -81,7 +84,7 @@ signals:
     void idleTick();
     // A tick found the load or the rise over its limit and warns (the
     // window opens, or blinks on when it is up already).
-    void limitWarning();
+    void limitWarning(ostra::LimitKind kind);
 
 private:
     // Passes the figures on when they differ from those last passed on.

@@ -4,11 +4,13 @@
 
 #include "platform/app_windows.h"
 #include "platform/clock.h"
+#include "platform/collector_folder.h"
 #include "platform/desktop_entries.h"
 #include "platform/desktop_notifier.h"
 #include "platform/dialogs.h"
 #include "platform/downloads.h"
 #include "platform/files.h"
+#include "platform/journal.h"
 #include "platform/kernel_counters.h"
 #include "platform/load_source.h"
 #include "platform/pressure_source.h"
@@ -43,6 +45,8 @@ struct Services {
     AppWindows& appWindows;
     DesktopPeers& desktopPeers;
     KernelCounters& kernelCounters;
+    Journal& journal;
+    CollectorFolder& collectorFolder;
 };
 
 }  // namespace ostra

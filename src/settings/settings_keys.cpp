@@ -5,7 +5,8 @@ namespace ostra {
 namespace {
 
 constexpr const SettingsSection* kSections[] = {&kCounterSection, &kMainWindowSection, &kWarningSection,
-                                                &kNetSection,     &kGrowSection,       &kLoadHistorySection};
+                                                &kNetSection,     &kGrowSection,       &kLoadHistorySection,
+                                                &kExportSection};
 
 constexpr const SettingsKey* kKeys[] = {
     &kStartCounterKey,
@@ -29,6 +30,7 @@ constexpr const SettingsKey* kKeys[] = {
     &kLoadHistoryWidthKey,
     &kLoadHistoryHeightKey,
     &kLoadHistoryExportFolderKey,
+    &kTextfileDirKey,
 };
 
 }  // namespace

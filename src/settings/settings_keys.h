@@ -44,6 +44,7 @@ inline constexpr SettingsSection kWarningSection{"x", "WarningOptionsFile"};
 inline constexpr SettingsSection kNetSection{"net", "MainController"};
 inline constexpr SettingsSection kGrowSection{"grow", "OstraApp"};
 inline constexpr SettingsSection kLoadHistorySection{"LoadHistory", "LoadHistoryOptions"};
+inline constexpr SettingsSection kExportSection{"export", "OstraApp"};
 
 // "my11": the start counter (the automatic upgrade check runs at 2).
 inline constexpr SettingsKey kStartCounterKey{kCounterSection, "SpinEdit1", SettingType::Integer, "current (0)"};
@@ -89,6 +90,12 @@ inline constexpr SettingsKey kLoadHistoryHeightKey{kLoadHistorySection, "Height"
 inline constexpr SettingsKey kLoadHistoryExportFolderKey{kLoadHistorySection, "ExportFolder", SettingType::Text,
                                                          "empty (the home folder)",
                                                          SettingsKey::Use::WrittenWhenUsed};
+
+// "export": the folder of node_exporter's textfile collector that the
+// figures are written to (read at start); set by hand, never written, so an
+// unset key adds nothing to the file.
+inline constexpr SettingsKey kTextfileDirKey{kExportSection, "TextfileDir", SettingType::Text,
+                                             "empty (nothing written)", SettingsKey::Use::ReadOnly};
 
 // The whole table, for checks and documentation.
 std::span<const SettingsSection* const> settingsSections();

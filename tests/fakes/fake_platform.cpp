@@ -77,7 +77,8 @@ FakePlatform::FakePlatform()
     : services_(std::make_unique<Services>(Services{*this, *this, *this, *this, *this, *this, *this, *this,
                                                      *this, fakeDialogs, processMemory, notifier, *this,
                                                      desktopEntries, processControl, userUnits, appWindows,
-                                                     desktopPeers, kernelCounters})) {}
+                                                     desktopPeers, kernelCounters, journal,
+                                                     collectorFolder})) {}
 
 FakePlatform::~FakePlatform() = default;
 

@@ -7,6 +7,7 @@
 #include "fakes/fake_act.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_export.h"
 #include "platform/services.h"
 
 #include <QMap>
@@ -263,6 +264,8 @@ public:
     FakeAppWindows appWindows;
     FakeDesktopPeers desktopPeers;
     FakeKernelCounters kernelCounters;
+    FakeJournal journal;
+    FakeCollectorFolder collectorFolder;
 
 private:
     QByteArray iniContent(const QString& folder) const;

@@ -219,7 +219,7 @@ struct FilePlatform {
     ScriptedDialogs scripted;
     Services services{fake, fake, files, fake, fake, fake, fake, fake, fake, scripted, fake.processMemory, fake.notifier, fake,
                       fake.desktopEntries, fake.processControl, fake.userUnits, fake.appWindows, fake.desktopPeers,
-                      fake.kernelCounters};
+                      fake.kernelCounters, fake.journal, fake.collectorFolder};
     QStringList& sounds = fake.sounds;
 };
 

@@ -738,7 +738,7 @@ struct RealWindows {
                                                        b.downloads, b.clock, windows, b.dialogs,
                                                        b.processMemory, b.notifier, b.pressure, b.desktopEntries,
                                                        b.processControl, b.userUnits, b.appWindows, b.desktopPeers,
-                                                       b.kernelCounters});
+                                                       b.kernelCounters, b.journal, b.collectorFolder});
         app = std::make_unique<OstraApp>(*services, dir.path());
         app->start();
     }

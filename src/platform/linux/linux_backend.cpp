@@ -2,11 +2,13 @@
 
 #include "platform/linux/linux_app_windows.h"
 #include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_collector_folder.h"
 #include "platform/linux/linux_desktop_entries.h"
 #include "platform/linux/linux_desktop_notifier.h"
 #include "platform/linux/linux_dialogs.h"
 #include "platform/linux/linux_downloads_module.h"
 #include "platform/linux/linux_files.h"
+#include "platform/linux/linux_journal.h"
 #include "platform/linux/linux_kernel_counters.h"
 #include "platform/linux/linux_load_source.h"
 #include "platform/linux/linux_pressure_source.h"
@@ -41,10 +43,13 @@ LinuxBackend::LinuxBackend()
       appWindows_(std::make_unique<LinuxAppWindows>()),
       desktopPeers_(std::make_unique<LinuxDesktopPeers>()),
       kernelCounters_(std::make_unique<LinuxKernelCounters>()),
-      services_(std::make_unique<Services>(
-          Services{*load_, *sound_, *files_, *shell_, *processes_, *session_, *downloads_, *clock_, *windows_,
-                   *dialogs_, *processMemory_, *notifier_, *pressure_, *desktopEntries_, *processControl_,
-                   *userUnits_, *appWindows_, *desktopPeers_, *kernelCounters_})) {}
+      journal_(std::make_unique<LinuxJournal>()),
+      collectorFolder_(std::make_unique<LinuxCollectorFolder>()),
+      services_(std::make_unique<Services>(Services{
+          *load_,           *sound_,          *files_,          *shell_,     *processes_,     *session_,
+          *downloads_,      *clock_,          *windows_,        *dialogs_,   *processMemory_, *notifier_,
+          *pressure_,       *desktopEntries_, *processControl_, *userUnits_, *appWindows_,    *desktopPeers_,
+          *kernelCounters_, *journal_,        *collectorFolder_})) {}
 
 LinuxBackend::~LinuxBackend() = default;
 

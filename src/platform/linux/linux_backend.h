@@ -37,6 +37,8 @@ private:
     std::unique_ptr<AppWindows> appWindows_;
     std::unique_ptr<DesktopPeers> desktopPeers_;
     std::unique_ptr<KernelCounters> kernelCounters_;
+    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<CollectorFolder> collectorFolder_;
     std::unique_ptr<Services> services_;
 };
 
