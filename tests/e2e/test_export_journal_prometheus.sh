@@ -38,8 +38,10 @@
 MEMHOG=${OSTRA_MEMHOG:-$(cd "$OSTRA_DIST/.." && pwd)/tests/memhog}
 [[ -x $MEMHOG ]] || e2e_fail "no memhog helper at $MEMHOG (build the tests)"
 HOG_NAME='quagga"exp\hog'
-# The name as the exposition format writes it between its quotes.
-HOG_LABEL='quagga\"exp\\hog'
+# The name as Ostra shows it (a backslash as \x5c, as in "What grew"), and
+# as the exposition format writes that between its quotes.
+HOG_SHOWN='quagga"exp\x5chog'
+HOG_LABEL='quagga\"exp\\x5chog'
 cp "$MEMHOG" "$E2E_TMP/$HOG_NAME"
 USER_NAME=$(id -un)
 PROM_NAME=ostra-$USER_NAME.prom
@@ -189,10 +191,10 @@ warn_id=$(field MESSAGE_ID)
 [[ $warn_id =~ ^[0-9a-f]{32}$ ]] || e2e_fail "the warning's MESSAGE_ID '$warn_id' is no 128-bit id"
 warn_load=$(field OSTRA_LOAD)
 e2e_assert_range "$limit" 100 "$warn_load" "the warning's OSTRA_LOAD"
-field OSTRA_APP | grep -qxF "$HOG_NAME" || e2e_fail "OSTRA_APP does not name $HOG_NAME: $(field OSTRA_APP)"
+field OSTRA_APP | grep -qxF "$HOG_SHOWN" || e2e_fail "OSTRA_APP does not name $HOG_SHOWN: $(field OSTRA_APP)"
 message=$(field MESSAGE)
-[[ $message != *$'\n'* && $message == *"$HOG_NAME"* ]] ||
-  e2e_fail "the warning's MESSAGE is not one line naming $HOG_NAME: '$message'"
+[[ $message != *$'\n'* && $message == *"$HOG_SHOWN"* ]] ||
+  e2e_fail "the warning's MESSAGE is not one line naming $HOG_SHOWN: '$message'"
 e2e_note "journal: $message"
 sleep 2 # ticks while the warning stays open
 e2e_assert_eq 1 "$(entries OSTRA_EVENT=warning-limit)" "warning-limit entries while it stays open"
