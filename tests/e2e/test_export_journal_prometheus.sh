@@ -75,7 +75,7 @@ wait_metric() {
     METRICS=$(metrics)
     grep -qE "^($1)\$" <<<"$METRICS" && return 0
     ((SECONDS < deadline)) ||
-      e2e_fail "$3: no line matching '$1' in /metrics within $2 s; ostra lines: $(grep '^ostra_' <<<"$METRICS")"
+      e2e_fail "$3: no line matching '$1' in /metrics within $2 s; ostra and textfile lines: $(grep -E '^(ostra_|node_textfile_scrape)' <<<"$METRICS")"
     sleep 0.5
   done
 }
