@@ -21,6 +21,11 @@
 #                                          folder DIST (another build, e.g.
 #                                          of main), the same two ways, in
 #                                          the same run: before and after
+#   bench/footprint.sh --textfile ...      one more copy, animation off,
+#                                          whose "tevo.ini" sets [export]
+#                                          TextfileDir to a folder of its
+#                                          own: the collector's file beside
+#                                          the copy without it
 #
 # The tray host is trayer (XEmbed); with --sni it is the StatusNotifier host
 # gtk-sni-tray-standalone instead. Qt takes a StatusNotifier host whenever
@@ -50,7 +55,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 
-smoke=0 host=trayer secs=60 warmup=5 base=
+smoke=0 host=trayer secs=60 warmup=5 base= textfile=0
 while (($#)); do
   case $1 in
     --smoke) smoke=1 ;;
@@ -59,12 +64,13 @@ while (($#)); do
       shift
       ;;
     --sni) host=sni ;;
+    --textfile) textfile=1 ;;
     -h | --help)
       sed -n '3,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
       exit 0
       ;;
     *)
-      [[ $1 =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [--smoke] [--sni] [SECONDS]" >&2; exit 2; }
+      [[ $1 =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [--smoke] [--sni] [--textfile] [--base DIST] [SECONDS]" >&2; exit 2; }
       secs=$1
       ;;
   esac
@@ -161,13 +167,18 @@ case $host in
 esac
 
 names=() pids=() titles=()
-# start_ostra LABEL STILL [DIST]: a copy of its own program folder (from
-# DIST, default $OSTRA_DIST) and runtime folder.
+# start_ostra LABEL STILL [DIST [TEXTFILE_DIR]]: a copy of its own program
+# folder (from DIST, default $OSTRA_DIST) and runtime folder; with
+# TEXTFILE_DIR, its "tevo.ini" names that folder for the collector's file.
 start_ostra() {
   local run=$E2E_TMP/runtime-$((${#pids[@]} + 1))
   mkdir -p "$run"
   chmod 700 "$run"
   OSTRA_DIST=${3:-$OSTRA_DIST} e2e_new_program_folder
+  if [[ -n ${4:-} ]]; then
+    mkdir -p "$4"
+    printf '[export]\nTextfileDir=%s\n' "$4" >"$E2E_PROG/tevo.ini"
+  fi
   if [[ $2 == 1 ]]; then export OSTRA_TRAY_STILL=1; else unset OSTRA_TRAY_STILL; fi
   XDG_RUNTIME_DIR=$run e2e_start_program
   unset OSTRA_TRAY_STILL
@@ -193,6 +204,9 @@ start_ostra "Ostra, tray animation on" 0
 start_ostra "Ostra, animation off (\`OSTRA_TRAY_STILL=1\`)" 1
 start_ostra "Ostra, animation off, main window hidden" 1
 hide=${pids[-1]}
+if ((textfile)); then
+  start_ostra "Ostra, animation off, \`[export] TextfileDir\` set" 1 "$OSTRA_DIST" "$E2E_TMP/textfile"
+fi
 if [[ -n $base ]]; then
   start_ostra "base build, tray animation on" 0 "$base"
   start_ostra "base build, animation off (\`OSTRA_TRAY_STILL=1\`)" 1 "$base"
@@ -263,6 +277,9 @@ load1=$(cut -d' ' -f1-3 /proc/loadavg)
 for i in "${!pids[@]}"; do
   e2e_assert_alive "${pids[i]}" "${names[i]}"
 done
+if ((textfile)); then
+  [[ -f $E2E_TMP/textfile/ostra-$(id -un).prom ]] || e2e_fail "the copy with TextfileDir wrote no file"
+fi
 
 # cpu_ctx PID: "CPU ms/min | ctx switches/s" over the measured span.
 cpu_ctx() {

@@ -70,19 +70,15 @@ QByteArray exposition(const ExportMetrics& m, const QString& user) {
     w.head("ostra_oom_kills_seen_total", "counter", "Out-of-memory kills Ostra saw since it started.");
     w.sample("ostra_oom_kills_seen_total", nullptr, {}, u(m.oomKills));
     // One sample per name: the collector rejects a file with two equal ones.
+    w.head("ostra_application_growth_bytes", "gauge",
+           "Memory the applications that grew most gained since Ostra's start point, in bytes.");
     QSet<QByteArray> named;
-    bool headed = false;
     for (const AppGrowth& a : m.grown) {
         if (named.size() == static_cast<qsizetype>(kApplications)) break;
         const QByteArray name = a.name.isEmpty() ? QByteArray("?") : a.name.toUtf8();
         const QByteArray key = escapeLabelValue(name);
         if (named.contains(key)) continue;
         named.insert(key);
-        if (!headed) {
-            w.head("ostra_application_growth_bytes", "gauge",
-                   "Memory the applications that grew most gained since Ostra's start point, in bytes.");
-            headed = true;
-        }
         w.sample("ostra_application_growth_bytes", "application", name, n(a.bytes));
     }
     return w.out;

@@ -251,6 +251,42 @@ TEST(ApplicationActions, ClosingAsksTheApplicationsWindowsOnly) {
     EXPECT_EQ(failed[0][1].toString(), QLatin1String(kNoWindowAsked));
 }
 
+// What was done is said once it is done: a pause once the unit froze or
+// a process stopped, never for a pause that stopped nothing.
+TEST(ApplicationActions, EachActIsSaidWithItsApplicationOnceItIsDone) {
+    World w;
+    w.procs.add(40, 400);
+    w.procs.add(41, 410);
+    w.windows.windowed = {41};
+    w.units.holdAnswers = true;
+    ApplicationActions a(w.deps());
+    QSignalSpy acted(&a, &ApplicationActions::acted);
+    Target unit = app(QStringLiteral("unit:x"), QStringLiteral("app-x-1.scope"), {{40, 400}});
+    unit.growth = 300ll << 20;
+    a.pause(unit);
+    EXPECT_EQ(acted.count(), 0) << "not before the manager froze it";
+    w.units.deliver();
+    w.units.holdAnswers = false;
+    ASSERT_EQ(acted.count(), 1);
+    EXPECT_EQ(acted[0][0].value<Act>(), Act::Paused);
+    EXPECT_EQ(acted[0][1].value<Target>().name, QStringLiteral("unit:x"));
+    EXPECT_EQ(acted[0][1].value<Target>().growth, 300ll << 20);
+    a.resume(unit.key);
+    const Target bare = app(QStringLiteral("exe:b"), {}, {{41, 410}});
+    a.pause(bare);
+    a.close(bare);
+    a.end(bare);
+    a.close(app(QStringLiteral("none"), {}, {{40, 400}}));  // no window: nothing done
+    a.pause(app(QStringLiteral("gone"), {}, {{77, 770}}));  // nothing to stop
+    std::vector<std::pair<Act, QString>> got;
+    for (const QList<QVariant>& c : acted) got.emplace_back(c[0].value<Act>(), c[1].value<Target>().key);
+    EXPECT_EQ(got, (std::vector<std::pair<Act, QString>>{{Act::Paused, "unit:x"},
+                                                         {Act::Resumed, "unit:x"},
+                                                         {Act::Paused, "exe:b"},
+                                                         {Act::Closed, "exe:b"},
+                                                         {Act::Ended, "exe:b"}}));
+}
+
 TEST(ApplicationActions, ResumedOrEndedWhileTheManagerFreezesItIsThawedWhenTheFreezeLands) {
     World w;
     w.procs.add(40, 400);
@@ -547,6 +583,7 @@ TEST(OomWatch, NamesTheLargestApplicationThatVanishedSinceTheLastLook) {
     OomWorld w;
     QSignalSpy kills(&w.watch, &OomWatch::oomKill);
     QSignalSpy open(&w.watch, &OomWatch::openRequested);
+    QSignalSpy told(&w.watch, &OomWatch::killTold);
     w.next = snap({{"memhog", 512ll << 20}, {"editor", 100ll << 20}, {"small", 1ll << 20}});
     w.seconds(10, 90);
     ASSERT_GE(w.scans, 1);
@@ -559,6 +596,11 @@ TEST(OomWatch, NamesTheLargestApplicationThatVanishedSinceTheLastLook) {
     EXPECT_EQ(w.notifier.sent[0].body, QStringLiteral("memhog was ended to free memory. It held 512.0 MiB."));
     EXPECT_EQ(w.notifier.sent[0].action, QStringLiteral("What grew"));
     EXPECT_EQ(kills.count(), 1);
+    ASSERT_EQ(told.count(), 1);
+    const auto app = told[0][0].value<std::optional<grow::AppMemory>>();
+    ASSERT_TRUE(app.has_value());
+    EXPECT_EQ(app->name, QStringLiteral("memhog"));
+    EXPECT_EQ(app->bytes, 512ll << 20);
     w.notifier.lastChosen();
     EXPECT_EQ(open.count(), 1);
     // No rise, no notification.
@@ -568,10 +610,13 @@ TEST(OomWatch, NamesTheLargestApplicationThatVanishedSinceTheLastLook) {
 
 TEST(OomWatch, WithoutAFreshLookItCannotTellAndSaysSo) {
     OomWorld w;
+    QSignalSpy told(&w.watch, &OomWatch::killTold);
     w.seconds(4, 50);
     w.counters.kills = 3;
     w.seconds(2, 50);
     ASSERT_EQ(w.notifier.sent.size(), 1u);
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_FALSE(told[0][0].value<std::optional<grow::AppMemory>>().has_value());
     EXPECT_EQ(w.notifier.sent[0].body, QStringLiteral("A program was ended to free memory."));
     // A look long ago names nothing either: what vanished since may have
     // been closed by the user.
