@@ -191,7 +191,8 @@ warn_id=$(field MESSAGE_ID)
 [[ $warn_id =~ ^[0-9a-f]{32}$ ]] || e2e_fail "the warning's MESSAGE_ID '$warn_id' is no 128-bit id"
 warn_load=$(field OSTRA_LOAD)
 e2e_assert_range "$limit" 100 "$warn_load" "the warning's OSTRA_LOAD"
-field OSTRA_APP | grep -qxF "$HOG_SHOWN" || e2e_fail "OSTRA_APP does not name $HOG_SHOWN: $(field OSTRA_APP)"
+apps=$(field OSTRA_APP)
+grep -qxF "$HOG_SHOWN" <<<"$apps" || e2e_fail "OSTRA_APP does not name $HOG_SHOWN: $apps"
 message=$(field MESSAGE)
 [[ $message != *$'\n'* && $message == *"$HOG_SHOWN"* ]] ||
   e2e_fail "the warning's MESSAGE is not one line naming $HOG_SHOWN: '$message'"
