@@ -94,7 +94,8 @@ wait_entry() {
   local deadline=$((SECONDS + $1))
   shift
   while :; do
-    ENTRY=$(e2e_journal_select "$JOURNAL" "$@" | head -n 1)
+    ENTRY=$(e2e_journal_select "$JOURNAL" "$@")
+    ENTRY=${ENTRY%%$'\n'*}
     [[ -n $ENTRY ]] && return 0
     ((SECONDS < deadline)) || e2e_fail "no journal entry with $* within the time; entries: $(cat "$JOURNAL")"
     sleep 0.2
