@@ -17,6 +17,7 @@ enum class ExportKind { WarningLimit, WarningRise, Acknowledged, Paused, Resumed
 struct AppGrowth {
     QString name;
     std::int64_t bytes = 0;  // grown since the start point (held, for a kill)
+    bool operator==(const AppGrowth&) const = default;
 };
 
 struct ExportEvent {

@@ -16,19 +16,26 @@ TextfileWriter::TextfileWriter(Deps deps) : d_(std::move(deps)) {
     name_ = textfile::fileName(user_);
 }
 
-void TextfileWriter::offer(const QByteArray& text) {
-    if (!enabled_ || (wroteOnce_ && text == written_)) return;
+bool TextfileWriter::due() {
+    if (!enabled_) return false;
     const std::int64_t now = d_.clock.unixTime();
     // A clock set back does not hold the file up.
-    if (now >= lastAttempt_ && now - lastAttempt_ < kIntervalSeconds) return;
-    lastAttempt_ = now;
+    return now < lastAttempt_ || now - lastAttempt_ >= kIntervalSeconds;
+}
+
+bool TextfileWriter::offer(const QByteArray& text) {
+    if (!enabled_) return false;
+    if (wroteOnce_ && text == written_) return true;
+    if (!due()) return false;
+    lastAttempt_ = d_.clock.unixTime();
     if (const std::optional<QString> failure = d_.folder.publish(d_.dir, name_, text)) {
         complainOnce(QStringLiteral("cannot write %1: %2").arg(path(), *failure));
-        return;
+        return false;
     }
     written_ = text;
     wroteOnce_ = true;
     complained_ = false;
+    return true;
 }
 
 void TextfileWriter::finish() {
@@ -50,7 +57,8 @@ Exporter::Exporter(Deps deps)
 void Exporter::sampled(int load, std::optional<int> limit) {
     m_.load = load;
     m_.limit = limit;
-    if (writer_.enabled()) writer_.offer(textfile::exposition(m_, writer_.user()));
+    // The text is made only when it may be written and a figure changed.
+    if (inFile_ != m_ && writer_.due() && writer_.offer(textfile::exposition(m_, writer_.user()))) inFile_ = m_;
 }
 
 bool Exporter::warning(const ExportEvent& e) {

@@ -37,8 +37,12 @@ public:
     bool enabled() const { return enabled_; }
     QString user() const { return user_; }
     QString path() const { return d_.dir + QLatin1Char('/') + name_; }
-    // The file as it should read now: written when due.
-    void offer(const QByteArray& text);
+    // Whether a write may happen now (15 s since the last one): the text
+    // is not even made before.
+    bool due();
+    // The file as it should read now: written when due. True when the file
+    // holds it (written now or before).
+    bool offer(const QByteArray& text);
     // The program ends: the file goes.
     void finish();
 
@@ -101,6 +105,7 @@ private:
     JournalEvents journal_;
     TextfileWriter writer_;
     ExportMetrics m_;
+    std::optional<ExportMetrics> inFile_;  // what the file holds
 };
 
 }  // namespace ostra

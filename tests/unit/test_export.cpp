@@ -362,6 +362,23 @@ TEST(ExporterTest, TheSampleWritesTheFiguresAsTheyStand) {
     x.sampled(40, 90);
     EXPECT_TRUE(folder.files.value(QStringLiteral("/tf/ostra-alice.prom"))
                     .contains("ostra_warning_active{kind=\"limit\",user=\"alice\"} 1\n"));
+    // Nothing changed: nothing written, however long.
+    const qsizetype writes = folder.log.size();
+    clock.advanceSeconds(100);
+    x.sampled(40, 90);
+    EXPECT_EQ(folder.log.size(), writes);
+    // A write that failed is made again 15 s later, with the same figures.
+    folder.failure = QStringLiteral("Read-only file system");
+    x.sampled(41, 90);
+    EXPECT_EQ(folder.log.size(), writes + 1);
+    folder.failure.reset();
+    x.sampled(41, 90);
+    EXPECT_EQ(folder.log.size(), writes + 1) << "not before the 15 s";
+    clock.advanceSeconds(15);
+    x.sampled(41, 90);
+    EXPECT_EQ(folder.log.size(), writes + 2);
+    EXPECT_TRUE(folder.files.value(QStringLiteral("/tf/ostra-alice.prom"))
+                    .contains("ostra_memory_load_percent{user=\"alice\"} 41\n"));
 }
 
 }  // namespace
