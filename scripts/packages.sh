@@ -37,6 +37,10 @@ OSTRA_TEST_PACKAGES=(
   # the package test: build, check and install the Debian package, start
   # its menu entry
   dpkg-dev file desktop-file-utils appstream lintian libglib2.0-bin
+  # the export to the fleet's tools: node_exporter's textfile collector, the
+  # Prometheus server and promtool (the rule file's checks); unshare for
+  # the journal stand-in's private mount namespace, logger as its client
+  prometheus prometheus-node-exporter curl util-linux bsdutils
 )
 
 # For the footprint benchmark (bench/footprint.sh installs them itself):

@@ -48,6 +48,7 @@ E2E_MODULE_FILES=(libostra_downloads.so ostra-cue)
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/ostra-e2e.XXXXXX")
 E2E_PIDS=()        # processes to stop at exit, in start order
 E2E_PROG_LOGS=()   # program output files, shown when a test fails
+E2E_MOUNTS=()      # mounts under $E2E_TMP, unmounted at exit
 E2E_FOLDER_COUNT=0
 E2E_START_COUNT=0
 
@@ -179,6 +180,9 @@ e2e__cleanup() {
   done
   for pid in $(e2e__token_pids); do
     kill -KILL "$pid" 2>/dev/null
+  done
+  for ((i = ${#E2E_MOUNTS[@]} - 1; i >= 0; i--)); do
+    umount "${E2E_MOUNTS[i]}" 2>/dev/null || umount -l "${E2E_MOUNTS[i]}"
   done
   if [[ ${E2E_KEEP:-0} == 1 ]]; then
     echo "[$E2E_NAME] kept $E2E_TMP" >&2
@@ -670,4 +674,60 @@ e2e_wait_window_gone() {
     ((SECONDS < deadline)) || e2e_fail "the window \"$name\" is still there after ${2:-5} s"
     sleep 0.05
   done
+}
+
+# ------------------------------------------------------ journal stand-in
+# (only in a test that sourced private_mounts.sh first)
+
+# e2e_start_fake_journal LOG: a tmpfs over /run/systemd/journal in the
+# test's private mount namespace (over its nearest existing parent when the
+# folder is missing, so that nothing is made on the machine), and
+# fake_journald.py bound at /run/systemd/journal/socket, writing each entry
+# it receives to LOG as a JSON line. Sets E2E_JOURNAL_PID.
+e2e_start_fake_journal() {
+  local dir=/run/systemd/journal top ready i
+  [[ $(readlink /proc/self/ns/mnt) != "$(readlink /proc/1/ns/mnt)" ]] ||
+    e2e_fail "e2e_start_fake_journal outside a private mount namespace (source private_mounts.sh first)"
+  top=$dir
+  while [[ ! -d $top ]]; do top=$(dirname "$top"); done
+  [[ $top != / ]] || e2e_fail "no folder to mount the private journal folder over"
+  mount -t tmpfs -o mode=755,size=16m ostra-test-journal "$top" || e2e_fail "could not mount a tmpfs over $top"
+  mkdir -p "$dir"
+  ready=$E2E_TMP/journal-ready.$RANDOM
+  "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/fake_journald.py" --log "$1" --ready "$ready" >"$E2E_TMP/journal.out" 2>&1 &
+  E2E_JOURNAL_PID=$!
+  e2e_track "$E2E_JOURNAL_PID"
+  for ((i = 0; i < 100; i++)); do
+    [[ -s $ready && -S $dir/socket ]] && return 0
+    e2e_alive "$E2E_JOURNAL_PID" || e2e_fail "fake_journald.py ended at start: $(tail -n 5 "$E2E_TMP/journal.out")"
+    sleep 0.1
+  done
+  e2e_fail "fake_journald.py did not bind its socket within 10 s"
+}
+
+# e2e_journal_select LOG KEY=VALUE...: prints the entries of LOG (JSON
+# lines of fake_journald.py) whose fields have all the given values.
+e2e_journal_select() {
+  local log=$1
+  shift
+  [[ -f $log ]] || return 0
+  "$E2E_SYS_PYTHON" - "$log" "$@" <<'PY'
+import json, sys
+want = [a.split("=", 1) for a in sys.argv[2:]]
+for line in open(sys.argv[1], encoding="utf-8"):
+    e = json.loads(line)
+    if all(e.get(k) == v for k, v in want):
+        print(line, end="")
+PY
+}
+
+# e2e_journal_field ENTRY KEY: prints the value of KEY in one JSON entry
+# (a field given more than once: each value on its own line).
+e2e_journal_field() {
+  "$E2E_SYS_PYTHON" -c '
+import json, sys
+v = json.loads(sys.stdin.read()).get(sys.argv[1])
+if v is None:
+    sys.exit(1)
+print("\n".join(v) if isinstance(v, list) else v)' "$2" <<<"$1"
 }
