@@ -144,6 +144,19 @@ e2e_wait_exit() {
   return 0
 }
 
+# e2e_start_fake_notifications LOG: the stand-in notification service on the
+# session bus, writing what it receives to LOG; returns once it owns its name.
+e2e_start_fake_notifications() {
+  local ready=$E2E_TMP/notes.ready i
+  "$E2E_SYS_PYTHON" "$E2E_LIB_DIR/fake_notifications.py" "$1" "$ready" &
+  e2e_track "$!"
+  for ((i = 0; i < 100; i++)); do
+    [[ -f $ready ]] && return 0
+    sleep 0.1
+  done
+  e2e_fail "the stand-in notification service did not start"
+}
+
 # e2e__stop PID: TERM, then KILL after 3 s.
 e2e__stop() {
   local pid=$1 i

@@ -28,13 +28,7 @@ limit=$((load >= 10 ? load - 10 : 0))
 
 e2e_start_xvfb
 e2e_start_atspi
-"$E2E_SYS_PYTHON" "$E2E_LIB_DIR/fake_notifications.py" "$NOTES" "$E2E_TMP/notes.ready" &
-e2e_track "$!"
-for ((i = 0; i < 100; i++)); do
-  [[ -f $E2E_TMP/notes.ready ]] && break
-  sleep 0.1
-done
-[[ -f $E2E_TMP/notes.ready ]] || e2e_fail "the stand-in notification service did not start"
+e2e_start_fake_notifications "$NOTES"
 
 invoke() {
   dbus-send --session --type=method_call --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
